@@ -1,0 +1,46 @@
+include(GoogleTest)
+
+if(CMAKE_CROSSCOMPILING)
+  # Debian ships the GoogleTest sources; build them with the cross compiler.
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(gtest_libs GTest::gtest GTest::gtest_main)
+  if(NOT TARGET GTest::gtest)
+    set(gtest_libs gtest gtest_main)
+  endif()
+else()
+  find_package(GTest REQUIRED)
+  set(gtest_libs GTest::gtest GTest::gtest_main)
+endif()
+
+# Native unit tests of the portable core (also built for Windows so the core is
+# checked with the cross compiler too, but run only natively).
+file(GLOB unit_sources CONFIGURE_DEPENDS tests/unit/*.cpp)
+if(unit_sources AND NOT WIN32)
+  add_executable(velmora_unit_tests ${unit_sources})
+  target_link_libraries(velmora_unit_tests PRIVATE velmora_core ${gtest_libs})
+  target_include_directories(velmora_unit_tests PRIVATE tests)
+  target_compile_definitions(velmora_unit_tests PRIVATE
+    VELMORA_CLI_PATH="$<$<TARGET_EXISTS:velmora-cli>:$<TARGET_FILE:velmora-cli>>")
+  gtest_discover_tests(velmora_unit_tests DISCOVERY_MODE PRE_TEST)
+endif()
+
+# Windows tests run under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
+if(WIN32)
+  file(GLOB win32_test_sources CONFIGURE_DEPENDS tests/win32/*.cpp)
+  if(win32_test_sources)
+    add_executable(velmora_win32_tests ${win32_test_sources})
+    target_link_libraries(velmora_win32_tests PRIVATE velmora_win32 ${gtest_libs})
+    target_include_directories(velmora_win32_tests PRIVATE tests)
+    # The tests start these programs by path; they live beside the test binary.
+    foreach(tool hostsim velmora)
+      if(TARGET ${tool})
+        add_dependencies(velmora_win32_tests ${tool})
+      endif()
+    endforeach()
+    gtest_discover_tests(velmora_win32_tests DISCOVERY_MODE PRE_TEST
+      DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+  endif()
+endif()

@@ -1,0 +1,50 @@
+#pragma once
+// A module family's settings as the command-line tool drives them: the same
+// operations a module dialog offers a user, by setting name.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+using RegisterWords = std::array<std::uint16_t, 24>;
+
+struct SettingView {
+    std::string name;  // "g1.range", "ch3.mode", "delay", ...
+    int code = 0;      // the value as the settings hold it
+    std::string text;  // what the dialog shows for it
+};
+
+// Outcome of one user action; `error` is empty on success and otherwise one
+// line naming the problem and the allowed values.
+struct ActionResult {
+    std::string error;
+    bool ok() const { return error.empty(); }
+};
+
+class ModuleModel {
+public:
+    virtual ~ModuleModel() = default;
+
+    // Start as the standalone dialog does: the module's defaults.
+    virtual void startStandalone() = 0;
+    // Start as the synchronised dialog does after reading these words from a host.
+    virtual void startSynchronised(const RegisterWords& words) = 0;
+    // The dialog's Defaults button.
+    virtual void pressDefaults() = 0;
+    // One user action: set NAME to VALUE (a code, a list or button text, or a
+    // typed number), exactly as the dialog applies it.
+    virtual ActionResult apply(const std::string& name, const std::string& value) = 0;
+    // The 24 registers as they go back to the host after OK (registers the
+    // dialog does not handle keep the value they started with).
+    virtual RegisterWords finish() = 0;
+    // Number of registers the dialog handles (shown in hex by the dialog).
+    virtual int handledCount() const = 0;
+    // Every setting, in the order a person reads the dialog.
+    virtual std::vector<SettingView> settings() const = 0;
+};
+
+} // namespace velmora
