@@ -1,0 +1,122 @@
+#include "modules/counter_model.h"
+
+#include "modules/counter_settings.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+namespace {
+
+std::string channelName(int channel) { return "ch" + std::to_string(channel + 1); }
+
+class CounterModel final : public ModuleModel {
+public:
+    explicit CounterModel(int kind) : settings_(kind == 6 ? 4 : 8) {}
+
+    void startStandalone() override {
+        start_.fill(0);
+        settings_.pressDefaults();
+    }
+
+    void startSynchronised(const RegisterWords& words) override {
+        start_ = words;
+        CounterSettings::Registers regs{};
+        std::copy_n(words.begin(), regs.size(), regs.begin());
+        settings_.load(regs);
+    }
+
+    void pressDefaults() override { settings_.pressDefaults(); }
+
+    ActionResult apply(const std::string& name, const std::string& value) override {
+        const SettingName parsed = splitSettingName(name);
+        if (parsed.form == SettingName::ModuleWide && equalsNoCase(parsed.key, "delay"))
+            return typeDelay(value);
+        if (parsed.form != SettingName::PerChannel) return {unknownName(name)};
+        const auto found = std::find_if(kCounterLayout.begin(), kCounterLayout.end(),
+                                        [&](const ChannelSettingInfo& s) { return equalsNoCase(s.name, parsed.key); });
+        if (found == kCounterLayout.end()) return {unknownName(name)};
+        const auto setting = static_cast<CounterSetting>(found - kCounterLayout.begin());
+        const std::string full = "ch" + std::to_string(parsed.channel) + "." + std::string(found->name);
+
+        const int count = settings_.channelCount();
+        if (parsed.channel < 1 || parsed.channel > count)
+            return {full + ": the module has channels 1 to " + std::to_string(count) + "; allowed: ch1 to ch" +
+                    std::to_string(count)};
+        const auto code = choiceCode(*found, value);
+        if (!code)
+            return {full + ": " + quoted(trimBlanks(value)) + " is not offered; allowed: " + allowedChoices(*found)};
+
+        // Try on a copy so that a refused choice leaves the channel on show as it was.
+        CounterSettings trial = settings_;
+        const int channel = static_cast<int>(parsed.channel) - 1;
+        trial.chooseChannel(channel);
+        if (!trial.isEnabled(setting)) return {disabledReason(full, setting, channel)};
+        trial.choose(setting, *code);
+        settings_ = trial;
+        return {};
+    }
+
+    RegisterWords finish() override {
+        settings_.encodeRegisters();
+        CounterSettings::Registers regs{};
+        std::copy_n(start_.begin(), regs.size(), regs.begin());
+        settings_.writeRegisters(regs);
+        RegisterWords out = start_;
+        std::copy(regs.begin(), regs.end(), out.begin());
+        return out;
+    }
+
+    int handledCount() const override { return settings_.handledCount(); }
+
+    std::vector<SettingView> settings() const override {
+        std::vector<SettingView> out;
+        for (int ch = 0; ch < settings_.channelCount(); ++ch) {
+            for (std::size_t s = 0; s < kCounterLayout.size(); ++s) {
+                const auto setting = static_cast<CounterSetting>(s);
+                out.push_back({channelName(ch) + "." + std::string(kCounterLayout[s].name),
+                               settings_.value(setting, ch), std::string(settings_.text(setting, ch))});
+            }
+        }
+        out.push_back({"delay", settings_.delay(), std::to_string(settings_.delay())});
+        return out;
+    }
+
+private:
+    ActionResult typeDelay(const std::string& value) {
+        const std::string_view typed = trimBlanks(value);
+        if (!isWholeNumber(typed))
+            return {"delay: " + quoted(typed) + " is not a whole number; allowed: 0 to 65535"};
+        if (typed.size() > static_cast<std::size_t>(CounterSettings::kDelayTextLimit))
+            return {"delay: " + quoted(typed) + " is longer than the 5 characters the field takes; allowed: 0 to 65535"};
+        settings_.typeDelay(typed);
+        return {};
+    }
+
+    std::string unknownName(const std::string& name) const {
+        std::string out = "unknown setting " + quoted(name) + "; allowed: ";
+        for (const auto& s : kCounterLayout) out += "chN." + std::string(s.name) + ", ";
+        out += "delay (N = 1 to " + std::to_string(settings_.channelCount()) + ")";
+        return out;
+    }
+
+    std::string disabledReason(const std::string& full, CounterSetting setting, int channel) const {
+        const std::string first = channelName(channel - 1);
+        const std::string pair = "pair " + std::to_string(channel) + "-" + std::to_string(channel + 1);
+        if (pairOwned(setting))
+            return full + ": disabled on the second channel of " + pair + "; allowed: set " + first + "." +
+                   std::string(counterInfo(setting).name) + " instead";
+        return full + ": disabled while " + pair + " counts \"" +
+               std::string(settings_.text(CounterSetting::Mode, channel - 1)) + "\"; allowed only when " + first +
+               ".mode is \"UniDirectional\"";
+    }
+
+    CounterSettings settings_;
+    RegisterWords start_{};
+};
+
+} // namespace
+
+std::unique_ptr<ModuleModel> makeCounterModel(int kind) { return std::make_unique<CounterModel>(kind); }
+
+} // namespace velmora

@@ -1,0 +1,110 @@
+#include "modules/multipurpose_model.h"
+
+#include "modules/multipurpose_settings.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+namespace {
+
+std::string channelName(int channel) { return "ch" + std::to_string(channel + 1); }
+
+class MultiPurposeModel final : public ModuleModel {
+public:
+    void startStandalone() override {
+        start_.fill(0);
+        settings_.pressDefaults();
+    }
+
+    void startSynchronised(const RegisterWords& words) override {
+        start_ = words;
+        MultiPurposeSettings::Registers regs{};
+        std::copy_n(words.begin(), regs.size(), regs.begin());
+        settings_.load(regs);
+    }
+
+    void pressDefaults() override { settings_.pressDefaults(); }
+
+    ActionResult apply(const std::string& name, const std::string& value) override {
+        const SettingName parsed = splitSettingName(name);
+        if (parsed.form == SettingName::ModuleWide && equalsNoCase(parsed.key, "delay")) {
+            const std::string_view typed = trimBlanks(value);
+            if (!isWholeNumber(typed))
+                return {"delay: " + quoted(typed) + " is not a whole number; allowed: 0 to 65535"};
+            settings_.typeDelay(typed);
+            return {};
+        }
+        if (parsed.form != SettingName::PerChannel) return {unknownName(name)};
+
+        const bool isTimeout = equalsNoCase(parsed.key, "timeout");
+        const auto found = std::find_if(kMultiPurposeLayout.begin(), kMultiPurposeLayout.end(),
+                                        [&](const ChannelSettingInfo& s) { return equalsNoCase(s.name, parsed.key); });
+        if (!isTimeout && found == kMultiPurposeLayout.end()) return {unknownName(name)};
+        const std::string full = "ch" + std::to_string(parsed.channel) + "." +
+                                 (isTimeout ? std::string("timeout") : std::string(found->name));
+
+        constexpr int count = MultiPurposeSettings::kChannels;
+        if (parsed.channel < 1 || parsed.channel > count)
+            return {full + ": the module has channels 1 to 4; allowed: ch1 to ch4"};
+        const int channel = static_cast<int>(parsed.channel) - 1;
+
+        if (isTimeout) {
+            const std::string_view typed = trimBlanks(value);
+            if (!isWholeNumber(typed))
+                return {full + ": " + quoted(typed) + " is not a whole number; allowed: 0 to 240 (others are limited)"};
+            settings_.chooseChannel(channel);
+            settings_.typeTimeout(typed);
+            return {};
+        }
+        const auto code = choiceCode(*found, value);
+        if (!code)
+            return {full + ": " + quoted(trimBlanks(value)) + " is not offered; allowed: " + allowedChoices(*found)};
+        settings_.chooseChannel(channel);
+        settings_.choose(static_cast<MultiPurposeSetting>(found - kMultiPurposeLayout.begin()), *code);
+        return {};
+    }
+
+    RegisterWords finish() override {
+        settings_.encodeRegisters();
+        MultiPurposeSettings::Registers regs{};
+        settings_.writeRegisters(regs);
+        RegisterWords out = start_;
+        std::copy(regs.begin(), regs.end(), out.begin());
+        return out;
+    }
+
+    int handledCount() const override { return MultiPurposeSettings::kRegisterCount; }
+
+    std::vector<SettingView> settings() const override {
+        std::vector<SettingView> out;
+        for (int ch = 0; ch < MultiPurposeSettings::kChannels; ++ch) {
+            const std::string prefix = channelName(ch) + ".";
+            for (std::size_t s = 0; s < kMultiPurposeLayout.size(); ++s) {
+                const auto setting = static_cast<MultiPurposeSetting>(s);
+                out.push_back({prefix + std::string(kMultiPurposeLayout[s].name), settings_.value(setting, ch),
+                               std::string(settings_.text(setting, ch))});
+            }
+            out.push_back({prefix + "timeout", settings_.timeout(ch), std::to_string(settings_.timeout(ch))});
+        }
+        out.push_back({"delay", settings_.delay(), std::to_string(settings_.delay())});
+        return out;
+    }
+
+private:
+    static std::string unknownName(const std::string& name) {
+        std::string out = "unknown setting " + quoted(name) + "; allowed: ";
+        for (const auto& s : kMultiPurposeLayout) out += "chN." + std::string(s.name) + ", ";
+        out += "chN.timeout, delay (N = 1 to 4)";
+        return out;
+    }
+
+    MultiPurposeSettings settings_;
+    RegisterWords start_{};
+};
+
+} // namespace
+
+std::unique_ptr<ModuleModel> makeMultiPurposeModel() { return std::make_unique<MultiPurposeModel>(); }
+
+} // namespace velmora
