@@ -5,6 +5,7 @@
 
 #include "modules/register_fields.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
