@@ -1,0 +1,43 @@
+#pragma once
+// The command line of hostsim. Other test tools start hostsim with these
+// options, so their spelling and meaning stay fixed.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hostsim {
+
+inline constexpr int kRegisterFields = 24;
+// Label, 3 x (8 edits + 8 labels), 3 labels, OK, Cancel, closing label.
+inline constexpr int kChildCount = 55;
+
+struct Options {
+    // No option at all: the launcher listing the eight modules.
+    bool launcher = true;
+
+    std::string title;                          // from --module K or --title TEXT
+    int children = kChildCount;                 // --children N
+    std::array<std::string, kRegisterFields> texts;  // --texts, "0" where not given
+    std::optional<int> hangAfter;               // --hang-after K: text messages answered first
+    int hangMs = 3000;                          // --hang-ms M
+    std::optional<int> vanishAfter;             // --vanish-after K
+    bool sticky = false;                        // --sticky
+    std::optional<int> frozenRegister;          // --frozen R, 1 to 24
+    std::string resultFile;                     // --result FILE
+
+    Options() { texts.fill("0"); }
+};
+
+struct ParseResult {
+    std::optional<Options> options;  // empty when the command line is wrong
+    std::string error;               // what was wrong, for the usage message
+};
+
+// `args` excludes the program name.
+ParseResult parseOptions(const std::vector<std::string>& args);
+
+const char* usageText();
+
+} // namespace hostsim
