@@ -31,7 +31,7 @@ endif()
 if(WIN32)
   file(GLOB win32_test_sources CONFIGURE_DEPENDS tests/win32/*.cpp)
   if(win32_test_sources)
-    add_executable(velmora_win32_tests ${win32_test_sources})
+    add_executable(velmora_win32_tests ${win32_test_sources} ${velmora_rc_files})
     target_link_libraries(velmora_win32_tests PRIVATE velmora_win32 ${gtest_libs})
     target_include_directories(velmora_win32_tests PRIVATE tests)
     # The tests start these programs by path; they live beside the test binary.

@@ -7,9 +7,12 @@ list(FILTER win32_sources EXCLUDE REGEX "main_win32\\.cpp$")
 add_library(velmora_win32 STATIC ${win32_sources})
 target_link_libraries(velmora_win32 PUBLIC velmora_core user32 gdi32 kernel32 comctl32)
 
+# Resource scripts: one per window family; the tests link them too, so that
+# every dialog is created from its real template.
+file(GLOB velmora_rc_files CONFIGURE_DEPENDS resources/*.rc)
+
 if(EXISTS ${PROJECT_SOURCE_DIR}/src/app/main_win32.cpp)
-  file(GLOB rc_files CONFIGURE_DEPENDS resources/*.rc)
-  add_executable(velmora WIN32 src/app/main_win32.cpp ${rc_files})
+  add_executable(velmora WIN32 src/app/main_win32.cpp ${velmora_rc_files})
   target_link_libraries(velmora PRIVATE velmora_win32)
   if(MINGW)
     target_link_options(velmora PRIVATE -s)
