@@ -49,6 +49,10 @@ std::size_t at(int index) { return static_cast<std::size_t>(index); }
 
 } // namespace
 
+std::string alarmDialogCaption(std::string_view hostTitle) {
+    return " " + std::string(hostTitle) + " Alarm Limits";
+}
+
 double parseSetpointText(std::string_view text) {
     const DecimalPrefix p = scanDecimal(text);
     if (p.end == p.begin) return 0.0;

@@ -42,6 +42,9 @@ inline constexpr std::array<std::string_view, 6> kAlarmRangeTexts{"-/+10v", "1/5
 inline constexpr std::array<std::string_view, 4> kAlarmFormatTexts{" 16Bit", " DVM", " 12Bit",
                                                                    " 15Bit"};
 
+// The caption set at initialisation, from the selected module's host window title.
+std::string alarmDialogCaption(std::string_view hostTitle);
+
 // Typed text as a number: leading white space skipped, then the longest
 // decimal prefix (sign, digits, point, exponent); 0 when there is none. Hex,
 // "inf" and "nan" are not decimal and read as 0; a prefix too large for a

@@ -15,6 +15,10 @@ const AnalogList& info(int list) { return analogLists[static_cast<std::size_t>(l
 
 } // namespace
 
+std::string analogDialogCaption(std::string_view hostTitle) {
+    return " Configuring " + std::string(hostTitle);
+}
+
 AnalogInputForm::AnalogInputForm(AnalogRules& rules) : rules_(rules) {
     selection_.fill(-1);
     std::vector<std::string> ranges;

@@ -57,6 +57,9 @@ inline constexpr int kAnalogAlarmsButtonId = 452;
 inline constexpr int kAnalogDefaultsButtonId = 454;
 inline constexpr std::array<int, 3> kAnalogWordEditIds{434, 435, 436};
 
+// The caption set at initialisation, from the selected module's host window title.
+std::string analogDialogCaption(std::string_view hostTitle);
+
 class AnalogInputForm {
 public:
     // The dialog's initialisation: lists filled and selected from the words

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "modules/analog_form.h"
 #include "modules/analog_rules.h"

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/catalogue.h"
+
 namespace velmora {
 
 namespace {
@@ -19,13 +21,9 @@ std::string analogWordText(std::uint16_t word) {
 }
 
 AnalogFlags analogFlags(int kind) {
-    switch (kind) {
-    case 0: return {true, false, false};
-    case 1: return {false, true, false};
-    case 2: return {true, true, false};
-    case 3: return {true, true, true};
-    default: return {};
-    }
+    if (kind < 0 || kind >= kModuleCount) return {};
+    const ModuleInfo& info = moduleInfo(kind);
+    return {info.hasVoltageRanges, info.hasCurrentRanges, info.hasAlarms};
 }
 
 AnalogRules::AnalogRules(int kind) : flags_(analogFlags(kind)) { applyDefaults(); }

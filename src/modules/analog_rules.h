@@ -20,7 +20,7 @@ struct AnalogFlags {
     bool hasAlarms = false;
 };
 
-// The flags of analog module `kind`; kinds outside 0-3 have none.
+// The flags of module `kind` as the catalogue gives them; only kinds 0-3 have any.
 AnalogFlags analogFlags(int kind);
 
 namespace analog_layout {

@@ -32,6 +32,7 @@ TEST(AlarmSetpoints, KindAndUnitsTexts) {
     EXPECT_EQ(alarmKindText(0, 0), "-/+10v 16Bit");
     EXPECT_EQ(alarmKindText(3, 3), "0/10v 15Bit");
     EXPECT_EQ(alarmKindText(6, 1), "");
+    EXPECT_EQ(alarmDialogCaption("KTR-ZCI-312-00VM"), " KTR-ZCI-312-00VM Alarm Limits");
     EXPECT_EQ(alarmUnitsText(-10.000152590218967), "-10.000");
     EXPECT_EQ(alarmUnitsText(1.8837), "1.884");
     EXPECT_EQ(alarmUnitsText(1e300).size(), 305u);

@@ -63,6 +63,7 @@ TEST(AnalogForm, ShowsDefaultsSelected) {
     EXPECT_EQ(form.selection(listOf(AnalogSetting::Trigger)), -1);
     EXPECT_EQ(form.selection(listOf(AnalogSetting::Timestamp)), -1);
     EXPECT_EQ(form.wordTexts(), (std::array<std::string, 3>{"2924", "2A92", "8205"}));
+    EXPECT_EQ(analogDialogCaption("KTR-ZCI-310-00VM"), " Configuring KTR-ZCI-310-00VM");
 
     AnalogRules alarm(3);
     const AnalogInputForm alarmForm(alarm);

@@ -34,6 +34,13 @@ TEST(AnalogRules, FlagsDefaultsAndWrittenRegistersByKind) {
     }
 }
 
+TEST(AnalogRules, OtherModulesHaveNoAnalogFlags) {
+    for (int kind : {-1, 4, 5, 6, 7, 8}) {
+        const AnalogFlags f = analogFlags(kind);
+        EXPECT_FALSE(f.hasVoltageRanges || f.hasCurrentRanges || f.hasAlarms) << kind;
+    }
+}
+
 TEST(AnalogRules, DefaultWordsDecode) {
     const AnalogRules rules(3);
     for (int g = 0; g < 4; ++g) {
