@@ -77,7 +77,8 @@ void applyPositionLine(std::string_view line, WindowLayout& layout,
     if (const std::size_t at = line.find(kRegKey); at != std::string_view::npos) {
         const std::string_view rest = line.substr(at);
         const std::string_view chars = rest.substr(kRegKey.size(), 2);
-        const std::string key = std::string(kRegKey) + std::string(chars);
+        std::string key = std::string(kRegKey) + std::string(chars);
+        while (key.size() > kRegKey.size() && isCSpace(key.back())) key.pop_back();
         const int index = readIndex(chars);
         ValueError error = ValueError::Ok;
         if (index == 0 && chars != "00") {

@@ -242,7 +242,7 @@ TEST(WindowDescription, ReportsSayWhatEachLineDid) {
         {0, 1, {{"Q770_ZHC_358_00VM", true, "title of module 5 (770_ZHC_358VM) = \"Counter\""}}},
         {1, 2, {{"OK_BUTTON", false, "text after the digits"},
                 {"CANCEL_BUTTON", true, "cancelPosition = 10"}}},
-        {2, 3, {{"REG_0 ", false, "\"0 \" is not a register index (register 0 is written \"00\")"}}},
+        {2, 3, {{"REG_0", false, "\"0 \" is not a register index (register 0 is written \"00\")"}}},
         {3, 4, {{"REG_24", false, "register index 24 is out of range"}}},
         {4, 5, {{"OK_BUTTON", false, "no '=' after the key"}}},
         {5, 6, {{"Q770_ZVI_310_00VM", false, "no quoted value after '='"}}},
