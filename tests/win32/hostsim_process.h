@@ -98,8 +98,12 @@ public:
                                  0, nullptr);
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
+        // A window that takes activation makes every later activation wait for
+        // its thread, which a hanging hostsim does not serve.
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_SHOWNOACTIVATE;
         if (nul != INVALID_HANDLE_VALUE) {
-            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.dwFlags |= STARTF_USESTDHANDLES;
             startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
         }
         const bool created =
@@ -168,14 +172,14 @@ public:
 
     std::optional<HostsimResult> result() const { return readHostsimResult(resultPath_); }
 
-private:
-    HWND findOwnWindow(const std::string& title) const
+    // This process's top-level windows titled `title`, now.
+    std::vector<HWND> windowsTitled(const std::string& title) const
     {
         struct Search {
             const std::string* title;
             DWORD processId;
-            HWND found;
-        } search{&title, process_.dwProcessId, nullptr};
+            std::vector<HWND> found;
+        } search{&title, process_.dwProcessId, {}};
         EnumWindows(
             [](HWND window, LPARAM context) -> BOOL {
                 auto* s = reinterpret_cast<Search*>(context);
@@ -183,14 +187,19 @@ private:
                 GetWindowThreadProcessId(window, &owner);
                 char text[256] = {};
                 if (owner == s->processId && GetWindowTextA(window, text, sizeof text) >= 0 &&
-                    *s->title == text) {
-                    s->found = window;
-                    return FALSE;
-                }
+                    *s->title == text)
+                    s->found.push_back(window);
                 return TRUE;
             },
             reinterpret_cast<LPARAM>(&search));
         return search.found;
+    }
+
+private:
+    HWND findOwnWindow(const std::string& title) const
+    {
+        const std::vector<HWND> found = windowsTitled(title);
+        return found.empty() ? nullptr : found.front();
     }
 
     PROCESS_INFORMATION process_{};

@@ -389,6 +389,30 @@ TEST(Hostsim, ModuleWindowHasTheDefaultChildLayout)
     EXPECT_EQ(result->texts, std::vector<std::string>(24, "0"));
 }
 
+TEST(Hostsim, LauncherOpensAParameterWindowPerClick)
+{
+    HostsimProcess process({}, false);
+    HWND launcher = process.waitForWindow("hostsim - host window simulator");
+    ASSERT_NE(launcher, nullptr);
+    const ModuleKind kind = 6;
+    HWND open = GetDlgItem(launcher, 100 + kind);
+    ASSERT_NE(open, nullptr);
+    const std::string title(moduleInfo(kind).defaultTitle);
+    for (std::size_t click = 1; click <= 2; ++click) {
+        SendMessageA(open, BM_CLICK, 0, 0);
+        const ULONGLONG deadline = GetTickCount64() + 10000;
+        while (process.windowsTitled(title).size() < click && GetTickCount64() < deadline)
+            Sleep(5);
+        EXPECT_EQ(process.windowsTitled(title).size(), click);
+    }
+    // Closing a parameter window leaves the launcher; closing the launcher ends it all.
+    PostMessageA(process.windowsTitled(title).front(), WM_CLOSE, 0, 0);
+    Sleep(200);
+    EXPECT_EQ(process.windowsTitled(title).size(), 1u);
+    EXPECT_TRUE(IsWindow(launcher));
+    EXPECT_EQ(process.close(), std::optional<DWORD>(0));
+}
+
 TEST(Hostsim, RejectsABadCommandLineWithoutOpeningAWindow)
 {
     const std::vector<std::vector<std::string>> commandLines = {

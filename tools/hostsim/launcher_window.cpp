@@ -50,7 +50,14 @@ void openModule(HWND launcher, int kind)
     options.launcher = false;
     options.title = std::string(velmora::ModuleCatalogue[kind].defaultTitle);
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(launcher, GWLP_HINSTANCE));
-    ParameterWindow::open(instance, options, false, SW_SHOWNORMAL);
+    // Beside the launcher, each new window a step down and right of the last.
+    const LONG_PTR opened = GetWindowLongPtrA(launcher, GWLP_USERDATA);
+    SetWindowLongPtrA(launcher, GWLP_USERDATA, opened + 1);
+    const int step = 28 * static_cast<int>(opened % 10);
+    RECT frame{};
+    GetWindowRect(launcher, &frame);
+    const POINT at{frame.right + 8 + step, frame.top + step};
+    ParameterWindow::open(instance, options, false, SW_SHOWNORMAL, &at);
 }
 
 LRESULT CALLBACK launcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -78,11 +85,12 @@ HWND openLauncher(HINSTANCE instance, int show)
 {
     if (!registerWindowClass(instance, kClassName, launcherProc))
         return nullptr;
-    HWND window = createTopLevel(instance, kClassName, "hostsim - host window simulator",
-                                 kClientWidth, kClientHeight, nullptr);
+    HWND window = createTopLevel(instance, kClassName, "", kClientWidth, kClientHeight, nullptr);
     if (window) {
         ShowWindow(window, show);
         UpdateWindow(window);
+        // Titled last, as the parameter windows are: found means complete.
+        SetWindowTextA(window, "hostsim - host window simulator");
     }
     return window;
 }

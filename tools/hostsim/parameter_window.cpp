@@ -45,7 +45,8 @@ ParameterWindow::ParameterWindow(const Options& options, bool quitOnClose)
     result_.texts = options.texts;
 }
 
-HWND ParameterWindow::open(HINSTANCE instance, const Options& options, bool quitOnClose, int show)
+HWND ParameterWindow::open(HINSTANCE instance, const Options& options, bool quitOnClose, int show,
+                           const POINT* at)
 {
     if (!registerWindowClass(instance, kClassName, windowProc))
         return nullptr;
@@ -58,6 +59,8 @@ HWND ParameterWindow::open(HINSTANCE instance, const Options& options, bool quit
             delete self;
         return nullptr;
     }
+    if (at)
+        SetWindowPos(window, nullptr, at->x, at->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(window, show);
     UpdateWindow(window);
     // Titled last: whoever finds the window by its title finds every child there.

@@ -18,7 +18,9 @@ public:
     // owns the object and deletes it when it is destroyed. With quitOnClose
     // its closing ends the message loop (exit code 0, or 3 when the result
     // file could not be written).
-    static HWND open(HINSTANCE instance, const Options& options, bool quitOnClose, int show);
+    // `at` places the window's top-left corner; null lets the system choose.
+    static HWND open(HINSTANCE instance, const Options& options, bool quitOnClose, int show,
+                     const POINT* at = nullptr);
 
     ParameterWindow(const ParameterWindow&) = delete;
     ParameterWindow& operator=(const ParameterWindow&) = delete;
