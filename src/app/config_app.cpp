@@ -26,6 +26,18 @@ struct HeldLock {
 };
 thread_local std::vector<HeldLock> t_heldLocks;
 
+// Keeps the state lock over a scope, exceptions included.
+class StateGuard {
+public:
+    explicit StateGuard(AppServices& app) : app_(app) { app_.lockState(); }
+    ~StateGuard() { app_.unlockState(); }
+    StateGuard(const StateGuard&) = delete;
+    StateGuard& operator=(const StateGuard&) = delete;
+
+private:
+    AppServices& app_;
+};
+
 } // namespace
 
 // ---------------------------------------------------------------- command line
@@ -175,14 +187,13 @@ void ConfigApp::runPasses(const std::vector<std::string>& commandWords) {
 
     {
         const ParamCommandLine commandLine(commandWords);
-        lockState();
+        StateGuard guard(*this);
         if (commandLine.hasPlainWord("NO_SYNC"))
             runMode_ = RunMode::Standalone;
         else if (commandLine.hasPlainWord("SYNC_WITH_CONCEPT"))
             runMode_ = RunMode::Synchronised;
         else
             runMode_ = RunMode::Undecided;
-        unlockState();
     }
 
     try {
@@ -210,32 +221,27 @@ void ConfigApp::runPasses(const std::vector<std::string>& commandWords) {
 
 bool ConfigApp::pollForModule() {
     for (;;) {
-        lockState();
-        switch (runMode_.load()) {
-        case RunMode::Quit:
-            unlockState();
-            return false;
-        case RunMode::Standalone:
-            unlockState();
-            return true;
-        case RunMode::Synchronised:
-            if (minimisePending_ && startupWindow_->exists()) {
-                startupWindow_->minimise();
-                minimisePending_ = false;
-            }
-            // Catalogue order: with two host windows open the lower kind is served first.
-            for (int kind = 0; kind < kModuleCount; ++kind) {
-                if (isHostWindowOpen(kind)) {
-                    unlockState();
-                    return true;
+        {
+            StateGuard guard(*this);
+            switch (runMode_.load()) {
+            case RunMode::Quit:
+                return false;
+            case RunMode::Standalone:
+                return true;
+            case RunMode::Synchronised:
+                if (minimisePending_ && startupWindow_->exists()) {
+                    startupWindow_->minimise();
+                    minimisePending_ = false;
                 }
+                // Catalogue order: with two host windows open the lower kind is served first.
+                for (int kind = 0; kind < kModuleCount; ++kind)
+                    if (isHostWindowOpen(kind)) return true;
+                if (startupWindow_->exists()) startupWindow_->updateWaitingCaption();
+                break;
+            default:
+                break;
             }
-            if (startupWindow_->exists()) startupWindow_->updateWaitingCaption();
-            break;
-        default:
-            break;
         }
-        unlockState();
         ports_.clock->sleepMs(kPollIntervalMs);
     }
 }
