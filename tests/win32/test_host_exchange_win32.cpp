@@ -413,6 +413,30 @@ TEST(Hostsim, LauncherOpensAParameterWindowPerClick)
     EXPECT_EQ(process.close(), std::optional<DWORD>(0));
 }
 
+TEST(Hostsim, EscapeInAFieldCancelsLikeTheButton)
+{
+    const std::string title = testing::uniqueTitle();
+    HostsimProcess process({"--title", title});
+    HWND window = process.waitForWindow(title);
+    ASSERT_NE(window, nullptr);
+    HWND field = GetWindow(GetWindow(window, GW_CHILD), GW_HWNDNEXT);
+    PostMessageA(field, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(process.waitForExit(), std::optional<DWORD>(0));
+    const auto result = process.result();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->outcome, "CANCEL");
+    EXPECT_EQ(result->presses, 1);
+}
+
+TEST(Hostsim, ExitCodeTellsTheResultFileWasNotWritten)
+{
+    const std::string title = testing::uniqueTitle();
+    HostsimProcess process({"--title", title, "--result", "C:\\no\\such\\folder\\result.txt"},
+                           false);
+    ASSERT_NE(process.waitForWindow(title), nullptr);
+    EXPECT_EQ(process.close(), std::optional<DWORD>(3));
+}
+
 TEST(Hostsim, RejectsABadCommandLineWithoutOpeningAWindow)
 {
     const std::vector<std::vector<std::string>> commandLines = {
