@@ -1,0 +1,18 @@
+#pragma once
+// The command-line tool as a function, so tests run it in-process.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace velmora::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitNotAllInEffect = 1;  // check-wdb: some line with a key did not take effect
+inline constexpr int kExitError = 2;           // bad arguments or values, unreadable file
+
+// `args` are the arguments after the program name. Results go to `out`; an
+// error is one line on `err` with nothing on `out`. Returns the exit status.
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+} // namespace velmora::cli

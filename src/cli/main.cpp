@@ -1,0 +1,12 @@
+// velmora-cli: the portable command-line tool; the logic lives in the core.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/cli_run.h"
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
+    return velmora::cli::runCli(args, std::cout, std::cerr);
+}
