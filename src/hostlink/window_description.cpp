@@ -53,6 +53,13 @@ std::string quoted(std::string_view text) {
     return out + "\"";
 }
 
+// Bytes of the file never reach a terminal raw: the key of a "REG_" line
+// carries the two characters after it, whatever they are.
+std::string printable(std::string_view text) {
+    const std::string q = quoted(text);
+    return q.substr(1, q.size() - 2);
+}
+
 void addEffect(std::vector<LineEffect>* effects, std::string key, bool applied,
                std::string detail) {
     if (effects) effects->push_back({std::move(key), applied, std::move(detail)});
@@ -316,7 +323,7 @@ std::string describeLine(const LineReport& report) {
     }
     for (const LineEffect& e : report.effects) {
         out += "  ";
-        if (!e.key.empty()) out += e.key + ": ";
+        if (!e.key.empty()) out += printable(e.key) + ": ";
         out += (e.applied ? "sets " : "ignored: ") + e.detail + "\n";
     }
     return out;

@@ -39,7 +39,12 @@ std::uint16_t unitsToCounts(int range, int format, double value) {
     const AnalogScaleRow* row = analogScaleRow(range, format);
     if (!row) return 0;
     if (!std::isfinite(value)) value = 0.0;
-    double n = std::trunc((value - row->offset) / row->scale());
+    double n = (value - row->offset) / row->scale();
+    // A quotient a rounding error away from a whole count is that count: 2.001 V
+    // at 0.001 V a count divides to 2000.9999999999998, and truncating that
+    // would lose a count on every trip of a word through units.
+    const double whole = std::round(n);
+    n = std::fabs(n - whole) < 1e-6 ? whole : std::trunc(n);
     // A wrapped count would land far from what was typed (70 V stored as
     // 4.464 V); the nearest word is the sound reading.
     const bool isSigned = isSignedCounts(range, format);
