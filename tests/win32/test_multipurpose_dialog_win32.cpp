@@ -1,0 +1,414 @@
+// The multi-purpose counter dialog, created from template 138 and driven by
+// real messages: clicks, text changes, typed characters.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../../resources/multipurpose_ids.h"
+#include "modules/multipurpose_dialog_win32.h"
+#include "win32/module_dialog_fixture.h"
+
+namespace velmora {
+namespace {
+
+using testing::click;
+using testing::EditorApp;
+using testing::itemText;
+using testing::TestEditor;
+
+using Words = std::array<std::uint16_t, 9>;
+
+constexpr int kRegisterEdits[9] = {IDC_MP_REG1, IDC_MP_REG2, IDC_MP_REG3, IDC_MP_REG4, IDC_MP_REG5,
+                                   IDC_MP_REG6, IDC_MP_REG7, IDC_MP_REG8, IDC_MP_REG9};
+
+// The checked button of each set, as ids; 0 where none is.
+struct Checked {
+    int channel, range, gate, size;
+    bool digital, analog;
+    bool operator==(const Checked&) const = default;
+};
+
+std::string hex4(std::uint16_t word)
+{
+    char text[8];
+    wsprintfA(text, "%04X", static_cast<unsigned>(word));
+    return text;
+}
+
+std::ostream& operator<<(std::ostream& out, const Checked& c)
+{
+    return out << "{" << c.channel << "," << c.range << "," << c.gate << "," << c.size << ","
+               << c.digital << "," << c.analog << "}";
+}
+
+class MultiPurposeDialogTest : public ::testing::Test {
+protected:
+    // Opens the dialog over an editor holding `host` in registers 0-8 and
+    // `marker` in the others.
+    void open(bool synchronised, const Words& host = {}, std::uint16_t marker = 0xBEEF)
+    {
+        for (int i = 0; i < 24; ++i)
+            editor.setRegister(i, i < 9 ? host[static_cast<std::size_t>(i)] : marker);
+        app = std::make_unique<EditorApp>(editor, synchronised, "KTR-ZPM-354-00VM");
+        ASSERT_TRUE(dialog.createModeless());
+        window = dialog.hwnd();
+    }
+
+    std::string text(int id) const { return itemText(window, id); }
+    void setText(int id, const std::string& value)
+    {
+        SendDlgItemMessageA(window, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
+    }
+    // Characters typed at the caret, one message each, as a keyboard does.
+    void type(int id, const std::string& characters)
+    {
+        for (char c : characters)
+            SendDlgItemMessageA(window, id, WM_CHAR, static_cast<WPARAM>(c), 0);
+    }
+    bool checked(int id) const { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
+    int checkedOf(int first, int last) const
+    {
+        int found = 0;
+        for (int id = first; id <= last; ++id)
+            if (checked(id))
+                found = found ? -1 : id;  // -1: more than one
+        return found;
+    }
+    Checked state() const
+    {
+        return {checkedOf(IDC_MP_CHANNEL1, IDC_MP_CHANNEL4), checkedOf(IDC_MP_RANGE_5V, IDC_MP_RANGE_AC),
+                checkedOf(IDC_MP_GATE_5V, IDC_MP_GATE_24V), checkedOf(IDC_MP_SIZE_16BIT, IDC_MP_SIZE_24BIT),
+                checked(IDC_MP_DIGITAL_FILTER), checked(IDC_MP_ANALOG_FILTER)};
+    }
+    std::vector<std::string> shownRegisters() const
+    {
+        std::vector<std::string> shown;
+        for (int id : kRegisterEdits)
+            shown.push_back(text(id));
+        return shown;
+    }
+    std::vector<std::uint16_t> stored() const
+    {
+        std::vector<std::uint16_t> words;
+        for (int i = 0; i < 9; ++i)
+            words.push_back(editor.getRegister(i));
+        return words;
+    }
+    void expectOthersUntouched(std::uint16_t marker = 0xBEEF) const
+    {
+        for (int i = 9; i < 24; ++i)
+            EXPECT_EQ(editor.getRegister(i), marker) << "register " << i;
+    }
+
+    TestEditor editor{9};
+    std::unique_ptr<EditorApp> app;
+    MultiPurposeDialog dialog;
+    HWND window = nullptr;
+};
+
+const std::vector<std::string> kDefaultShown{"0040", "0040", "0040", "0040", "0000",
+                                             "0000", "0000", "0000", "0000"};
+const Checked kDefaultChecked{IDC_MP_CHANNEL1, IDC_MP_RANGE_5V, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT,
+                              false, false};
+
+TEST_F(MultiPurposeDialogTest, TemplateCaptionTextsAndEnabledControls)
+{
+    open(false);
+    EXPECT_EQ(dialog.caption(), "Configure 770-ZPC-354-00VM");
+    const std::pair<int, const char*> texts[] = {
+        {IDOK, "&OK"},
+        {IDCANCEL, "&Cancel"},
+        {IDC_MP_DEFAULTS, "&Defaults"},
+        {IDC_MP_CHANNEL1, "1"},
+        {IDC_MP_CHANNEL4, "4"},
+        {IDC_MP_RANGE_5V, "5V"},
+        {IDC_MP_RANGE_12V, "12V"},
+        {IDC_MP_RANGE_24V, "24V"},
+        {IDC_MP_RANGE_AC, "AC"},
+        {IDC_MP_GATE_5V, "5V"},
+        {IDC_MP_GATE_24V, "24V"},
+        {IDC_MP_DIGITAL_FILTER, "30KHz Digital Filter"},
+        {IDC_MP_ANALOG_FILTER, "15KHz Analog Filter"},
+        {IDC_MP_SIZE_16BIT, "16 Bit (65K)"},
+        {IDC_MP_SIZE_24BIT, "24 Bit (16M)"},
+    };
+    for (const auto& [id, expected] : texts)
+        EXPECT_EQ(text(id), expected) << "control " << id;
+
+    for (int id : kRegisterEdits)
+        EXPECT_FALSE(dialog.isItemEnabled(id)) << "register field " << id;
+    for (int id = IDC_MP_RANGE_5V; id <= IDC_MP_SIZE_16BIT + 1; ++id) {
+        if (id == IDC_MP_REG6)
+            continue;
+        EXPECT_TRUE(dialog.isItemEnabled(id)) << "control " << id;
+    }
+    EXPECT_TRUE(dialog.isItemEnabled(IDC_MP_DELAY));
+    EXPECT_TRUE(dialog.isItemEnabled(IDC_MP_TIMEOUT));
+    EXPECT_EQ(LOWORD(SendMessageA(window, DM_GETDEFID, 0, 0)), IDOK);
+    EXPECT_NE(SendMessageA(window, WM_GETICON, ICON_BIG, 0), 0);
+
+    const HWND picture = GetDlgItem(window, IDC_MP_LOGO);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_NE(SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+}
+
+TEST_F(MultiPurposeDialogTest, StandaloneOpensAtDefaultsAndOkStoresThem)
+{
+    open(false, Words{0x0003, 0x0003, 0x0003, 0x0003, 7, 7, 7, 7, 7});
+    EXPECT_EQ(shownRegisters(), kDefaultShown);
+    EXPECT_EQ(state(), kDefaultChecked);
+    EXPECT_EQ(text(IDC_MP_DELAY), "0");
+    EXPECT_EQ(text(IDC_MP_TIMEOUT), "0");
+    EXPECT_EQ(editor.getRegister(0), 0x0003) << "nothing is stored before OK";
+
+    click(window, IDOK);
+    EXPECT_EQ(dialog.result(), IDOK);
+    EXPECT_EQ(stored(), (std::vector<std::uint16_t>{0x40, 0x40, 0x40, 0x40, 0, 0, 0, 0, 0}));
+    expectOthersUntouched();
+}
+
+TEST_F(MultiPurposeDialogTest, HostWordsDecodedAndStoredBackOnOk)
+{
+    struct Case {
+        const char* name;
+        Words host;
+        Checked shown;  // channel 1
+        std::string delay, timeout;
+        std::vector<std::uint16_t> storedOnOk;
+    };
+    const Case cases[] = {
+        {"timeout 0100 limited to 240",
+         {0x40, 0x40, 0x40, 0x40, 0, 0x0100, 0, 0, 0},
+         kDefaultChecked, "0", "240",
+         {0x40, 0x40, 0x40, 0x40, 0, 0x00F0, 0, 0, 0}},
+        {"timeout FFFF is negative, so 0",
+         {0x40, 0x40, 0x40, 0x40, 0, 0xFFFF, 0x8000, 0x7FFF, 0x00F1},
+         kDefaultChecked, "0", "0",
+         {0x40, 0x40, 0x40, 0x40, 0, 0, 0, 0x00F0, 0x00F0}},
+        {"channel word 00FF: AC, no gate button, both filters, 24 bit",
+         {0x00FF, 0, 0, 0, 0, 0, 0, 0, 0},
+         {IDC_MP_CHANNEL1, IDC_MP_RANGE_AC, 0, IDC_MP_SIZE_24BIT, true, true}, "0", "0",
+         {0x007F, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"bits 7-15 dropped, delay kept whole",
+         {0xFF80, 0xFF9A, 0, 0, 0xFFFF, 0x00F0, 0, 0, 0},
+         {IDC_MP_CHANNEL1, IDC_MP_RANGE_5V, IDC_MP_GATE_5V, IDC_MP_SIZE_16BIT, false, false},
+         "65535", "240",
+         {0x0000, 0x001A, 0, 0, 0xFFFF, 0x00F0, 0, 0, 0}},
+        {"12V input, 24V gate, digital filter",
+         {0x0019, 0x40, 0x40, 0x40, 250, 12, 0, 0, 0},
+         {IDC_MP_CHANNEL1, IDC_MP_RANGE_12V, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, true, false},
+         "250", "12",
+         {0x0019, 0x40, 0x40, 0x40, 250, 12, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestEditor block(9);
+        for (int i = 0; i < 24; ++i)
+            block.setRegister(i, i < 9 ? c.host[static_cast<std::size_t>(i)] : 0x1234);
+        EditorApp host(block, true);
+        MultiPurposeDialog shown;
+        ASSERT_TRUE(shown.createModeless());
+        window = shown.hwnd();
+        EXPECT_EQ(state(), c.shown);
+        EXPECT_EQ(text(IDC_MP_DELAY), c.delay);
+        EXPECT_EQ(text(IDC_MP_TIMEOUT), c.timeout);
+        // The register fields show what OK stores, before anything is touched.
+        for (std::size_t i = 0; i < 9; ++i)
+            EXPECT_EQ(text(kRegisterEdits[i]), hex4(c.storedOnOk[i])) << "Reg" << i + 1;
+
+        click(window, IDOK);
+        for (int i = 0; i < 9; ++i)
+            EXPECT_EQ(block.getRegister(i), c.storedOnOk[static_cast<std::size_t>(i)]) << "Reg" << i + 1;
+        for (int i = 9; i < 24; ++i)
+            EXPECT_EQ(block.getRegister(i), 0x1234);
+    }
+}
+
+TEST_F(MultiPurposeDialogTest, TimeoutTypedKeepsItsTextUntilAnotherControlRefreshes)
+{
+    open(true, Words{0x40, 0x40, 0x40, 0x40, 0, 5, 6, 7, 8});
+    click(window, IDC_MP_CHANNEL2);
+    EXPECT_EQ(text(IDC_MP_TIMEOUT), "6");
+
+    setText(IDC_MP_TIMEOUT, "300");
+    EXPECT_EQ(text(IDC_MP_REG7), "00F0") << "the register shows the limited value at once";
+    EXPECT_EQ(text(IDC_MP_TIMEOUT), "300") << "the field keeps what was typed";
+    EXPECT_EQ(text(IDC_MP_REG6), "0005");
+
+    // Typing in the delay field refreshes the time-out field.
+    setText(IDC_MP_DELAY, "9");
+    EXPECT_EQ(text(IDC_MP_TIMEOUT), "240");
+    EXPECT_EQ(text(IDC_MP_REG5), "0009");
+
+    setText(IDC_MP_TIMEOUT, "999");
+    click(window, IDC_MP_ANALOG_FILTER);  // any click refreshes it
+    EXPECT_EQ(text(IDC_MP_TIMEOUT), "240");
+    EXPECT_EQ(text(IDC_MP_REG2), "0060");
+
+    click(window, IDOK);
+    EXPECT_EQ(stored(), (std::vector<std::uint16_t>{0x40, 0x60, 0x40, 0x40, 9, 5, 240, 7, 8}));
+}
+
+TEST_F(MultiPurposeDialogTest, EntryTextsAreReadAsWholeNumbersAndLimited)
+{
+    struct Case {
+        std::string typed;
+        const char* timeoutWord;  // Reg6, channel 1
+        const char* delayWord;    // Reg5
+    };
+    const Case cases[] = {
+        {"12", "000C", "000C"},
+        {"  42abc", "002A", "002A"},
+        {"+7", "0007", "0007"},
+        {"-1", "0000", "0000"},
+        {"-32768", "0000", "0000"},
+        {"abc", "0000", "0000"},
+        {"", "0000", "0000"},
+        {"240", "00F0", "00F0"},
+        {"241", "00F0", "00F1"},
+        {"65535", "00F0", "FFFF"},
+        // Beyond 16 bits both are limited, never wrapped (65536 would wrap to 0).
+        {"65536", "00F0", "FFFF"},
+        {"70000", "00F0", "FFFF"},
+        {"99999999999999999999999", "00F0", "FFFF"},
+        {"-99999999999999999999999", "0000", "0000"},
+    };
+    open(true, Words{0x40, 0x40, 0x40, 0x40, 1, 1, 0, 0, 0});
+    for (const Case& c : cases) {
+        SCOPED_TRACE("typed \"" + c.typed + "\"");
+        setText(IDC_MP_TIMEOUT, c.typed);
+        EXPECT_EQ(text(IDC_MP_REG6), c.timeoutWord);
+        EXPECT_EQ(text(IDC_MP_TIMEOUT), c.typed);
+        setText(IDC_MP_DELAY, c.typed);
+        EXPECT_EQ(text(IDC_MP_REG5), c.delayWord);
+        EXPECT_EQ(text(IDC_MP_DELAY), c.typed);
+        EXPECT_EQ(text(IDC_MP_REG6), c.timeoutWord) << "the delay leaves the time-out alone";
+    }
+}
+
+TEST_F(MultiPurposeDialogTest, CharactersTypedOneByOneLandAtTheCaret)
+{
+    open(false);
+    for (int id : {IDC_MP_DELAY, IDC_MP_TIMEOUT}) {
+        SCOPED_TRACE(id);
+        SendDlgItemMessageA(window, id, EM_SETSEL, 0, -1);
+        type(id, "1234");
+        EXPECT_EQ(text(id), "1234") << "a rewrite of the field would have moved the caret";
+    }
+    EXPECT_EQ(text(IDC_MP_REG5), "04D2");
+    EXPECT_EQ(text(IDC_MP_REG6), "00F0");
+    EXPECT_EQ(text(IDC_MP_TIMEOUT), "1234");
+
+    // A backspace is typing too.
+    SendDlgItemMessageA(window, IDC_MP_TIMEOUT, EM_SETSEL, 4, 4);
+    type(IDC_MP_TIMEOUT, "\b\b");
+    EXPECT_EQ(text(IDC_MP_TIMEOUT), "12");
+    EXPECT_EQ(text(IDC_MP_REG6), "000C");
+}
+
+TEST_F(MultiPurposeDialogTest, EachClickChangesOneSetOnlyAndOnlyTheChannelOnShow)
+{
+    struct Case {
+        int button;
+        Checked after;
+        const char* reg3;  // channel 3 is on show
+    };
+    const Case cases[] = {
+        {IDC_MP_RANGE_12V, {IDC_MP_CHANNEL3, IDC_MP_RANGE_12V, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, false}, "0041"},
+        {IDC_MP_GATE_24V, {IDC_MP_CHANNEL3, IDC_MP_RANGE_12V, IDC_MP_GATE_24V, IDC_MP_SIZE_24BIT, false, false}, "0049"},
+        {IDC_MP_SIZE_16BIT, {IDC_MP_CHANNEL3, IDC_MP_RANGE_12V, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, false, false}, "0009"},
+        {IDC_MP_RANGE_AC, {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, false, false}, "000B"},
+        {IDC_MP_DIGITAL_FILTER, {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, true, false}, "001B"},
+        {IDC_MP_ANALOG_FILTER, {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, true, true}, "003B"},
+        {IDC_MP_DIGITAL_FILTER, {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, false, true}, "002B"},
+        {IDC_MP_GATE_5V, {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_5V, IDC_MP_SIZE_16BIT, false, true}, "0023"},
+        {IDC_MP_SIZE_24BIT, {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, true}, "0063"},
+    };
+    open(false);
+    click(window, IDC_MP_CHANNEL3);
+    EXPECT_EQ(state(), (Checked{IDC_MP_CHANNEL3, IDC_MP_RANGE_5V, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, false}));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        click(window, c.button);
+        EXPECT_EQ(state(), c.after);
+        EXPECT_EQ(text(IDC_MP_REG3), c.reg3);
+        for (int id : {IDC_MP_REG1, IDC_MP_REG2, IDC_MP_REG4})
+            EXPECT_EQ(text(id), "0040");
+    }
+    // Back on channel 1, its own settings show.
+    click(window, IDC_MP_CHANNEL1);
+    EXPECT_EQ(state(), kDefaultChecked);
+}
+
+TEST_F(MultiPurposeDialogTest, ChoosingChannelsShowsTheirTimeoutsAndChangesNoRegister)
+{
+    open(true, Words{0x41, 0x0A, 0x1F, 0x63, 1000, 10, 20, 30, 240});
+    const std::vector<std::string> before = shownRegisters();
+    const struct {
+        int button;
+        const char* timeout;
+        Checked shown;
+    } cases[] = {
+        {IDC_MP_CHANNEL2, "20", {IDC_MP_CHANNEL2, IDC_MP_RANGE_24V, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, false, false}},
+        {IDC_MP_CHANNEL3, "30", {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, 0, IDC_MP_SIZE_16BIT, true, false}},
+        {IDC_MP_CHANNEL4, "240", {IDC_MP_CHANNEL4, IDC_MP_RANGE_AC, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, true}},
+        {IDC_MP_CHANNEL1, "10", {IDC_MP_CHANNEL1, IDC_MP_RANGE_12V, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, false}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button);
+        click(window, c.button);
+        EXPECT_EQ(text(IDC_MP_TIMEOUT), c.timeout);
+        EXPECT_EQ(state(), c.shown);
+        EXPECT_EQ(text(IDC_MP_DELAY), "1000");
+        EXPECT_EQ(shownRegisters(), before);
+    }
+    // Gate code 3 of channel 3 goes back unchanged when no gate button is picked.
+    click(window, IDOK);
+    EXPECT_EQ(stored(), (std::vector<std::uint16_t>{0x41, 0x0A, 0x1F, 0x63, 1000, 10, 20, 30, 240}));
+}
+
+TEST_F(MultiPurposeDialogTest, DefaultsResetsTheDialogNotTheEditor)
+{
+    const Words host{0x7F, 0x01, 0x02, 0x03, 500, 1, 2, 3, 4};
+    open(true, host);
+    click(window, IDC_MP_CHANNEL4);
+    setText(IDC_MP_TIMEOUT, "77");
+    click(window, IDC_MP_DEFAULTS);
+    EXPECT_EQ(shownRegisters(), kDefaultShown);
+    EXPECT_EQ(state(), kDefaultChecked);
+    EXPECT_EQ(text(IDC_MP_DELAY), "0");
+    EXPECT_EQ(text(IDC_MP_TIMEOUT), "0");
+    EXPECT_EQ(stored(), std::vector<std::uint16_t>(host.begin(), host.end()));
+
+    click(window, IDCANCEL);
+    EXPECT_EQ(dialog.result(), IDCANCEL);
+    EXPECT_EQ(dialog.hwnd(), nullptr);
+    EXPECT_EQ(stored(), std::vector<std::uint16_t>(host.begin(), host.end())) << "Cancel stores nothing";
+    expectOthersUntouched();
+}
+
+TEST_F(MultiPurposeDialogTest, TypingKeepsTheFocusInItsField)
+{
+    open(false);
+    ShowWindow(window, SW_SHOWNORMAL);
+    SetForegroundWindow(window);
+    SendMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, IDC_MP_TIMEOUT)), TRUE);
+    ASSERT_EQ(GetFocus(), GetDlgItem(window, IDC_MP_TIMEOUT));
+    type(IDC_MP_TIMEOUT, "15");
+    EXPECT_EQ(GetFocus(), GetDlgItem(window, IDC_MP_TIMEOUT));
+    click(window, IDC_MP_RANGE_AC);
+    EXPECT_EQ(text(IDC_MP_REG1), "0043");
+    EXPECT_EQ(text(IDC_MP_REG6), "000F");
+}
+
+} // namespace
+} // namespace velmora
