@@ -6,12 +6,14 @@
 // below, so its decisions run in native tests; WinMain wires the real ones.
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <istream>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "app/app_services.h"
@@ -76,14 +78,20 @@ public:
     virtual void unlock() = 0;
 };
 
-// A StateLock on the standard library, good for any platform whose threads it knows.
+// A StateLock on the standard library, for any platform whose threads it
+// knows. Like a Win32 mutex, an unlock by a thread that does not own it
+// changes nothing. Built on a condition variable rather than
+// std::recursive_timed_mutex, whose timed wait thread checkers cannot follow.
 class RecursiveTimedLock final : public StateLock {
 public:
     bool tryLockFor(unsigned timeoutMs) override;
     void unlock() override;
 
 private:
-    std::recursive_timed_mutex mutex_;
+    std::mutex mutex_;
+    std::condition_variable released_;
+    std::thread::id owner_;
+    int depth_ = 0;
 };
 
 enum class MessageIcon { Stop, Exclamation };

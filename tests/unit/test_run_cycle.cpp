@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "unit/fakes_app.h"
@@ -564,6 +567,153 @@ TEST(RunCycle, TitlesComeFromTheDescriptionFile) {
     app->runCycle({"SYNC_WITH_CONCEPT"});
     EXPECT_EQ(rig.editorsBuilt, std::vector<ModuleKind>{6});
     EXPECT_EQ(app->currentTitle(), "Counter four");
+}
+
+// ---------------------------------------------------------------- two real threads
+
+// Pauses are real but short, so the poll and the window's handlers interleave.
+class FastClock : public Clock {
+public:
+    std::uint64_t nowMs() override {
+        return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                              std::chrono::steady_clock::now().time_since_epoch())
+                                              .count());
+    }
+    void sleepMs(unsigned ms) override {
+        std::this_thread::sleep_for(std::chrono::microseconds(ms * 4));
+        if (onSleep) onSleep(ms);
+    }
+    std::function<void(unsigned)> onSleep;
+};
+
+// What the threaded window saw; it outlives the window object.
+struct WindowStats {
+    std::atomic<int> starts{0};
+    std::atomic<int> minimised{0};
+    std::atomic<int> captions{0};
+    std::atomic<bool> cancelPressed{false};
+    std::atomic<bool> joinedBeforeDelete{false};
+};
+
+// A start-up window whose handlers run on a real waiting thread: the user
+// presses Concept Sync again and again while the main thread polls, then
+// Cancel once the waiting display has stepped a few times.
+class ThreadedStartupWindow : public StartupWindowPort {
+public:
+    explicit ThreadedStartupWindow(WindowStats& stats) : stats_(stats) {}
+    ~ThreadedStartupWindow() override {
+        stats_.joinedBeforeDelete = !thread_.joinable();
+        closeAndJoin();
+    }
+
+    bool exists() override { return open_.load(); }
+    void minimise() override { stats_.minimised.fetch_add(1); }
+    void hide() override {}
+    void updateWaitingCaption() override {
+        theApp()->lockState();
+        caption_ = caption_.front() == ' ' ? "." + caption_.substr(1) : " Waiting for Concept.";
+        stats_.captions.fetch_add(1);
+        theApp()->unlockState();
+    }
+    bool startWaitingThread() override {
+        stats_.starts.fetch_add(1);
+        thread_ = std::thread([this] { runWindow(); });
+        return true;
+    }
+    void closeAndJoin() override {
+        closeRequested_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    void runWindow() {
+        open_ = true;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
+        while (!closeRequested_ && stats_.captions.load() < 12 &&
+               std::chrono::steady_clock::now() < deadline) {
+            // Concept Sync.
+            theApp()->setMinimisePending(true);
+            theApp()->lockState();
+            theApp()->setRunMode(RunMode::Synchronised);
+            theApp()->unlockState();
+            std::this_thread::yield();
+        }
+        // Cancel.
+        theApp()->lockState();
+        if (theApp()->runMode() != RunMode::Standalone) theApp()->setRunMode(RunMode::Quit);
+        theApp()->unlockState();
+        stats_.cancelPressed = true;
+        open_ = false;
+    }
+
+    WindowStats& stats_;
+    std::thread thread_;
+    std::atomic<bool> open_{false};
+    std::atomic<bool> closeRequested_{false};
+    std::string caption_ = " Corvent I/O Configuration Tool";  // under the state lock
+};
+
+TEST(RunCycleThreads, StartupWindowHandlersRaceThePollAndCancelEndsTheRun) {
+    const auto started = std::chrono::steady_clock::now();
+    EventLog log;
+    FakeHostWindows host;  // main thread only
+    FastClock clock;
+    testing::RecordingMessages messages(log);
+    testing::FakeInstanceGuard::Calls guardCalls;
+    WindowStats stats;
+    std::vector<ModuleKind> built;
+    FakeHostWindows::ParameterWindow hostWindow;
+    int polls = 0;
+    clock.onSleep = [&](unsigned ms) {
+        if (ms == kPollIntervalMs && ++polls == 3) hostWindow = host.addParameterWindow(titleOf(3));
+    };
+
+    AppPorts ports;
+    ports.instanceMutex = std::make_unique<testing::FakeInstanceGuard>(guardCalls, true, true);
+    ports.createStateLock = [] { return std::make_unique<RecursiveTimedLock>(); };
+    ports.messages = &messages;
+    ports.windows = &host;
+    ports.clock = &clock;
+    ports.createStartupWindow = [&] { return std::make_unique<ThreadedStartupWindow>(stats); };
+    ports.createEditor = [&](ModuleKind kind, HostContext context) {
+        built.push_back(kind);
+        return makeEditor(kind, std::move(context), [&](const DialogRequest&) {
+            return std::make_unique<testing::FakeDialog>(log, [] { return 1; });
+        });
+    };
+    ports.openDescription = [] { return std::unique_ptr<std::istream>(); };
+
+    ConfigApp app(std::move(ports));
+    EXPECT_FALSE(app.runCycle({}));
+    EXPECT_EQ(app.runMode(), RunMode::Quit);
+    EXPECT_TRUE(stats.cancelPressed);
+    EXPECT_TRUE(stats.joinedBeforeDelete);
+    EXPECT_EQ(stats.starts, 1);
+    EXPECT_GE(stats.captions, 12);
+    EXPECT_GE(stats.minimised, 2);  // the first synchronised poll, and after the dialog
+    EXPECT_EQ(built, std::vector<ModuleKind>{3});
+    EXPECT_EQ(host.pressCount(hostWindow.ok), 1);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+}
+
+TEST(RunCycleThreads, StateLockIsRecursiveForItsOwnerAndBoundedForOthers) {
+    RecursiveTimedLock lock;
+    ASSERT_TRUE(lock.tryLockFor(0));
+    ASSERT_TRUE(lock.tryLockFor(0));
+    bool otherGotIt = true;
+    std::thread([&] {
+        lock.unlock();  // not the owner: nothing happens
+        otherGotIt = lock.tryLockFor(20);
+    }).join();
+    EXPECT_FALSE(otherGotIt);
+    lock.unlock();
+    lock.unlock();
+    std::thread([&] {
+        otherGotIt = lock.tryLockFor(20);
+        if (otherGotIt) lock.unlock();
+    }).join();
+    EXPECT_TRUE(otherGotIt);
 }
 
 } // namespace
