@@ -2,7 +2,9 @@
 
 #include <stdexcept>
 
+#include "modules/counter_dialog_win32.h"
 #include "modules/multipurpose_dialog_win32.h"
+#include "modules/universal_input_dialog_win32.h"
 
 namespace velmora {
 
@@ -11,9 +13,11 @@ std::unique_ptr<EditorDialog> makeWin32Dialog(const DialogRequest& request)
     switch (request.family) {
     case EditorFamily::MultiPurpose:
         return std::make_unique<MultiPurposeDialog>();
-    case EditorFamily::Analog:
     case EditorFamily::Universal:
+        return std::make_unique<UniversalInputDialog>();
     case EditorFamily::Counter:
+        return std::make_unique<CounterDialog>(request.channels);
+    case EditorFamily::Analog:
         break;
     }
     throw std::runtime_error("no dialog for this module family");
