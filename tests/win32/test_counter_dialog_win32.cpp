@@ -14,6 +14,7 @@
 
 #include "../../resources/counter_ids.h"
 #include "modules/counter_dialog_win32.h"
+#include "modules/dialog_factory_win32.h"
 #include "win32/module_dialog_fixture.h"
 #include "win32/window_shot.h"
 
@@ -325,6 +326,29 @@ TEST_F(CounterDialogTest, DefaultsGiveTheAllZeroStateAndCancelStoresNothing)
     EXPECT_EQ(window(), nullptr);
     EXPECT_EQ(dialog->result(), IDCANCEL);
     EXPECT_EQ(stored(), host);
+}
+
+TEST(CounterEditor, BuildsTheDialogOfItsModelThroughTheWin32Factory)
+{
+    struct Case {
+        ModuleKind kind;
+        const char* caption;
+        bool channel5;
+    };
+    for (const Case& c : {Case{5, " Configure 770-ZHC-358-00VM", true}, Case{6, " Configure 770-ZHC-354-00VM", false}}) {
+        SCOPED_TRACE(c.kind);
+        const auto editor = makeEditor(c.kind, HostContext{}, win32DialogFactory());
+        auto* counter = dynamic_cast<CounterDialog*>(editor->dialog());
+        ASSERT_NE(counter, nullptr);
+        EditorApp app(*editor, false);
+        ASSERT_TRUE(counter->createModeless());
+        EXPECT_EQ(counter->caption(), c.caption);
+        EXPECT_EQ(counter->isItemVisible(IDC_CNT_CHANNEL5), c.channel5);
+        click(counter->hwnd(), IDC_CNT_MODE_QUAD4X);
+        click(counter->hwnd(), IDOK);
+        EXPECT_EQ(editor->getRegister(0), 0x000C);
+        EXPECT_EQ(editor->getRegister(1), 0x000C);
+    }
 }
 
 void counterShot(int channels, const char* file)

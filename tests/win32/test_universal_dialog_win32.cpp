@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "../../resources/universal_ids.h"
+#include "modules/dialog_factory_win32.h"
 #include "modules/universal_input_dialog_win32.h"
 #include "win32/module_dialog_fixture.h"
 #include "win32/window_shot.h"
@@ -374,6 +375,20 @@ TEST_F(UniversalDialog, FocusStaysOnTheListBeingChanged)
     selectInList(window(), IDC_UNI_FILTER, 3);
     EXPECT_EQ(GetFocus(), dialog.item(IDC_UNI_FILTER));
     EXPECT_EQ(dialog.itemText(IDC_UNI_REG2), "001C");
+}
+
+TEST(UniversalEditor, BuildsItsDialogThroughTheWin32Factory)
+{
+    const auto editor = makeEditor(4, HostContext{}, win32DialogFactory());
+    auto* universal = dynamic_cast<UniversalInputDialog*>(editor->dialog());
+    ASSERT_NE(universal, nullptr);
+    EditorApp app(*editor, false);
+    ASSERT_TRUE(universal->createModeless());
+    EXPECT_EQ(universal->caption(), " Configure ZUI-340-00VM");
+    click(universal->hwnd(), IDC_UNI_TYPE_CJC);
+    click(universal->hwnd(), IDOK);
+    EXPECT_EQ(editor->getRegister(0), 0x0005);
+    EXPECT_EQ(editor->getRegister(7), 0x0010);
 }
 
 TEST(Screenshot, DISABLED_UniversalInputDialog)
