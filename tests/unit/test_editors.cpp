@@ -62,7 +62,8 @@ TEST(ModuleEditor, EachKindBuildsTheCataloguesEditor) {
     };
     for (const Case& c : cases) {
         EditorRig rig;
-        auto editor = makeEditor(c.kind, rig.context(), rig.dialogs());
+        // Through the adaptor WinMain hands to the application.
+        auto editor = editorFactory(rig.dialogs())(c.kind, rig.context());
         ASSERT_NE(editor, nullptr);
         ASSERT_NE(editor->dialog(), nullptr);
         switch (c.family) {
@@ -104,13 +105,6 @@ TEST(ModuleEditor, AnalogEditorTakesItsFlagsAndDefaultWordsFromItsKind) {
         EXPECT_EQ(rig.requests.at(0).family, EditorFamily::Analog);
         EXPECT_EQ(editor.registers(), AnalogRules(c.kind).words()) << c.kind;
     }
-    EditorRig rig;
-    AnalogModule volts(0, rig.context(), rig.dialogs());
-    AnalogModule amps(1, rig.context(), rig.dialogs());
-    EXPECT_EQ(volts.getRegister(0), 0x2000);
-    EXPECT_EQ(amps.getRegister(0), 0x2924);
-    EXPECT_EQ(amps.getRegister(1), 0x2A92);
-    EXPECT_EQ(amps.getRegister(2), 0x8205);
 }
 
 TEST(ModuleEditor, OtherEditorsStartFromZeroedRegisters) {
@@ -163,37 +157,6 @@ TEST(ModuleEditor, ADialogThatCannotBeBuiltLeavesNoEditor) {
             EXPECT_ANY_THROW(makeEditor(kind, rig.context(), c.factory)) << c.name << " " << kind;
         }
     }
-}
-
-TEST(ModuleEditor, EditorFactoryAdaptsMakeEditor) {
-    EditorRig rig;
-    const std::function<std::unique_ptr<RegisterBlock>(ModuleKind, HostContext)> factory =
-        editorFactory(rig.dialogs());
-    auto editor = factory(6, rig.context());
-    auto* counter = dynamic_cast<CounterModule*>(editor.get());
-    ASSERT_NE(counter, nullptr);
-    EXPECT_EQ(counter->channelCount(), 4);
-}
-
-// The four-channel counter writes nine registers: those its dialog does not
-// handle go back with the values read from the host.
-TEST(ModuleEditor, FourChannelCounterWritesNineRegistersBackToTheHost) {
-    EditorRig rig;
-    std::array<std::string, kRegisterCount> texts;
-    for (int i = 0; i < kRegisterCount; ++i) texts[static_cast<std::size_t>(i)] = std::to_string(10 + i);
-    const auto window = rig.host.addParameterWindow("KTR-ZHC-354-00VM", WindowLayout::defaults(), -1, texts);
-    HostContext context = rig.context();
-    context.currentTitle = [] { return std::string("KTR-ZHC-354-00VM"); };
-    rig.description = "";
-    auto editor = makeEditor(6, context, rig.dialogs());
-    ASSERT_TRUE(editor->exchange(ExchangeMode::Read));
-    for (int i = 0; i < 5; ++i) editor->setRegister(i, 0xF0 + i);
-    ASSERT_TRUE(editor->exchange(ExchangeMode::WriteAndOk));
-    const std::vector<std::string> expected{"f0", "f1", "f2", "f3", "f4", "15", "16", "17", "18", "19"};
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(rig.host.text(window.fields[static_cast<std::size_t>(i)]),
-                  i < 9 ? expected[static_cast<std::size_t>(i)] : "19")
-            << i;
 }
 
 } // namespace
