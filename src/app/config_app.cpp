@@ -1,7 +1,6 @@
 #include "app/config_app.h"
 
 #include <chrono>
-#include <fstream>
 #include <stdexcept>
 #include <utility>
 
@@ -129,6 +128,7 @@ void ConfigApp::message(const char* text, MessageIcon icon) {
 
 void ConfigApp::lockState() {
     if (!stateLock_) return;
+    t_heldLocks.reserve(t_heldLocks.size() + 1);  // no allocation failure once the lock is held
     // The outcome is not acted on: a caller whose wait ran out goes on as if
     // it held the lock, but its unlockState then releases nothing.
     const bool owned = stateLock_->tryLockFor(kStateLockWaitMs);
@@ -160,13 +160,9 @@ bool ConfigApp::isHostWindowOpen(int index) {
 
 void ConfigApp::loadModuleTitles() {
     try {
-        std::unique_ptr<std::istream> in;
-        if (ports_.openDescription) {
-            in = ports_.openDescription();
-        } else {
-            auto file = std::make_unique<std::ifstream>(descriptionFile_, std::ios::binary);
-            if (file->is_open()) in = std::move(file);
-        }
+        const auto open =
+            ports_.openDescription ? ports_.openDescription : openDescriptionFile(descriptionFile_);
+        const std::unique_ptr<std::istream> in = open();
         moduleTitles_ = in ? velmora::loadModuleTitles(*in) : defaultModuleTitles();
     } catch (...) {
         moduleTitles_ = defaultModuleTitles();
