@@ -10,11 +10,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../../resources/counter_ids.h"
 #include "modules/counter_dialog_win32.h"
 #include "modules/dialog_factory_win32.h"
+#include "win32/fake_app_services.h"
 #include "win32/module_dialog_fixture.h"
 #include "win32/window_shot.h"
 
@@ -349,6 +351,39 @@ TEST(CounterEditor, BuildsTheDialogOfItsModelThroughTheWin32Factory)
         EXPECT_EQ(editor->getRegister(0), 0x000C);
         EXPECT_EQ(editor->getRegister(1), 0x000C);
     }
+}
+
+TEST(CounterEditor, ModalRunStoresOnOkAndEndsWithOne)
+{
+    TestEditor block(9);
+    block.setRegister(0, 0x0001);
+    block.setRegister(8, 0x0064);
+    EditorApp app(block, true);
+    CounterDialog counter(8);
+    // The user, from outside the modal loop: a click on "Quadrature 1X", then OK.
+    const DWORD uiThread = GetCurrentThreadId();
+    std::thread user([uiThread] {
+        const HWND window = testing::waitForWindow(" Configure 770-ZHC-358-00VM");
+        if (!window) {
+            // Not found by its caption: end whatever the dialog shows, so the test fails rather than hangs.
+            EnumThreadWindows(
+                uiThread,
+                [](HWND w, LPARAM) {
+                    PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+                    return TRUE;
+                },
+                0);
+            return;
+        }
+        SendMessageA(GetDlgItem(window, IDC_CNT_MODE_QUAD1X), BM_CLICK, 0, 0);
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    const int result = counter.runModal();
+    user.join();
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(block.getRegister(0), 0x0009);
+    EXPECT_EQ(block.getRegister(1), 0x0009);
+    EXPECT_EQ(block.getRegister(8), 0x0064);
 }
 
 void counterShot(int channels, const char* file)
