@@ -3,12 +3,20 @@
 #include <windows.h>
 
 namespace velmora {
+namespace {
 
-void showSystemMessage(const std::string& text, MessageIcon icon)
+void showSystemMessage(const std::string& text, UINT icon)
 {
-    const UINT style = MB_OK | MB_SYSTEMMODAL |
-                       (icon == MessageIcon::Stop ? MB_ICONHAND : MB_ICONEXCLAMATION);
-    MessageBoxA(nullptr, text.c_str(), "velmora", style);
+    MessageBoxA(nullptr, text.c_str(), "velmora", MB_OK | MB_SYSTEMMODAL | icon);
+}
+
+} // namespace
+
+void showStopMessage(const std::string& text) { showSystemMessage(text, MB_ICONHAND); }
+
+void showExclamationMessage(const std::string& text)
+{
+    showSystemMessage(text, MB_ICONEXCLAMATION);
 }
 
 } // namespace velmora

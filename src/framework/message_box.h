@@ -6,8 +6,9 @@
 
 namespace velmora {
 
-enum class MessageIcon { Stop, Exclamation };
-
-void showSystemMessage(const std::string& text, MessageIcon icon);
+// Errors carry the stop icon.
+void showStopMessage(const std::string& text);
+// Notices carry the exclamation icon.
+void showExclamationMessage(const std::string& text);
 
 } // namespace velmora
