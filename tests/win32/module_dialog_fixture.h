@@ -1,0 +1,77 @@
+#pragma once
+// What a module dialog test needs around the dialog: an application that
+// hands out an editor (synchronised or standalone) and the editor itself,
+// a register block that never touches a host.
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/app_services.h"
+#include "hostlink/register_block.h"
+
+namespace velmora::testing {
+
+class TestEditor final : public RegisterBlock {
+public:
+    explicit TestEditor(int written) : RegisterBlock(HostContext{}), written_(written) {}
+    bool isWritten(int index) const override { return index >= 0 && index < written_; }
+
+private:
+    int written_;
+};
+
+class EditorApp final : public AppServices {
+public:
+    EditorApp(RegisterBlock& editor, bool synchronised, std::string title = "KTR-TEST-00VM")
+        : editor_(editor), synchronised_(synchronised), title_(std::move(title))
+    {
+        setTheApp(this);
+    }
+    ~EditorApp() override { setTheApp(nullptr); }
+
+    RegisterBlock* currentEditor() override { return &editor_; }
+    bool isHostSynchronised() const override { return synchronised_; }
+    std::string currentTitle() const override { return title_; }
+    int moduleIndex() const override { return 0; }
+    void selectModule(int) override {}
+    void lockState() override {}
+    void unlockState() override {}
+    RunMode runMode() const override { return RunMode::Synchronised; }
+    void setRunMode(RunMode) override {}
+    void setMinimisePending(bool) override {}
+
+private:
+    RegisterBlock& editor_;
+    bool synchronised_;
+    std::string title_;
+};
+
+// Sends a control notification the way the control itself would.
+inline void notify(HWND dialog, int id, UINT code)
+{
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// A user's click on a button: BM_CLICK, which the button turns into BN_CLICKED.
+inline void click(HWND dialog, int id)
+{
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+// A list selection made by the user: the selection, then its notification.
+inline void selectInList(HWND dialog, int id, int index)
+{
+    SendDlgItemMessageA(dialog, id, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    notify(dialog, id, LBN_SELCHANGE);
+}
+
+inline std::string itemText(HWND dialog, int id)
+{
+    char text[256] = {};
+    const int length = GetDlgItemTextA(dialog, id, text, sizeof text);
+    return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+} // namespace velmora::testing
