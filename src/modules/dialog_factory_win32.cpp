@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "modules/analog_input_dialog_win32.h"
 #include "modules/counter_dialog_win32.h"
 #include "modules/multipurpose_dialog_win32.h"
 #include "modules/universal_input_dialog_win32.h"
@@ -11,14 +12,14 @@ namespace velmora {
 std::unique_ptr<EditorDialog> makeWin32Dialog(const DialogRequest& request)
 {
     switch (request.family) {
+    case EditorFamily::Analog:
+        return std::make_unique<AnalogInputDialog>(request.kind);
     case EditorFamily::MultiPurpose:
         return std::make_unique<MultiPurposeDialog>();
     case EditorFamily::Universal:
         return std::make_unique<UniversalInputDialog>();
     case EditorFamily::Counter:
         return std::make_unique<CounterDialog>(request.channels);
-    case EditorFamily::Analog:
-        break;
     }
     throw std::runtime_error("no dialog for this module family");
 }
