@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "hostlink/host_text.h"
 #include "modules/alarm_setpoints.h"
@@ -175,6 +176,7 @@ Decoded decodeModule(ModuleKind kind, const RegisterWords& words) {
             a.units = units[static_cast<std::size_t>(s)];
             a.unitsText = a.units ? alarmUnitsText(*a.units) : std::string(kNoScalingText);
             a.kindText = alarmKindText(analog->rules().range(group), analog->rules().format(group));
+            if (a.units) a.unit = analog->rules().range(group) >= 4 ? "mA" : "V";
             out.alarms.push_back(std::move(a));
         }
     }
@@ -198,8 +200,175 @@ Action parseAction(std::string_view token) {
     }
     a.name = lowered(trim(token.substr(0, equals)));
     a.value = std::string(token.substr(equals + 1));
+    if (a.name == "copy") a.kind = Action::Kind::Copy;
     return a;
 }
+
+CopyPlan parseCopy(std::string_view units, const CopyUnits& family) {
+    const std::string what = family.prefix == "ch" ? "channels" : "groups";
+    const std::string p = family.prefix;
+    const std::string allowed = "allowed: copy=" + p + "A:" + p + "B-" + p + "C or copy=" + p + "A:" + p + "B, " +
+                                what + " 1 to " + std::to_string(family.count);
+    std::string text;
+    for (char c : units)
+        if (!isBlank(c)) text += lower(c);
+    // A unit number after its prefix; -1 when the text has no such thing at `at`.
+    std::size_t at = 0;
+    const auto unit = [&](bool prefixOptional) {
+        if (text.compare(at, p.size(), p) == 0)
+            at += p.size();
+        else if (!prefixOptional)
+            return -1L;
+        const std::size_t digits = at;
+        long n = 0;
+        while (at < text.size() && isDigit(text[at]) && at - digits < 6) n = n * 10 + (text[at++] - '0');
+        return at == digits || (at < text.size() && isDigit(text[at])) ? -1L : n;
+    };
+    const long source = unit(false);
+    const bool colon = source >= 0 && at < text.size() && text[at] == ':';
+    ++at;
+    const long first = colon ? unit(false) : -1;
+    long last = first;
+    if (first >= 0 && at < text.size() && text[at] == '-') {
+        ++at;
+        last = unit(true);
+    }
+    if (source < 0 || first < 0 || last < 0 || at < text.size())
+        throw CliError("copy: " + echo(units) + " is malformed; " + allowed);
+    for (long n : {source, first, last})
+        if (n < 1 || n > family.count)
+            throw CliError("copy: " + p + std::to_string(n) + " does not exist on this module; " + allowed);
+    if (first > last)
+        throw CliError("copy: the targets " + p + std::to_string(first) + "-" + p + std::to_string(last) +
+                       " run backwards; " + allowed + ", B not above C");
+    if (first == last && first == source)
+        throw CliError("copy: " + p + std::to_string(source) + " onto itself changes nothing; " + allowed +
+                       ", other than the source");
+    return {static_cast<int>(source) - 1, static_cast<int>(first) - 1, static_cast<int>(last) - 1};
+}
+
+std::vector<WordChange> wordChanges(const RegisterWords& before, const RegisterWords& after, int count,
+                                    const std::vector<NamedField>& fields) {
+    std::vector<WordChange> out;
+    for (int reg = 0; reg < count && reg < kRegisterCount; ++reg) {
+        const std::uint16_t b = before[static_cast<std::size_t>(reg)];
+        const std::uint16_t a = after[static_cast<std::size_t>(reg)];
+        if (a == b) continue;
+        WordChange change{reg, b, a, {}};
+        for (int bit = 0; bit < 16; ++bit) {
+            if (((a ^ b) >> bit & 1) == 0) continue;
+            std::string owner;
+            for (const NamedField& f : fields)
+                if (f.field.reg == reg && (f.field.mask() >> bit & 1)) owner = f.setting;
+            const auto group = std::find_if(change.bits.begin(), change.bits.end(),
+                                            [&](const ChangedBits& c) { return c.setting == owner; });
+            if (group == change.bits.end())
+                change.bits.push_back({owner, {bit}});
+            else
+                group->bits.push_back(bit);
+        }
+        out.push_back(std::move(change));
+    }
+    return out;
+}
+
+namespace {
+
+// Collects what one action did: the settings and words before it, and the
+// model's notes on each of its steps.
+class EffectRecorder {
+public:
+    explicit EffectRecorder(const ModuleModel& model)
+        : model_(model), settings_(model.settings()), words_(model.currentWords()) {}
+
+    // Notes of one step; `from` names the copy's source unit, empty otherwise.
+    void add(const std::vector<SettingNote>& notes, const std::string& from) {
+        for (const SettingNote& n : notes) {
+            Noted& noted = notes_[n.setting];
+            noted.cause = n.byRule ? SettingChange::Cause::Rule
+                                   : from.empty() ? SettingChange::Cause::Chosen : SettingChange::Cause::Copied;
+            noted.chosen = n.chosen;
+            noted.why = n.words;
+            noted.from = from;
+        }
+    }
+    // A step the dialog refused: its setting and the reason, without the
+    // setting's name in front or the advice that follows.
+    void refused(const std::string& setting, const std::string& error) {
+        std::string reason = error.rfind(setting + ": ", 0) == 0 ? error.substr(setting.size() + 2) : error;
+        reason = reason.substr(0, reason.find("; allowed"));
+        if (!notCopied_.empty() && notCopied_.back().second == reason)
+            notCopied_.back().first += ", " + setting;
+        else
+            notCopied_.emplace_back(setting, reason);
+    }
+    void pressedDefaults() { defaults_ = true; }
+
+    ActionEffect effect(const std::string& token) const {
+        ActionEffect out;
+        out.token = token;
+        const std::vector<SettingView> after = model_.settings();
+        for (std::size_t i = 0; i < after.size() && i < settings_.size(); ++i) {
+            const SettingView& b = settings_[i];
+            const SettingView& a = after[i];
+            const auto noted = notes_.find(a.name);
+            const bool changed = a.code != b.code || a.text != b.text;
+            // What was typed into a setting is told even when its value stands.
+            const bool told = noted != notes_.end() && noted->second.chosen && !noted->second.why.empty();
+            if (!changed && !told) continue;
+            SettingChange c{b, a, SettingChange::Cause::Unexplained, {}, {}};
+            if (noted != notes_.end()) {
+                c.cause = noted->second.cause;
+                c.why = noted->second.why;
+                c.from = noted->second.from;
+            } else if (defaults_) {
+                c.cause = SettingChange::Cause::Defaults;
+            }
+            out.settings.push_back(std::move(c));
+        }
+        out.words = wordChanges(words_, model_.currentWords(), model_.handledCount(), model_.fields());
+        for (const auto& [settings, reason] : notCopied_) out.notCopied.push_back(settings + ": " + reason);
+        return out;
+    }
+
+private:
+    struct Noted {
+        SettingChange::Cause cause = SettingChange::Cause::Chosen;
+        bool chosen = false;
+        std::string why;
+        std::string from;
+    };
+
+    const ModuleModel& model_;
+    std::vector<SettingView> settings_;
+    RegisterWords words_;
+    std::map<std::string, Noted> notes_;
+    std::vector<std::pair<std::string, std::string>> notCopied_;  // settings, reason
+    bool defaults_ = false;
+};
+
+// Each step as the dialog takes it; a step the dialog refuses is left out.
+void applyCopy(ModuleModel& model, const Action& action, EffectRecorder* recorder) {
+    const CopyUnits units = model.copyUnits();
+    const CopyPlan plan = parseCopy(action.value, units);
+    const std::string from = units.prefix + std::to_string(plan.source + 1);
+    // Every target takes the source as it stood before the copy began.
+    std::vector<std::vector<CopyStep>> steps;
+    for (int target = plan.first; target <= plan.last; ++target)
+        if (target != plan.source) steps.push_back(model.copySteps(plan.source, target));
+    for (const auto& targetSteps : steps) {
+        for (const CopyStep& step : targetSteps) {
+            const ActionResult r = model.apply(step.name, step.value);
+            if (!recorder) continue;
+            if (r.ok())
+                recorder->add(model.lastNotes(), from);
+            else
+                recorder->refused(step.name, r.error);
+        }
+    }
+}
+
+} // namespace
 
 Encoded encodeModule(const EncodeRequest& request, const ActionObserver& observer) {
     const auto model = makeModuleModel(request.kind);
@@ -207,18 +376,49 @@ Encoded encodeModule(const EncodeRequest& request, const ActionObserver& observe
         model->startSynchronised(*request.from);
     else
         model->startStandalone();
+    if (observer && request.from) {
+        ActionEffect start;
+        start.words = wordChanges(*request.from, model->currentWords(), model->handledCount(), model->fields());
+        if (!start.words.empty()) observer(start);
+    }
     for (const Action& action : request.actions) {
-        if (action.kind == Action::Kind::Defaults) {
+        std::optional<EffectRecorder> recorder;
+        if (observer) recorder.emplace(*model);
+        switch (action.kind) {
+        case Action::Kind::Defaults:
             model->pressDefaults();
-        } else if (const ActionResult r = model->apply(action.name, action.value); !r.ok()) {
-            throw CliError(r.error);
+            if (recorder) recorder->pressedDefaults();
+            break;
+        case Action::Kind::Copy: applyCopy(*model, action, recorder ? &*recorder : nullptr); break;
+        case Action::Kind::Set:
+            if (const ActionResult r = model->apply(action.name, action.value); !r.ok()) throw CliError(r.error);
+            if (recorder) recorder->add(model->lastNotes(), {});
+            break;
         }
-        if (observer) observer(action, *model);
+        if (recorder) observer(recorder->effect(action.token));
     }
     const RegisterWords words = model->finish();
     Encoded out;
     out.kind = request.kind;
     out.registers.assign(words.begin(), words.begin() + moduleInfo(request.kind).writtenCount);
+    return out;
+}
+
+Diffed diffModule(ModuleKind kind, const RegisterWords& given, const RegisterWords& against) {
+    const auto left = makeModuleModel(kind);
+    const auto right = makeModuleModel(kind);
+    left->startSynchronised(given);
+    right->startSynchronised(against);
+    Diffed out;
+    out.kind = kind;
+    const std::vector<SettingView> a = left->settings();
+    const std::vector<SettingView> b = right->settings();
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        if (a[i].code != b[i].code || a[i].text != b[i].text) out.differences.push_back({a[i], b[i]});
+    if (out.equal())
+        for (int reg = 0; reg < left->handledCount(); ++reg)
+            if (given[static_cast<std::size_t>(reg)] != against[static_cast<std::size_t>(reg)])
+                out.quietRegisters.push_back(reg);
     return out;
 }
 

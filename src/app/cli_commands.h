@@ -54,6 +54,7 @@ struct AlarmSetpoint {
     std::optional<double> units;  // none when the group's range has no scaling row
     std::string unitsText;        // as the alarm dialog shows it ("%.3f"), or why there is none
     std::string kindText;         // the group's range and format, "-/+10v DVM"
+    std::string unit;             // "V" or "mA"; empty without scaling
 };
 
 struct Decoded {
@@ -67,15 +68,23 @@ struct Decoded {
 Decoded decodeModule(ModuleKind kind, const RegisterWords& words);
 
 struct Action {
-    enum class Kind { Set, Defaults };
+    enum class Kind { Set, Defaults, Copy };
     Kind kind = Kind::Set;
     std::string name;   // lower case, blanks around it dropped
-    std::string value;  // as given; the model trims it
+    std::string value;  // as given; the model trims it (a copy's units for Copy)
     std::string token;  // the argument as typed
 };
 
-// "NAME=VALUE" or "defaults" (any case).
+// "NAME=VALUE", "defaults" or "copy=UNITS" (any case).
 Action parseAction(std::string_view token);
+
+// A copy's units, from 0: "ch1:ch2-ch8" or "g2:g1" with the family's prefix.
+struct CopyPlan {
+    int source = 0;
+    int first = 0;
+    int last = 0;
+};
+CopyPlan parseCopy(std::string_view units, const CopyUnits& family);
 // Whether the argument has the shape of an action rather than of a word.
 bool looksLikeAction(std::string_view token);
 
@@ -90,12 +99,69 @@ struct Encoded {
     std::vector<std::uint16_t> registers;  // the written registers after OK
 };
 
-// Called after each action took effect, with the model in its new state.
-using ActionObserver = std::function<void(const Action&, const ModuleModel&)>;
+// A setting an action changed, or one whose typed value is worth telling.
+struct SettingChange {
+    enum class Cause { Chosen, Copied, Defaults, Rule, Unexplained };
+    SettingView before;
+    SettingView after;
+    Cause cause = Cause::Chosen;
+    // The rule in plain words; for a chosen or copied value what was typed
+    // (or nothing); for a copied one the unit it came from is in `from`.
+    std::string why;
+    std::string from;  // "ch1", "g2"
+};
+
+// Changed bits of a word that belong to one setting (`setting` empty: to none).
+struct ChangedBits {
+    std::string setting;
+    std::vector<int> bits;
+};
+
+struct WordChange {
+    int reg = 0;  // from 0
+    std::uint16_t before = 0;
+    std::uint16_t after = 0;
+    std::vector<ChangedBits> bits;
+};
+
+// What one action did, or (empty token) what the synchronised start did to
+// the words it read.
+struct ActionEffect {
+    std::string token;
+    std::vector<SettingChange> settings;
+    std::vector<WordChange> words;
+    // The copy steps the dialog refused: "ch2.range, ch2.mode: REASON".
+    std::vector<std::string> notCopied;
+};
+
+// The words that differ among the first `count`, each with its changed bits
+// by the field that holds them.
+std::vector<WordChange> wordChanges(const RegisterWords& before, const RegisterWords& after, int count,
+                                    const std::vector<NamedField>& fields);
+
+// Called after each action took effect; when started from words, first with
+// the start's changes (if any).
+using ActionObserver = std::function<void(const ActionEffect&)>;
 
 // Starts the model, applies the actions in order and presses OK. A refused
 // action throws CliError with the model's reason.
 Encoded encodeModule(const EncodeRequest& request, const ActionObserver& observer = {});
+
+// Two register sets of one module compared by the settings its dialog shows.
+struct SettingDifference {
+    SettingView given;
+    SettingView against;
+};
+
+struct Diffed {
+    ModuleKind kind = 0;
+    std::vector<SettingDifference> differences;
+    // Handled registers whose words differ although every setting is the same.
+    std::vector<int> quietRegisters;
+    bool equal() const { return differences.empty(); }
+};
+
+Diffed diffModule(ModuleKind kind, const RegisterWords& given, const RegisterWords& against);
 
 // The window description file as the tool reads it, with where each value in
 // effect came from and the lines worth a look.

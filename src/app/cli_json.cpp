@@ -108,6 +108,12 @@ JsonWriter& JsonWriter::value(double number) {
     return *this;
 }
 
+JsonWriter& JsonWriter::boolean(bool truth) {
+    beforeValue();
+    text_ += truth ? "true" : "false";
+    return *this;
+}
+
 JsonWriter& JsonWriter::null() {
     beforeValue();
     text_ += "null";

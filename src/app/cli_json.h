@@ -1,6 +1,6 @@
 #pragma once
 // The little JSON the command-line tool prints: objects, arrays, strings,
-// integers, numbers and null, on one line, in plain ASCII.
+// integers, numbers, booleans and null, on one line, in plain ASCII.
 
 #include <string>
 #include <string_view>
@@ -31,6 +31,7 @@ public:
     JsonWriter& value(long long number);
     JsonWriter& value(int number) { return value(static_cast<long long>(number)); }
     JsonWriter& value(double number);
+    JsonWriter& boolean(bool truth);
     JsonWriter& null();
 
     const std::string& text() const { return text_; }

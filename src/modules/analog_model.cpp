@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <map>
 
 #include "modules/alarm_setpoints.h"
 
@@ -65,6 +66,50 @@ std::vector<int> readingOrder() {
 
 std::string setpointName(int setpoint) { return "reg" + std::to_string(alarmSetpointRegister(setpoint) + 1); }
 
+std::string unitSymbol(int range) { return range >= 4 ? "mA" : "V"; }
+
+// The shortest decimal text that reads back as the same value.
+std::string shortestText(double value) {
+    char text[64];
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+    return ec == std::errc{} ? std::string(text, end) : alarmUnitsText(value);
+}
+
+bool endsWith(const std::string& text, std::string_view tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Why a list setting that was not chosen changed: only normalize touches one.
+std::string listRule(const SettingView& after) {
+    if (endsWith(after.name, ".range")) return "range not offered by this model, set to " + after.text;
+    if (endsWith(after.name, ".filter")) return "Reg2 holds filter codes 0-3 only: the high bit was cleared";
+    if (after.name == "trigger") return "the module has no alarms: the trigger bit is cleared";
+    if (after.name == "timestamp") return "the module has no alarms: time stamping stays disabled";
+    return {};
+}
+
+// The rules that changed one alarm word, in order; `typed` skips the store of
+// the value typed into it.
+std::string wordRules(const std::vector<AlarmWordEffect>& trace, int reg, bool typed) {
+    std::string out;
+    std::string last;
+    for (const AlarmWordEffect& e : trace) {
+        if (e.reg != reg) continue;
+        std::string rule = e.rule;
+        if (rule.empty()) {
+            if (typed) {
+                typed = false;
+                continue;
+            }
+            rule = "re-read from the three-decimal value the alarm dialog shows";
+        }
+        if (rule == last) continue;
+        out += (out.empty() ? "" : ", then ") + rule;
+        last = rule;
+    }
+    return out;
+}
+
 } // namespace
 
 AnalogModel::AnalogModel(int kind) : kind_(kind), rules_(kind) { startStandalone(); }
@@ -73,8 +118,10 @@ void AnalogModel::start(const RegisterWords& words) {
     form_.reset();
     rules_ = AnalogRules(kind_);
     rules_.load(words);
+    rules_.setTrace(&trace_);
     startWords_ = words;
     form_ = std::make_unique<AnalogInputForm>(rules_);
+    notes_.clear();
 }
 
 // The editor's constructor puts the defaults into its registers, and with no
@@ -83,14 +130,80 @@ void AnalogModel::startStandalone() { start(AnalogRules(kind_).words()); }
 
 void AnalogModel::startSynchronised(const RegisterWords& words) { start(words); }
 
-void AnalogModel::pressDefaults() { form_->pressDefaults(); }
+void AnalogModel::pressDefaults() {
+    notes_.clear();
+    form_->pressDefaults();
+}
 
 int AnalogModel::handledCount() const { return rules_.writtenCount(); }
 
-RegisterWords AnalogModel::finish() {
+RegisterWords AnalogModel::finish() { return currentWords(); }
+
+RegisterWords AnalogModel::currentWords() const {
     RegisterWords words = startWords_;
     for (int i = 0; i < handledCount(); ++i) words[static_cast<std::size_t>(i)] = rules_.word(i);
     return words;
+}
+
+std::vector<NamedField> AnalogModel::fields() const {
+    std::vector<NamedField> out;
+    for (int list = 0; list < static_cast<int>(analogLists.size()); ++list) {
+        const AnalogList& l = analogLists[static_cast<std::size_t>(list)];
+        const auto g = static_cast<std::size_t>(l.group);
+        switch (l.setting) {
+        case AnalogSetting::Range: out.push_back({listName(list), analog_layout::range[g]}); break;
+        case AnalogSetting::Format: out.push_back({listName(list), analog_layout::format[g]}); break;
+        case AnalogSetting::Filter: out.push_back({listName(list), analog_layout::filter[g]}); break;
+        case AnalogSetting::Acquisition: out.push_back({listName(list), analog_layout::acquisition[g]}); break;
+        case AnalogSetting::Calibration: out.push_back({listName(list), analog_layout::calibration}); break;
+        case AnalogSetting::Trigger: out.push_back({listName(list), analog_layout::trigger}); break;
+        case AnalogSetting::Timestamp: out.push_back({listName(list), analog_layout::timestampOff}); break;
+        }
+    }
+    if (rules_.hasAlarms())
+        for (int s = 0; s < kAlarmSetpoints; ++s)
+            out.push_back({setpointName(s), RegField{static_cast<std::uint8_t>(alarmSetpointRegister(s)), 0, 16}});
+    return out;
+}
+
+std::vector<CopyStep> AnalogModel::copySteps(int source, int target) const {
+    std::vector<CopyStep> out;
+    const auto listOf = [](AnalogSetting s, int group) {
+        for (int list = 0; list < static_cast<int>(analogLists.size()); ++list)
+            if (analogLists[static_cast<std::size_t>(list)].setting == s &&
+                analogLists[static_cast<std::size_t>(list)].group == group)
+                return list;
+        return 0;  // unreachable: every group has each of the four lists
+    };
+    for (AnalogSetting s : {AnalogSetting::Range, AnalogSetting::Format, AnalogSetting::Filter, AnalogSetting::Acquisition})
+        out.push_back({listName(listOf(s, target)), std::to_string(form_->code(listOf(s, source)))});
+    if (!rules_.hasAlarms()) return out;
+    const auto units = setpointUnits();
+    // Each pair's maximum before its minimum, so a minimum is never judged
+    // against the target's old maximum.
+    for (int pair = 0; pair < 2; ++pair)
+        for (int side : {1, 0}) {
+            const auto& u = units[static_cast<std::size_t>(4 * source + 2 * pair + side)];
+            if (u) out.push_back({setpointName(4 * target + 2 * pair + side), shortestText(*u)});
+        }
+    return out;
+}
+
+std::string AnalogModel::enabledSettingNames() const {
+    std::string names;
+    for (int list : readingOrder())
+        if (form_->isEnabled(list)) names += (names.empty() ? "" : ", ") + listName(list);
+    return names;
+}
+
+void AnalogModel::noteRules(const std::vector<SettingView>& before, const std::string& chosen) {
+    const std::vector<SettingView> after = settings();
+    for (std::size_t i = 0; i < after.size() && i < before.size(); ++i) {
+        if (after[i].name == chosen || after[i].code == before[i].code) continue;
+        const std::string rule = after[i].isWord ? wordRules(trace_, std::stoi(after[i].name.substr(3)) - 1, false)
+                                                 : listRule(after[i]);
+        if (!rule.empty()) notes_.push_back({after[i].name, false, true, rule});
+    }
 }
 
 std::string AnalogModel::settingNames() const {
@@ -101,6 +214,8 @@ std::string AnalogModel::settingNames() const {
 }
 
 ActionResult AnalogModel::apply(const std::string& name, const std::string& value) {
+    notes_.clear();
+    trace_.clear();
     const std::string key = lower(trim(name));
     for (int list = 0; list < static_cast<int>(analogLists.size()); ++list)
         if (listName(list) == key) return applyList(list, key, value);
@@ -112,7 +227,8 @@ ActionResult AnalogModel::apply(const std::string& name, const std::string& valu
 
 ActionResult AnalogModel::applyList(int list, const std::string& name, const std::string& value) {
     if (!form_->isEnabled(list))
-        return {name + ": the control is disabled on this module (it has no alarms)"};
+        return {name + ": the control is disabled on this module (it has no alarms); allowed: " +
+                enabledSettingNames()};
     const std::vector<std::string>& entries = form_->entries(list);
     const std::string wanted = trim(value);
     int position = -1;
@@ -129,22 +245,43 @@ ActionResult AnalogModel::applyList(int list, const std::string& name, const std
         }
         return {name + ": '" + wanted + "' is not offered on this module; allowed: " + allowed};
     }
+    const std::vector<SettingView> before = settings();
     form_->select(list, position);
+    notes_.push_back({name, true, false, {}});
+    noteRules(before, name);
     return {};
 }
 
 ActionResult AnalogModel::applySetpoint(int setpoint, const std::string& name, const std::string& value) {
     const std::string typed = trim(value);
-    if (!isWellFormedSetpointText(typed) || !std::isfinite(parseSetpointText(typed)))
-        return {name + ": '" + typed + "' is not a finite decimal number (e.g. 4, -2.5, 1.2e1)"};
+    const int group = alarmSetpointGroup(setpoint);
+    const std::string groupName = "g" + std::to_string(group + 1);
+    const int range = rules_.range(group);
+    const int format = rules_.format(group);
+    const AnalogScaleRow* row = analogScaleRow(range, format);
+    if (!row)
+        return {name + ": group " + std::to_string(group + 1) + " has range code " + std::to_string(range) +
+                ", which has no scaling; allowed: set " + groupName + ".range to a code 0-5 first"};
+    const double number = parseSetpointText(typed);
+    if (!isWellFormedSetpointText(typed) || !std::isfinite(number))
+        return {name + ": '" + typed + "' is not a finite decimal number; allowed: a decimal number such as 4, -2.5 or 1.2e1 (" +
+                groupName + " spans " + alarmUnitsText(row->unitsLow) + " to " + alarmUnitsText(row->unitsHigh) + " " +
+                unitSymbol(range) + "; values beyond it are limited)"};
+    const std::vector<SettingView> before = settings();
     AlarmEditor editor(rules_);
-    if (!editor.isScaled(setpoint))
-        return {name + ": group " + std::to_string(alarmSetpointGroup(setpoint) + 1) + " has range code " +
-                std::to_string(rules_.range(alarmSetpointGroup(setpoint))) +
-                ", which has no scaling; choose a range 0-5 first"};
     editor.type(setpoint, typed);
     editor.focusLost();
     editor.commit();
+
+    const int reg = alarmSetpointRegister(setpoint);
+    const std::uint16_t stored = rules_.word(reg);
+    std::string rules = wordRules(trace_, reg, true);
+    if (rules.empty() && (number < row->unitsLow || number > row->unitsHigh)) rules = "held at the end of the span";
+    notes_.push_back({name, true, !rules.empty(),
+                      typed + " typed, stored 0x" + analogWordText(stored) + " = " +
+                          alarmUnitsText(countsToUnits(range, format, stored)) + " " + unitSymbol(range) +
+                          (rules.empty() ? "" : " (" + rules + ")")});
+    noteRules(before, name);
     return {};
 }
 
@@ -161,7 +298,7 @@ std::vector<SettingView> AnalogModel::settings() const {
         for (int s = 0; s < kAlarmSetpoints; ++s) {
             const auto& u = units[static_cast<std::size_t>(s)];
             out.push_back({setpointName(s), rules_.word(alarmSetpointRegister(s)),
-                           u ? alarmUnitsText(*u) : std::string(kNoScalingText)});
+                           u ? alarmUnitsText(*u) : std::string(kNoScalingText), true});
         }
     }
     return out;

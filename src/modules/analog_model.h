@@ -35,6 +35,11 @@ public:
     RegisterWords finish() override;
     int handledCount() const override;
     std::vector<SettingView> settings() const override;
+    RegisterWords currentWords() const override;
+    std::vector<SettingNote> lastNotes() const override { return notes_; }
+    std::vector<NamedField> fields() const override;
+    CopyUnits copyUnits() const override { return {"g", kAnalogGroups}; }
+    std::vector<CopyStep> copySteps(int source, int target) const override;
 
     // Reg4-Reg19 in engineering units; nullopt where the group has no scaling row.
     std::array<std::optional<double>, kAlarmSetpoints> setpointUnits() const;
@@ -45,11 +50,16 @@ private:
     ActionResult applyList(int list, const std::string& name, const std::string& value);
     ActionResult applySetpoint(int setpoint, const std::string& name, const std::string& value);
     std::string settingNames() const;
+    std::string enabledSettingNames() const;
+    // Why each setting other than `chosen` changed since `before`.
+    void noteRules(const std::vector<SettingView>& before, const std::string& chosen);
 
     int kind_;
     AnalogRules rules_;
     std::unique_ptr<AnalogInputForm> form_;
     RegisterWords startWords_{};
+    std::vector<AlarmWordEffect> trace_;
+    std::vector<SettingNote> notes_;
 };
 
 // Null for a kind outside 0-3.

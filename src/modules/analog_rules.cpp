@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/catalogue.h"
+#include "modules/analog_form.h"
 
 namespace velmora {
 
@@ -11,6 +12,22 @@ namespace {
 bool validGroup(int group) { return group >= 0 && group < kAnalogGroups; }
 
 std::size_t at(int group) { return static_cast<std::size_t>(group); }
+
+long countOf(std::uint16_t word, bool isSigned) {
+    return isSigned ? static_cast<long>(static_cast<std::int16_t>(word)) : static_cast<long>(word);
+}
+
+std::string quotedText(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+std::string rangeText(int code) {
+    return code >= 0 && code < static_cast<int>(kAnalogRangeTexts.size()) ? quotedText(kAnalogRangeTexts[at(code)])
+                                                                            : "code " + std::to_string(code);
+}
+
+std::string formatText(int code) {
+    return code >= 0 && code < static_cast<int>(kAnalogFormatTexts.size()) ? quotedText(kAnalogFormatTexts[at(code)])
+                                                                             : "code " + std::to_string(code);
+}
 
 } // namespace
 
@@ -57,22 +74,67 @@ int AnalogRules::timestampOff() const { return static_cast<int>(analog_layout::t
 
 void AnalogRules::setRange(int group, int code) {
     if (!validGroup(group)) return;
+    const RegisterWords before = regs_;
     const int oldRange = range(group);
     const int fmt = format(group);
     analog_layout::range[at(group)].set(regs_, static_cast<unsigned>(code));
     const int newRange = range(group);
     if (newRange != oldRange) rescaleLimits(regs_, group, oldRange, fmt, newRange, fmt);
     clampLimits(regs_, group, newRange, fmt);
+    if (trace_.to) traceLimits(group, before, oldRange, fmt);
 }
 
 void AnalogRules::setFormat(int group, int code) {
     if (!validGroup(group)) return;
+    const RegisterWords before = regs_;
     const int rng = range(group);
     const int oldFormat = format(group);
     analog_layout::format[at(group)].set(regs_, static_cast<unsigned>(code));
     const int newFormat = format(group);
     if (newFormat != oldFormat) rescaleLimits(regs_, group, rng, oldFormat, rng, newFormat);
     clampLimits(regs_, group, rng, newFormat);
+    if (trace_.to) traceLimits(group, before, rng, oldFormat);
+}
+
+void AnalogRules::traceLimits(int group, const RegisterWords& before, int oldRange, int oldFormat) {
+    const int newRange = range(group);
+    const int newFormat = format(group);
+    const auto regs = alarmPairRegisters(group);
+    // What the conversion alone gave; the limits then explain the rest.
+    std::array<std::uint16_t, 4> converted{};
+    std::array<std::string, 4> conversion;
+    const bool rescaled = (oldRange != newRange || oldFormat != newFormat) && analogScaleRow(oldRange, oldFormat) &&
+                          analogScaleRow(newRange, newFormat);
+    for (std::size_t i = 0; i < regs.size(); ++i) {
+        const std::uint16_t old = before[at(regs[i])];
+        converted[i] = rescaled ? unitsToCounts(newRange, newFormat, countsToUnits(oldRange, oldFormat, old)) : old;
+        if (converted[i] == old) continue;
+        conversion[i] = oldRange != newRange
+                            ? "rescaled from the range " + rangeText(oldRange) + " to " + rangeText(newRange)
+                            : "rescaled from the format " + formatText(oldFormat) + " to " + formatText(newFormat);
+    }
+    const AnalogScaleRow* row = analogScaleRow(newRange, newFormat);
+    const bool isSigned = isSignedCounts(newRange, newFormat);
+    for (std::size_t i = 0; i < regs.size(); ++i) {
+        const std::uint16_t old = before[at(regs[i])];
+        const std::uint16_t now = regs_[at(regs[i])];
+        if (now == old) continue;
+        std::string rule = conversion[i];
+        if (now != converted[i] && row) {
+            // The limit rules, as clampLimits applies them: maximum, then minimum.
+            const long value = countOf(converted[i], isSigned);
+            const bool isMax = i % 2 == 1;
+            std::string limit;
+            if (value < static_cast<long>(row->countsLow))
+                limit = "raised to the lowest count of the span";
+            else if (isMax && value > static_cast<long>(row->countsHigh))
+                limit = "lowered to the highest count of the span";
+            else
+                limit = "set to the lowest count of the span: it was above the pair's maximum";
+            rule += (rule.empty() ? "" : ", then ") + limit;
+        }
+        trace_.to->push_back({regs[i], old, now, rule});
+    }
 }
 
 void AnalogRules::setFilter(int group, int code) {
@@ -115,9 +177,16 @@ void AnalogRules::applyDefaults() {
 }
 
 void AnalogRules::storeAndCheck(int index, std::uint16_t word) {
-    if (index >= 0 && index < 19) regs_[static_cast<std::size_t>(index)] = word;
+    if (index >= 0 && index < 19) {
+        if (trace_.to && regs_[at(index)] != word) trace_.to->push_back({index, regs_[at(index)], word, {}});
+        regs_[at(index)] = word;
+    }
     normalize();
-    for (int g = 0; g < kAnalogGroups; ++g) clampLimits(regs_, g, range(g), format(g));
+    for (int g = 0; g < kAnalogGroups; ++g) {
+        const RegisterWords before = regs_;
+        clampLimits(regs_, g, range(g), format(g));
+        if (trace_.to) traceLimits(g, before, range(g), format(g));
+    }
 }
 
 void AnalogRules::resetLimits(int group) {

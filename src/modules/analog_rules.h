@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "modules/analog_scaling.h"
 #include "modules/module_model.h"
@@ -53,6 +54,16 @@ inline constexpr std::uint16_t kAnalogDefaultReg3 = 0x8205;
 
 // A register word as the dialogs show it: "%04X".
 std::string analogWordText(std::uint16_t word);
+
+// A change of one alarm word by one step of the rules, for explanations.
+// `rule` names the limit rule in plain words; it is empty for a word stored
+// by storeAndCheck.
+struct AlarmWordEffect {
+    int reg = 0;
+    std::uint16_t before = 0;
+    std::uint16_t after = 0;
+    std::string rule;
+};
 
 class AnalogRules {
 public:
@@ -111,9 +122,25 @@ public:
     // Range code at a list position, -1 for a position outside the list.
     int rangeCodeAt(int position) const;
 
+    // While set, every change of an alarm word by the rules is added to
+    // `trace`; null (the default) records nothing. A copy of the rules
+    // records into no one's trace: it may outlive the owner of this one.
+    void setTrace(std::vector<AlarmWordEffect>* trace) { trace_.to = trace; }
+
 private:
+    // Notes the changes the limit rules made to the group's alarm words since
+    // `before`: a rescale from (oldRange, oldFormat), then the limits.
+    void traceLimits(int group, const RegisterWords& before, int oldRange, int oldFormat);
+
     AnalogFlags flags_;
     RegisterWords regs_{};
+    struct TraceTarget {
+        std::vector<AlarmWordEffect>* to = nullptr;
+        TraceTarget() = default;
+        TraceTarget(const TraceTarget&) {}
+        TraceTarget& operator=(const TraceTarget&) { return *this; }
+    };
+    TraceTarget trace_;
 };
 
 } // namespace velmora

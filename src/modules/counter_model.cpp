@@ -10,25 +10,43 @@ namespace {
 
 std::string channelName(int channel) { return "ch" + std::to_string(channel + 1); }
 
+std::string settingName(int channel, CounterSetting setting) {
+    return channelName(channel) + "." + std::string(counterInfo(setting).name);
+}
+
+// A typed delay the field could not hold as typed, or nothing to tell.
+std::string delayLimit(std::string_view typed, std::int64_t stored) {
+    const std::int64_t number = typedNumber(typed);
+    if (number == stored) return {};
+    return std::string(typed) + " typed, " + (number < stored ? "raised to " : "limited to ") +
+           std::to_string(stored);
+}
+
 class CounterModel final : public ModuleModel {
 public:
     explicit CounterModel(int kind) : settings_(kind == 6 ? 4 : 8) {}
 
     void startStandalone() override {
+        notes_.clear();
         start_.fill(0);
         settings_.pressDefaults();
     }
 
     void startSynchronised(const RegisterWords& words) override {
+        notes_.clear();
         start_ = words;
         CounterSettings::Registers regs{};
         std::copy_n(words.begin(), regs.size(), regs.begin());
         settings_.load(regs);
     }
 
-    void pressDefaults() override { settings_.pressDefaults(); }
+    void pressDefaults() override {
+        notes_.clear();
+        settings_.pressDefaults();
+    }
 
     ActionResult apply(const std::string& name, const std::string& value) override {
+        notes_.clear();
         const SettingName parsed = splitSettingName(name);
         if (parsed.form == SettingName::ModuleWide && equalsNoCase(parsed.key, "delay"))
             return typeDelay(value);
@@ -53,17 +71,42 @@ public:
         trial.chooseChannel(channel);
         if (!trial.isEnabled(setting)) return {disabledReason(full, setting, channel)};
         trial.choose(setting, *code);
+        noteRules(trial, channel, setting);
         settings_ = trial;
         return {};
     }
 
-    RegisterWords finish() override {
-        settings_.encodeRegisters();
-        CounterSettings::Registers regs{};
-        std::copy_n(start_.begin(), regs.size(), regs.begin());
-        settings_.writeRegisters(regs);
+    RegisterWords finish() override { return currentWords(); }
+
+    RegisterWords currentWords() const override {
+        CounterSettings encoded = settings_;
+        encoded.encodeRegisters();
         RegisterWords out = start_;
-        std::copy(regs.begin(), regs.end(), out.begin());
+        CounterSettings::Registers regs{};
+        encoded.writeRegisters(regs);
+        std::copy_n(regs.begin(), encoded.handledCount(), out.begin());
+        return out;
+    }
+
+    std::vector<SettingNote> lastNotes() const override { return notes_; }
+
+    std::vector<NamedField> fields() const override {
+        std::vector<NamedField> out;
+        for (int ch = 0; ch < settings_.channelCount(); ++ch)
+            for (std::size_t s = 0; s < kCounterLayout.size(); ++s)
+                out.push_back({settingName(ch, static_cast<CounterSetting>(s)), inRegister(kCounterLayout[s].field, ch)});
+        out.push_back({"delay", RegField{static_cast<std::uint8_t>(settings_.delayRegister()), 0, 16}});
+        return out;
+    }
+
+    CopyUnits copyUnits() const override { return {"ch", settings_.channelCount()}; }
+
+    std::vector<CopyStep> copySteps(int source, int target) const override {
+        std::vector<CopyStep> out;
+        for (std::size_t s = 0; s < kCounterLayout.size(); ++s) {
+            const auto setting = static_cast<CounterSetting>(s);
+            out.push_back({settingName(target, setting), std::to_string(settings_.value(setting, source))});
+        }
         return out;
     }
 
@@ -90,7 +133,28 @@ private:
         if (typed.size() > static_cast<std::size_t>(CounterSettings::kDelayTextLimit))
             return {"delay: " + quoted(typed) + " is longer than the 5 characters the field takes; allowed: 0 to 65535"};
         settings_.typeDelay(typed);
+        std::string limited = delayLimit(typed, settings_.delay());
+        notes_.push_back({"delay", true, !limited.empty(), std::move(limited)});
         return {};
+    }
+
+    // The chosen setting, and why each other setting that changed did.
+    void noteRules(const CounterSettings& after, int channel, CounterSetting chosen) {
+        notes_.push_back({settingName(channel, chosen), true, false, {}});
+        for (int ch = 0; ch < after.channelCount(); ++ch) {
+            for (std::size_t s = 0; s < kCounterLayout.size(); ++s) {
+                const auto setting = static_cast<CounterSetting>(s);
+                if ((ch == channel && setting == chosen) || after.value(setting, ch) == settings_.value(setting, ch))
+                    continue;
+                if (!CounterSettings::isSecondMember(ch)) continue;  // no rule changes a first member
+                const std::string first = "channel " + std::to_string(ch);
+                notes_.push_back({settingName(ch, setting), false, true,
+                                  pairOwned(setting)
+                                      ? "follows " + first + ": range and mode belong to the pair"
+                                      : "copied from " + first + " while the pair counts " +
+                                            std::string(after.text(CounterSetting::Mode, ch - 1))});
+            }
+        }
     }
 
     std::string unknownName(const std::string& name) const {
@@ -113,6 +177,7 @@ private:
 
     CounterSettings settings_;
     RegisterWords start_{};
+    std::vector<SettingNote> notes_;
 };
 
 } // namespace

@@ -10,29 +10,44 @@ namespace {
 
 std::string channelName(int channel) { return "ch" + std::to_string(channel + 1); }
 
+// A typed number the field could not hold as typed, or nothing to tell.
+std::string limitNote(std::string_view typed, std::int64_t stored, std::string_view unit) {
+    const std::int64_t number = typedNumber(typed);
+    if (number == stored) return {};
+    return std::string(typed) + " typed, " + (number < stored ? "raised to " : "limited to ") +
+           std::to_string(stored) + std::string(unit);
+}
+
 class MultiPurposeModel final : public ModuleModel {
 public:
     void startStandalone() override {
+        notes_.clear();
         start_.fill(0);
         settings_.pressDefaults();
     }
 
     void startSynchronised(const RegisterWords& words) override {
+        notes_.clear();
         start_ = words;
         MultiPurposeSettings::Registers regs{};
         std::copy_n(words.begin(), regs.size(), regs.begin());
         settings_.load(regs);
     }
 
-    void pressDefaults() override { settings_.pressDefaults(); }
+    void pressDefaults() override {
+        notes_.clear();
+        settings_.pressDefaults();
+    }
 
     ActionResult apply(const std::string& name, const std::string& value) override {
+        notes_.clear();
         const SettingName parsed = splitSettingName(name);
         if (parsed.form == SettingName::ModuleWide && equalsNoCase(parsed.key, "delay")) {
             const std::string_view typed = trimBlanks(value);
             if (!isWholeNumber(typed))
                 return {"delay: " + quoted(typed) + " is not a whole number; allowed: 0 to 65535"};
             settings_.typeDelay(typed);
+            note("delay", limitNote(typed, settings_.delay(), ""));
             return {};
         }
         if (parsed.form != SettingName::PerChannel) return {unknownName(name)};
@@ -55,6 +70,7 @@ public:
                 return {full + ": " + quoted(typed) + " is not a whole number; allowed: 0 to 240 (others are limited)"};
             settings_.chooseChannel(channel);
             settings_.typeTimeout(typed);
+            note(full, limitNote(typed, settings_.timeout(channel), " s"));
             return {};
         }
         const auto code = choiceCode(*found, value);
@@ -62,15 +78,44 @@ public:
             return {full + ": " + quoted(trimBlanks(value)) + " is not offered; allowed: " + allowedChoices(*found)};
         settings_.chooseChannel(channel);
         settings_.choose(static_cast<MultiPurposeSetting>(found - kMultiPurposeLayout.begin()), *code);
+        note(full, {});
         return {};
     }
 
-    RegisterWords finish() override {
-        settings_.encodeRegisters();
+    RegisterWords finish() override { return currentWords(); }
+
+    RegisterWords currentWords() const override {
+        MultiPurposeSettings encoded = settings_;
+        encoded.encodeRegisters();
         MultiPurposeSettings::Registers regs{};
-        settings_.writeRegisters(regs);
+        encoded.writeRegisters(regs);
         RegisterWords out = start_;
         std::copy(regs.begin(), regs.end(), out.begin());
+        return out;
+    }
+
+    std::vector<SettingNote> lastNotes() const override { return notes_; }
+
+    std::vector<NamedField> fields() const override {
+        std::vector<NamedField> out;
+        for (int ch = 0; ch < MultiPurposeSettings::kChannels; ++ch)
+            for (const auto& s : kMultiPurposeLayout)
+                out.push_back({channelName(ch) + "." + std::string(s.name), inRegister(s.field, ch)});
+        out.push_back({"delay", kMultiPurposeDelayField});
+        for (int ch = 0; ch < MultiPurposeSettings::kChannels; ++ch)
+            out.push_back({channelName(ch) + ".timeout", inRegister(kMultiPurposeTimeoutField, kMultiPurposeTimeoutField.reg + ch)});
+        return out;
+    }
+
+    CopyUnits copyUnits() const override { return {"ch", MultiPurposeSettings::kChannels}; }
+
+    std::vector<CopyStep> copySteps(int source, int target) const override {
+        std::vector<CopyStep> out;
+        const std::string prefix = channelName(target) + ".";
+        for (std::size_t s = 0; s < kMultiPurposeLayout.size(); ++s)
+            out.push_back({prefix + std::string(kMultiPurposeLayout[s].name),
+                           std::to_string(settings_.value(static_cast<MultiPurposeSetting>(s), source))});
+        out.push_back({prefix + "timeout", std::to_string(settings_.timeout(source))});
         return out;
     }
 
@@ -92,6 +137,12 @@ public:
     }
 
 private:
+    // The chosen setting; a typed number that was limited counts as a rule's doing.
+    void note(const std::string& setting, std::string limited) {
+        const bool byRule = !limited.empty();
+        notes_.push_back({setting, true, byRule, std::move(limited)});
+    }
+
     static std::string unknownName(const std::string& name) {
         std::string out = "unknown setting " + quoted(name) + "; allowed: ";
         for (const auto& s : kMultiPurposeLayout) out += "chN." + std::string(s.name) + ", ";
@@ -101,6 +152,7 @@ private:
 
     MultiPurposeSettings settings_;
     RegisterWords start_{};
+    std::vector<SettingNote> notes_;
 };
 
 } // namespace

@@ -122,6 +122,14 @@ std::string typesShowing(UniversalSetting s) {
     return out;
 }
 
+// "RTD or Resistance".
+std::string typesShowingAlternatives(UniversalSetting s) {
+    std::string out = typesShowing(s);
+    const std::size_t last = out.rfind(", ");
+    if (last != std::string::npos) out.replace(last, 2, " or ");
+    return out;
+}
+
 std::string settableNow(const UniversalSettings& st, int group) {
     std::string out;
     for (const Key& k : kKeys) {
@@ -137,12 +145,14 @@ public:
     UniversalModel() { startStandalone(); }
 
     void startStandalone() override {
+        notes_.clear();
         settings_ = UniversalSettings{};
         settings_.openStandalone();
         startWords_ = RegisterWords{};
     }
 
     void startSynchronised(const RegisterWords& words) override {
+        notes_.clear();
         UniversalSettings::Words mine{};
         std::copy_n(words.begin(), mine.size(), mine.begin());
         settings_ = UniversalSettings{};
@@ -150,14 +160,46 @@ public:
         startWords_ = words;
     }
 
-    void pressDefaults() override { settings_.pressDefaults(); }
+    void pressDefaults() override {
+        notes_.clear();
+        settings_.pressDefaults();
+    }
 
     ActionResult apply(const std::string& name, const std::string& value) override;
 
-    RegisterWords finish() override {
-        settings_.encodeRegisters();
+    RegisterWords finish() override { return currentWords(); }
+
+    RegisterWords currentWords() const override {
+        UniversalSettings encoded = settings_;
+        encoded.encodeRegisters();
         RegisterWords out = startWords_;
-        std::copy(settings_.registers().begin(), settings_.registers().end(), out.begin());
+        std::copy(encoded.registers().begin(), encoded.registers().end(), out.begin());
+        return out;
+    }
+
+    std::vector<SettingNote> lastNotes() const override { return notes_; }
+
+    std::vector<NamedField> fields() const override {
+        std::vector<NamedField> out;
+        for (int g = 0; g < kGroups; ++g)
+            for (const Key& k : kKeys) out.push_back({settingName(g, k.name), fieldOf(k.setting, g)});
+        return out;
+    }
+
+    CopyUnits copyUnits() const override { return {"g", kGroups}; }
+
+    // The type button, then the lists the type shows, as a user copies by hand:
+    // the lists a type hides cannot be set and its click clears them.
+    std::vector<CopyStep> copySteps(int source, int target) const override {
+        std::vector<CopyStep> out;
+        const unsigned type = static_cast<unsigned>(UniversalSettings::effectiveType(settings_.code(source, UniversalSetting::Type)));
+        for (const Key& k : kKeys) {
+            const bool shown = k.setting == UniversalSetting::Type ||
+                               std::any_of(kLists.begin(), kLists.end(), [&](const ListInfo& l) {
+                                   return l.setting == k.setting && (l.shownFor & (1u << type));
+                               });
+            if (shown) out.push_back({settingName(target, k.name), std::to_string(settings_.code(source, k.setting))});
+        }
         return out;
     }
 
@@ -174,11 +216,31 @@ public:
     }
 
 private:
+    void noteRules(const UniversalSettings& after, int group, const Key& chosen);
+
     UniversalSettings settings_;
     RegisterWords startWords_{};
+    std::vector<SettingNote> notes_;
 };
 
+void UniversalModel::noteRules(const UniversalSettings& after, int group, const Key& chosen) {
+    notes_.push_back({settingName(group, chosen.name), true, false, {}});
+    for (const Key& k : kKeys) {
+        const int before = settings_.code(group, k.setting);
+        if (k.setting == chosen.setting || after.code(group, k.setting) == before) continue;
+        if (k.setting == UniversalSetting::Type)
+            notes_.push_back({settingName(group, k.name), false, true,
+                              "type code " + std::to_string(before) + " has no button: taken as Voltage once group " +
+                                  std::to_string(group + 1) + " is shown"});
+        else if (chosen.setting == UniversalSetting::Type)
+            notes_.push_back({settingName(group, k.name), false, true,
+                              "cleared by the input type " +
+                                  std::string(kTypeButtonTexts[static_cast<std::size_t>(after.checkedTypeButton())])});
+    }
+}
+
 ActionResult UniversalModel::apply(const std::string& name, const std::string& value) {
+    notes_.clear();
     const std::string_view n = name;
     const std::size_t dot = n.find('.');
     const bool shaped = dot != std::string_view::npos && dot >= 1 && n.front() == 'g';
@@ -213,7 +275,8 @@ ActionResult UniversalModel::apply(const std::string& name, const std::string& v
         if (!list)
             return {label + ": hidden while " + settingName(group, "type") + " is " +
                     std::string(kTypeButtonTexts[static_cast<std::size_t>(next.checkedTypeButton())]) +
-                    " (shown for " + typesShowing(setting) + "); settable now: " + settableNow(next, group)};
+                    " (shown for " + typesShowing(setting) + "); allowed: set " + settingName(group, "type") + " to " +
+                    typesShowingAlternatives(setting) + " first, or now one of " + settableNow(next, group)};
     }
 
     const auto entries = settingInfo(setting).entries;
@@ -229,6 +292,7 @@ ActionResult UniversalModel::apply(const std::string& name, const std::string& v
 
     const bool done = list ? next.chooseListEntry(*list, *code) : next.chooseInputType(*code);
     if (!done) return {label + ": the choice was refused; allowed: " + allowedValues(setting)};
+    noteRules(next, group, *key);
     settings_ = next;
     return {};
 }

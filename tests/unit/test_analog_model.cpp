@@ -52,10 +52,10 @@ TEST(AnalogModel, RefusedActions) {
         {3, "g1.filter", "4", "3 \"1000 Hz\""},
         {3, "g1.format", "", "not offered"},
         {3, "g1.format", "1.0", "not offered"},
-        {0, "trigger", "0", "disabled"},
-        {2, "timestamp", "Enabled", "disabled"},
+        {0, "trigger", "0", "allowed: g1.range, g1.format, g1.filter, g1.acquisition, g2.range"},
+        {2, "timestamp", "Enabled", "acquisition, calibration"},
         {3, "reg4", "abc", "not a finite decimal number"},
-        {3, "reg4", "5 V", "not a finite decimal number"},
+        {3, "reg4", "5 V", "allowed: a decimal number"},
         {3, "reg19", "nan", "not a finite decimal number"},
         {3, "reg5", "1e999", "not a finite decimal number"},
         {3, "reg20", "1", "unknown setting"},
@@ -162,7 +162,7 @@ TEST(AnalogModel, SetpointsOfAGroupWithoutScaling) {
     EXPECT_EQ(find(model->settings(), "g1.range")->text, "");
     EXPECT_FALSE(dynamic_cast<AnalogModel&>(*model).setpointUnits()[0].has_value());
     const ActionResult result = model->apply("reg4", "2");
-    EXPECT_NE(result.error.find("no scaling"), std::string::npos) << result.error;
+    EXPECT_NE(result.error.find("no scaling; allowed: set g1.range to a code 0-5"), std::string::npos) << result.error;
     EXPECT_EQ(model->finish()[3], 0x1234);
     ASSERT_TRUE(model->apply("reg8", "2").ok());  // another group still takes values
     EXPECT_EQ(model->finish()[3], 0x1234);

@@ -113,7 +113,7 @@ TEST(Cli, EveryErrorIsOneLineOnStderrWithStatus2AndNothingOnStdout) {
     tooMany[0] = "decode";
     tooMany[1] = "5";
     const std::vector<ErrorCase> cases = {
-        {{}, "no command given; allowed: modules, decode, encode, check-wdb"},
+        {{}, "no command given; allowed: modules, decode, encode, diff, check-wdb"},
         {{"frobnicate"}, "unknown command 'frobnicate'; allowed: modules, decode"},
         {{"help", "nope"}, "no help on 'nope'"},
         {{"modules", "extra"}, "modules takes no argument 'extra'; allowed: --json"},
@@ -134,7 +134,7 @@ TEST(Cli, EveryErrorIsOneLineOnStderrWithStatus2AndNothingOnStdout) {
         {{"decode", "5", "1 2"}, "Reg1: '1 2' is not a hexadecimal word"},
         {{"decode", "5", "1\n2"}, "Reg1: '1?2' is not a hexadecimal word"},
         {tooMany, "25 register words given; allowed: at most 24"},
-        {{"decode", "5", "--jason"}, "unknown option '--jason'; allowed: --json, --help"},
+        {{"decode", "5", "--jason"}, "unknown option '--jason'; allowed: --json, --format, --help"},
         // encode: shape of the command line
         {{"encode"}, "encode needs a MODULE"},
         {{"encode", "--from", "1"}, "--from before MODULE"},
@@ -143,7 +143,7 @@ TEST(Cli, EveryErrorIsOneLineOnStderrWithStatus2AndNothingOnStdout) {
         {{"encode", "5", "delay=1", "--from", "2"}, "--from after an action"},
         {{"encode", "5", "--from", "1", "delay=1", "2"}, "'2' is not an action"},
         {{"encode", "5", "--from", "zz"}, "Reg1: 'zz' is not a hexadecimal word"},
-        {{"encode", "5", "--explain"}, "unknown option '--explain'; allowed: --from, --json, --help"},
+        {{"encode", "5", "--explained"}, "unknown option '--explained'; allowed: --from, --explain, --json, --help"},
         {{"encode", "nine", "delay=1"}, "unknown module 'nine'"},
         // encode: names and values the control does not offer
         {{"encode", "5", "ch1.colour=red"}, "unknown setting"},
@@ -161,17 +161,17 @@ TEST(Cli, EveryErrorIsOneLineOnStderrWithStatus2AndNothingOnStdout) {
         {{"encode", "0", "g1.range=4"}, "g1.range: '4' is not offered on this module; allowed: 0 \"-10V to +10V\""},
         {{"encode", "1", "g1.range=0"}, "g1.range: '0' is not offered on this module; allowed: 4 \"0ma to 20ma\""},
         {{"encode", "1", "reg4=1"}, "unknown setting"},
-        {{"encode", "3", "reg4=abc"}, "reg4: 'abc' is not a finite decimal number (e.g. 4, -2.5, 1.2e1)"},
+        {{"encode", "3", "reg4=abc"}, "reg4: 'abc' is not a finite decimal number; allowed: a decimal number such as 4, -2.5 or 1.2e1 (g1 spans -10.000 to 10.000 V; values beyond it are limited)"},
         {{"encode", "3", "reg4=1e999"}, "reg4: '1e999' is not a finite decimal number"},
         {{"encode", "3", "reg20=1"}, "unknown setting"},
         // encode: choices the dialog does not allow in that state
         {{"encode", "5", "ch2.range=5V"}, "ch2.range: disabled on the second channel of pair 1-2; allowed: set ch1.range"},
         {{"encode", "5", "ch1.mode=1", "ch2.size=1"}, "ch2.size: disabled while pair 1-2 counts \"BiDirectional\""},
-        {{"encode", "4", "g1.rtd=0"}, "g1.rtd: hidden while g1.type is Voltage (shown for RTD); settable now: g1.type, g1.voltage"},
+        {{"encode", "4", "g1.rtd=0"}, "g1.rtd: hidden while g1.type is Voltage (shown for RTD); allowed: set g1.type to RTD first, or now one of g1.type, g1.voltage"},
         {{"encode", "4", "g2.type=rtd", "g2.thermocouple=J"}, "g2.thermocouple: hidden while g2.type is RTD"},
-        {{"encode", "0", "trigger=1"}, "trigger: the control is disabled on this module"},
+        {{"encode", "0", "trigger=1"}, "trigger: the control is disabled on this module (it has no alarms); allowed: g1.range, g1.format"},
         {{"encode", "2", "timestamp=Enabled"}, "timestamp: the control is disabled on this module"},
-        {{"encode", "3", "--from", "0006", "reg4=1"}, "reg4: group 1 has range code 6, which has no scaling"},
+        {{"encode", "3", "--from", "0006", "reg4=1"}, "reg4: group 1 has range code 6, which has no scaling; allowed: set g1.range to a code 0-5 first"},
         // check-wdb
         {{"check-wdb", "a", "b"}, "check-wdb takes one FILE"},
         {{"check-wdb", "--verbose"}, "unknown option '--verbose'; allowed: --help"},
@@ -204,9 +204,9 @@ TEST(Cli, HelpGoesToStdoutWithStatus0) {
         {{"--help"}, "usage:\n  velmora-cli modules [--json]"},
         {{"-h"}, "velmora-cli check-wdb [FILE]"},
         {{"help"}, "velmora-cli COMMAND --help"},
-        {{"help", "encode"}, "usage: velmora-cli encode MODULE [--from WORD...] [ACTION...] [--json]"},
+        {{"help", "encode"}, "usage: velmora-cli encode MODULE [--from WORD...] [ACTION...] [--json] [--explain]"},
         {{"modules", "--help"}, "usage: velmora-cli modules [--json]"},
-        {{"decode", "--help"}, "usage: velmora-cli decode MODULE [WORD...] [--json]"},
+        {{"decode", "--help"}, "usage: velmora-cli decode MODULE [WORD...] [--json | --format FORMAT]"},
         {{"encode", "-h"}, "chN.analog_filter chN.timeout delay"},
         {{"check-wdb", "--help"}, "exit status: 0 when every line with a key took effect, 1 otherwise, 2 when"},
         // Help wins over whatever else is on the line, even a bad module.

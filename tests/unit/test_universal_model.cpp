@@ -119,7 +119,7 @@ TEST(UniversalModel, RefusesWithOneLineNamingTheProblem) {
         {"g1.type", "Volt", {"not offered"}},
         {"g1.format", "16 bits", {"not offered", "0 \"16 Bit\""}},
         {"g1.rtd", "0", {"g1.rtd", "hidden", "Voltage", "RTD", "g1.voltage"}},
-        {"g2.wiring", "3 wire", {"g2.wiring", "hidden", "RTD, Resistance"}},
+        {"g2.wiring", "3 wire", {"g2.wiring", "hidden", "RTD, Resistance", "allowed: set g2.type to RTD or Resistance first"}},
         {"g3.units", "Degrees C", {"hidden", "Thermocouple, RTD, CJC"}},
         {"g1.current", "0", {"hidden"}},
     };
