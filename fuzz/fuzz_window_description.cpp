@@ -1,6 +1,6 @@
 // The window description file: any bytes load without a crash, loading is
 // deterministic, the three loaders agree, every value set comes from the input,
-// and CR-LF line ends read exactly like LF.
+// a valid last line wins, and CR-LF line ends read exactly like LF.
 
 #include <algorithm>
 #include <sstream>
@@ -107,6 +107,36 @@ std::string withCrLf(const std::string& lf) {
     return out;
 }
 
+// A valid line after anything sets its field and nothing else: the last valid
+// value wins.
+void checkLastLineWins(const std::string& bytes, const WindowDescription& before) {
+    const int choice = static_cast<int>(bytes.size() % (kRegisterCount + 4));
+    const int value = static_cast<int>(bytes.size());
+    WindowLayout expected = before.layout;
+    ModuleTitles titles = before.titles;
+    std::string line;
+    if (choice < kRegisterCount) {
+        line = (choice < 10 ? "REG_0" : "REG_") + std::to_string(choice) + " = " + std::to_string(value);
+        expected.controlPositions[static_cast<std::size_t>(choice)] = value;
+    } else if (choice == kRegisterCount) {
+        line = "OK_BUTTON=" + std::to_string(value);
+        expected.okPosition = value;
+    } else if (choice == kRegisterCount + 1) {
+        line = "CANCEL_BUTTON =" + std::to_string(value);
+        expected.cancelPosition = value;
+    } else if (choice == kRegisterCount + 2) {
+        line = "MAX_WINDOWS= " + std::to_string(value);
+        expected.maxWindows = value;
+    } else {
+        const std::size_t kind = bytes.size() % titles.size();
+        line = std::string(ModuleCatalogue[kind].hostKey) + " = \"t" + std::to_string(value) + "\"";
+        titles[kind] = "t" + std::to_string(value);
+    }
+    const WindowDescription after = check(bytes + "\n" + line);
+    require(after.layout == expected, "a valid last line sets its position and no other");
+    require(after.titles == titles, "a valid last line sets its title and no other");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
@@ -135,6 +165,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     checkLayout(first.layout, bytes);
     checkTitles(first.titles, bytes);
     checkReports(first.lines, bytes);
+
+    checkLastLineWins(bytes, first);
 
     const std::string lf = withoutCarriageReturns(bytes);
     const WindowDescription unix = check(lf);
