@@ -199,9 +199,14 @@ std::string AnalogModel::enabledSettingNames() const {
 void AnalogModel::noteRules(const std::vector<SettingView>& before, const std::string& chosen) {
     const std::vector<SettingView> after = settings();
     for (std::size_t i = 0; i < after.size() && i < before.size(); ++i) {
-        if (after[i].name == chosen || after[i].code == before[i].code) continue;
-        const std::string rule = after[i].isWord ? wordRules(trace_, std::stoi(after[i].name.substr(3)) - 1, false)
-                                                 : listRule(after[i]);
+        if (after[i].name == chosen || (after[i].code == before[i].code && after[i].text == before[i].text)) continue;
+        std::string rule;
+        if (!after[i].isWord)
+            rule = listRule(after[i]);
+        else if (after[i].code != before[i].code)
+            rule = wordRules(trace_, std::stoi(after[i].name.substr(3)) - 1, false);
+        else
+            rule = "the word stands, read in its group's new range and format";
         if (!rule.empty()) notes_.push_back({after[i].name, false, true, rule});
     }
 }

@@ -195,5 +195,33 @@ TEST(AnalogRules, RangeListPositions) {
     EXPECT_EQ(AnalogRules(3).rangeListSize(), 6);
 }
 
+TEST(AnalogRules, TraceRecordsEachLimitRuleThatChangedAWord) {
+    std::vector<AlarmWordEffect> trace;
+    AnalogRules rules(3);
+    rules.setTrace(&trace);
+    rules.setRange(0, 1);  // -10..10 V DVM to 1..5 V DVM
+    ASSERT_EQ(trace.size(), 4u);
+    EXPECT_EQ(trace[0].reg, 3);
+    EXPECT_EQ(trace[0].before, 0xD8F0);
+    EXPECT_EQ(trace[0].after, 0x03E8);
+    EXPECT_EQ(trace[0].rule, "rescaled from the range \"-10V to +10V\" to \"1V to 5V\", then raised to the lowest "
+                             "count of the span");
+    EXPECT_EQ(trace[1].rule, "lowered to the highest count of the span") << "10 V is the same word in both";
+
+    trace.clear();
+    rules.storeAndCheck(4, 0x0100);  // a maximum below the span
+    ASSERT_EQ(trace.size(), 2u);
+    EXPECT_EQ(trace[0].rule, "") << "the store itself";
+    EXPECT_EQ(trace[1].rule, "raised to the lowest count of the span");
+
+    // A copy records into no one's trace: it may outlive the owner of this one.
+    AnalogRules copy = rules;
+    trace.clear();
+    copy.setRange(1, 3);
+    EXPECT_TRUE(trace.empty());
+    rules.setRange(1, 3);
+    EXPECT_FALSE(trace.empty());
+}
+
 } // namespace
 } // namespace velmora

@@ -108,6 +108,18 @@ TEST_F(CliBinary, CheckWdbReadsTheFileInTheCurrentDirectory) {
     EXPECT_EQ(bad.err, "");
 }
 
+TEST_F(CliBinary, ExplanationsGoToStderrAndDiffAnswers1) {
+    const Process p = run("encode 7 ch1.timeout=300 --explain");
+    EXPECT_EQ(p.status, 0);
+    EXPECT_EQ(p.out, "0040 0040 0040 0040 0000 00F0 0000 0000 0000\n");
+    EXPECT_NE(p.err.find("  ch1.timeout: 0 -> 240; rule: 300 typed, limited to 240 s\n"), std::string::npos) << p.err;
+
+    const Process differ = run("diff 5 00C5 --against 00C4");
+    EXPECT_EQ(differ.status, 1);
+    EXPECT_EQ(differ.out, "ch1.range  1 \"12V\"  | 0 \"5V\"\nch2.range  1 \"12V\"  | 0 \"5V\"\n");
+    EXPECT_EQ(run("diff 5 00C5 --against 0xc5").status, 0);
+}
+
 TEST_F(CliBinary, HelpExitsWith0) {
     const Process p = run("--help");
     EXPECT_EQ(p.status, 0);
