@@ -334,10 +334,6 @@ void printWdbCheck(std::ostream& out, const WdbCheck& check, std::string_view pa
         << " did not (or only in part)\n";
 }
 
-} // namespace velmora::cli
-
-namespace velmora::cli {
-
 void printActionEffect(std::ostream& out, const ActionEffect& e) {
     out << (e.token.empty() ? std::string("after the start from the host's words:") : "after " + e.token + ":") << '\n';
     for (const SettingChange& c : e.settings)

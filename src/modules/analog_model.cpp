@@ -3,7 +3,6 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <map>
 
 #include "modules/alarm_setpoints.h"
 

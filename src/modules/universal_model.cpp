@@ -198,7 +198,9 @@ public:
                                std::any_of(kLists.begin(), kLists.end(), [&](const ListInfo& l) {
                                    return l.setting == k.setting && (l.shownFor & (1u << type));
                                });
-            if (shown) out.push_back({settingName(target, k.name), std::to_string(settings_.code(source, k.setting))});
+            // A host's type 6 or 7 is Voltage once its group is shown, as the source is to be copied.
+            const int code = k.setting == UniversalSetting::Type ? static_cast<int>(type) : settings_.code(source, k.setting);
+            if (shown) out.push_back({settingName(target, k.name), std::to_string(code)});
         }
         return out;
     }

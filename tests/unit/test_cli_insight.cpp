@@ -255,6 +255,8 @@ TEST(CliCopy, TargetsTakeTheSourcesSettingsThroughTheDialogsRules) {
         {{"4", "g1.type=RTD", "g1.rtd=3", "g1.wiring=1", "copy=g1:g2-g4"}, "9803 0010 9803 0010 9803 0010 9803 0010"},
         // g2's hidden thermocouple goes with the click on Voltage.
         {{"4", "--from", "0", "0", "0718", "0", "g1.fault=3", "copy=g1:g2"}, "0000 00C0 0000 00C0 0000 0000 0000 0000"},
+        // A host's type 7 is copied as the Voltage the dialog shows for it; the source stays as it is.
+        {{"4", "--from", "0", "0", "0019", "0", "0", "0", "003F", "0", "copy=g4:g2"}, "0000 0000 0038 0000 0000 0000 003F 0000"},
         {{"2", "g1.range=5", "g1.format=3", "copy=g1:g2-g3"}, "216D 7E92 8205"},
         // The alarm limits follow, typed in units as the alarm dialog takes them.
         {{"3", "g1.range=0V to 10V", "reg5=7.5", "reg6=2", "copy=g1:g3"},
