@@ -1,6 +1,7 @@
 #include "modules/alarm_dialog_win32.h"
 
 #include <cstddef>
+#include <utility>
 
 #include "../../resources/analog_ids.h"
 #include "app/app_services.h"
