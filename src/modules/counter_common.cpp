@@ -33,6 +33,13 @@ std::int64_t typedNumber(std::string_view text) {
     return negative ? -value : value;
 }
 
+std::string limitNote(std::string_view typed, std::int64_t stored, std::string_view unit) {
+    const std::int64_t number = typedNumber(typed);
+    if (number == stored) return {};
+    return std::string(typed) + " typed, " + (number < stored ? "raised to " : "limited to ") +
+           std::to_string(stored) + std::string(unit);
+}
+
 std::string hexWord(std::uint16_t word) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(word));

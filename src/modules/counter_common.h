@@ -46,6 +46,10 @@ constexpr bool textsFit(const ChannelSettingInfo& s) {
 // 0. Long digit runs saturate instead of overflowing, so callers can clamp.
 std::int64_t typedNumber(std::string_view text);
 
+// For an explanation: "300 typed, limited to 240 s" when the number typed is
+// not the one stored (`unit` follows the number), empty when it is.
+std::string limitNote(std::string_view typed, std::int64_t stored, std::string_view unit);
+
 // A register word as the dialogs show it: four upper-case hex digits.
 std::string hexWord(std::uint16_t word);
 

@@ -14,14 +14,6 @@ std::string settingName(int channel, CounterSetting setting) {
     return channelName(channel) + "." + std::string(counterInfo(setting).name);
 }
 
-// A typed delay the field could not hold as typed, or nothing to tell.
-std::string delayLimit(std::string_view typed, std::int64_t stored) {
-    const std::int64_t number = typedNumber(typed);
-    if (number == stored) return {};
-    return std::string(typed) + " typed, " + (number < stored ? "raised to " : "limited to ") +
-           std::to_string(stored);
-}
-
 class CounterModel final : public ModuleModel {
 public:
     explicit CounterModel(int kind) : settings_(kind == 6 ? 4 : 8) {}
@@ -133,7 +125,7 @@ private:
         if (typed.size() > static_cast<std::size_t>(CounterSettings::kDelayTextLimit))
             return {"delay: " + quoted(typed) + " is longer than the 5 characters the field takes; allowed: 0 to 65535"};
         settings_.typeDelay(typed);
-        std::string limited = delayLimit(typed, settings_.delay());
+        std::string limited = limitNote(typed, settings_.delay(), "");
         notes_.push_back({"delay", true, !limited.empty(), std::move(limited)});
         return {};
     }

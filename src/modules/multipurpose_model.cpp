@@ -10,14 +10,6 @@ namespace {
 
 std::string channelName(int channel) { return "ch" + std::to_string(channel + 1); }
 
-// A typed number the field could not hold as typed, or nothing to tell.
-std::string limitNote(std::string_view typed, std::int64_t stored, std::string_view unit) {
-    const std::int64_t number = typedNumber(typed);
-    if (number == stored) return {};
-    return std::string(typed) + " typed, " + (number < stored ? "raised to " : "limited to ") +
-           std::to_string(stored) + std::string(unit);
-}
-
 class MultiPurposeModel final : public ModuleModel {
 public:
     void startStandalone() override {
