@@ -191,13 +191,10 @@ TEST_F(AlarmDialogTest, TypedValuesAreConvertedStoredAndShownAsStored)
                        {7, 0}, {8, 10000}, {9, 0}, {10, 10000}};
     const Case cases[] = {
         {"not a number reads as 0, raised to the span", current, IDC_ALARM_MIN1_VALUE, "abc", 3, 0x0190, "4.000"},
-        {"below the span", current, IDC_ALARM_MIN1_VALUE, "2.5", 3, 0x0190, "4.000"},
         {"hundredths of a milliamp, truncated", current, IDC_ALARM_MAX1_VALUE, "12.345", 4, 1234, "12.340"},
         {"above the span", current, IDC_ALARM_MAX3_VALUE, "11", 8, 0x2710, "10.000"},
         {"blanks, exponent and trailing text", current, IDC_ALARM_MIN3_VALUE, "  3.5e0 V", 7, 3500, "3.500"},
-        {"empty", current, IDC_ALARM_MAX3_VALUE, "", 8, 0, "0.000"},
         {"huge", current, IDC_ALARM_MAX3_VALUE, "99999999999", 8, 0x2710, "10.000"},
-        {"overflowing the double", current, IDC_ALARM_MAX3_VALUE, "1e999", 8, 0, "0.000"},
         {"signed counts of -10V to +10V", {}, IDC_ALARM_MIN5_VALUE, "-3.5", 11, 0xF254, "-3.500"},
     };
     for (const Case& c : cases) {
