@@ -109,7 +109,11 @@ std::string withCrLf(const std::string& lf) {
 
 // A valid line after anything sets its field and nothing else: the last valid
 // value wins.
-void checkLastLineWins(const std::string& bytes, const WindowDescription& before) {
+void checkLastLineWins(const std::string& bytes, const WindowDescription& first) {
+    // A carriage return that ended the file is text of its line, and becomes
+    // part of a CR-LF once a line follows.
+    const WindowDescription before =
+        !bytes.empty() && bytes.back() == '\r' ? check(bytes + "\n") : first;
     const int choice = static_cast<int>(bytes.size() % (kRegisterCount + 4));
     const int value = static_cast<int>(bytes.size());
     WindowLayout expected = before.layout;
