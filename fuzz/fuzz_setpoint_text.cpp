@@ -4,11 +4,12 @@
 // every double (NaN and infinities included), and a word in its row's span
 // survives the trip through units and, for the "DVM" rows, through the text the
 // alarm dialog shows. The alarm editor, fed any words and any typed text, keeps
-// every pair in its span, shows what it stores, leaves "DVM" setpoints alone
-// when nothing was typed, and restores everything on Cancel.
+// every pair in its span, shows what it stores, changes no shown value and no
+// "DVM" setpoint when nothing was typed, and restores everything on Cancel.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -106,6 +107,12 @@ bool isDvmGroup(const AnalogRules& rules, int group) {
     return analogScaleRow(rules.range(group), rules.format(group)) && rules.format(group) == 1;
 }
 
+std::array<std::string, kAlarmSetpoints> shownValues(const AlarmEditor& editor) {
+    std::array<std::string, kAlarmSetpoints> values;
+    for (int s = 0; s < kAlarmSetpoints; ++s) values[static_cast<std::size_t>(s)] = editor.fields(s).value;
+    return values;
+}
+
 std::array<std::uint16_t, kAlarmSetpoints> dvmSetpoints(const AnalogRules& rules) {
     std::array<std::uint16_t, kAlarmSetpoints> words{};
     for (int s = 0; s < kAlarmSetpoints; ++s)
@@ -147,16 +154,20 @@ void checkEditor(FuzzedDataProvider& provider, const std::string& typed) {
 
     AlarmEditor editor(rules);
     const auto dvmBefore = dvmSetpoints(rules);
+    const auto shownBefore = shownValues(editor);
     editor.focusLost();
     require(dvmSetpoints(rules) == dvmBefore, "a focus loss alone changes no DVM setpoint");
+    require(shownValues(editor) == shownBefore, "a focus loss alone changes no shown value");
     checkEditorState(rules, editor);
 
     editor.type(provider.ConsumeIntegralInRange(0, kAlarmSetpoints - 1), typed);
     editor.focusLost();
     checkEditorState(rules, editor);
     const auto dvmTyped = dvmSetpoints(rules);
+    const auto shownTyped = shownValues(editor);
     editor.focusLost();
     require(dvmSetpoints(rules) == dvmTyped, "a second focus loss changes no DVM setpoint");
+    require(shownValues(editor) == shownTyped, "a second focus loss changes no shown value");
 
     editor.cancel();
     for (int i = 0; i < 19; ++i)

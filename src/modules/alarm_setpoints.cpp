@@ -151,10 +151,32 @@ void AlarmEditor::readSetpoint(int setpoint) {
         field.hex = analogWordText(rules_.word(index));
         return;
     }
-    rules_.storeAndCheck(index, unitsToCounts(r, f, parseSetpointText(field.value)));
+    const std::uint16_t current = rules_.word(index);
+    std::uint16_t word = unitsToCounts(r, f, parseSetpointText(field.value));
+    // Three decimals hold less than a 12- or 16-bit count: read back, the text
+    // of an untouched field lands on a neighbouring word. That word is taken
+    // only when it shows the same text and the limit rules let it stand as
+    // they let the current one (a minimum read back over a maximum of the
+    // same text would drop to the foot of the span), so that no shown value
+    // changes without being typed.
+    const std::string shown = alarmUnitsText(countsToUnits(r, f, current));
+    if (word != current && field.value == shown &&
+        (alarmUnitsText(countsToUnits(r, f, word)) != shown || !limitsAllow(index, word)))
+        word = current;
+    rules_.storeAndCheck(index, word);
     const std::uint16_t stored = rules_.word(index);
     field.hex = analogWordText(stored);
     field.value = alarmUnitsText(countsToUnits(r, f, stored));
+}
+
+bool AlarmEditor::limitsAllow(int index, std::uint16_t word) const {
+    AnalogRules withCurrent = rules_;
+    withCurrent.storeAndCheck(index, rules_.word(index));
+    AnalogRules withWord = rules_;
+    withWord.storeAndCheck(index, word);
+    if (withWord.word(index) != word) return false;
+    withWord.setWord(index, withCurrent.word(index));
+    return withWord.words() == withCurrent.words();
 }
 
 void AlarmEditor::focusLost() {

@@ -83,7 +83,9 @@ public:
     // The user edits a value field; nothing is read until a field loses focus.
     void type(int setpoint, std::string text);
     // A value field lost the focus: two passes over all sixteen setpoints, so
-    // a minimum that a later maximum reset is shown as stored.
+    // a minimum that a later maximum reset is shown as stored. A field still
+    // showing its word's text keeps that text: its word moves only to another
+    // word of the same text, or when a limit rule moves it.
     void focusLost();
     // Defaults button: both pairs of every group to its full span.
     void pressDefaults();
@@ -101,6 +103,9 @@ private:
     void showSetpoint(int setpoint);
     void showAll();
     void readSetpoint(int setpoint);
+    // Whether the limit rules, run with `word` stored at `index`, keep it and
+    // move no other word that they would not move with the current one.
+    bool limitsAllow(int index, std::uint16_t word) const;
 
     AnalogRules& rules_;
     std::array<std::uint16_t, 19> saved_{};

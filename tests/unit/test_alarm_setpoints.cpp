@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "modules/alarm_setpoints.h"
 
@@ -71,6 +75,9 @@ TEST(AlarmSetpoints, TypedValuesAreStoredThroughTheLimitRules) {
         {5, 1, 0, "1e999", "0190", "4.000"},     // infinite: counts as 0 mA
         {5, 1, 1, "1e999", "0190", "4.000"},     // a maximum below the span is raised to it
         {0, 3, 0, " -3.2V", "D70B", "-3.200"},
+        // Typed text is read by truncation even where the word shows another text.
+        {1, 2, 1, "2.5", "05FF", "2.499"},
+        {3, 0, 0, "1.884", "303A", "1.884"},
     };
     for (const Case& c : cases) {
         AnalogRules rules = alarmModel(c.range, c.format);
@@ -97,6 +104,81 @@ TEST(AlarmSetpoints, FirstFocusLossRereadsEveryFieldFromItsThreeDecimals) {
         EXPECT_EQ(rules.word(3), c.after);
         EXPECT_EQ(editor.fields(0).hex, analogWordText(c.after));
     }
+}
+
+// Setpoint texts and words of the whole editor.
+struct Shown {
+    std::array<std::string, kAlarmSetpoints> values;
+    RegisterWords words;
+};
+
+Shown shown(const AnalogRules& rules, const AlarmEditor& editor) {
+    Shown out{{}, rules.words()};
+    for (int s = 0; s < kAlarmSetpoints; ++s) out.values[static_cast<std::size_t>(s)] = editor.fields(s).value;
+    return out;
+}
+
+// About sixty counts across the span, an odd stride apart so that words land
+// at every place in a text's run of words, and both ends.
+std::vector<long> countGrid(const AnalogScaleRow& row) {
+    const long lo = static_cast<long>(row.countsLow);
+    const long hi = static_cast<long>(row.countsHigh);
+    const long step = (hi - lo) / 60 | 1;
+    std::vector<long> grid;
+    for (long c = lo; c <= hi; c += step) grid.push_back(c);
+    grid.push_back(hi - 1);
+    grid.push_back(hi);
+    return grid;
+}
+
+TEST(AlarmSetpoints, FocusLossesWithNothingTypedChangeNoShownValue) {
+    for (int range = 0; range < kAnalogRangeCodes; ++range) {
+        for (int format = 0; format < kAnalogFormatCodes; ++format) {
+            const AnalogScaleRow& row = *analogScaleRow(range, format);
+            const auto word = [](long count) { return static_cast<std::uint16_t>(count & 0xFFFF); };
+            const long lo = static_cast<long>(row.countsLow);
+            const long hi = static_cast<long>(row.countsHigh);
+            for (long c : countGrid(row)) {
+                AnalogRules rules(3);
+                for (int g = 0; g < 2; ++g) {
+                    rules.setRange(g, range);
+                    rules.setFormat(g, format);
+                }
+                // Group1: a pair of one word, and a maximum over the lowest
+                // count. Group2: a minimum under the highest count, and a pair
+                // one count apart (often one text in the 12- and 16-bit rows).
+                const long counts[8] = {c, c, lo, c, c, hi, std::max(lo, c - 1), c};
+                for (int i = 0; i < 8; ++i) rules.setWord(kFirstSetpointRegister + i, word(counts[i]));
+                rules.storeAndCheck(-1, 0);
+                AlarmEditor editor(rules);
+                const Shown opened = shown(rules, editor);
+                editor.focusLost();
+                const Shown first = shown(rules, editor);
+                const std::string where = alarmKindText(range, format) + " count " + std::to_string(c);
+                ASSERT_EQ(first.values, opened.values) << where;
+                for (int loss = 2; loss <= 5; ++loss) {
+                    editor.focusLost();
+                    const Shown now = shown(rules, editor);
+                    ASSERT_EQ(now.values, opened.values) << where << ", focus loss " << loss;
+                    ASSERT_EQ(now.words, first.words) << where << ", focus loss " << loss;
+                }
+            }
+        }
+    }
+}
+
+TEST(AlarmSetpoints, UntouchedPairOfOneTextKeepsItsMinimum) {
+    // 12345 reads back from "1.884" as 12346: taken for the minimum first, it
+    // would stand over the maximum and the minimum would drop to 0.
+    AnalogRules rules = alarmModel(3, 0);  // 0/10v 16Bit
+    rules.setWord(3, 12345);
+    rules.setWord(4, 12345);
+    AlarmEditor editor(rules);
+    editor.focusLost();
+    EXPECT_EQ(editor.fields(0).value, "1.884");
+    EXPECT_EQ(editor.fields(1).value, "1.884");
+    EXPECT_EQ(rules.word(3), 12346);
+    EXPECT_EQ(rules.word(4), 12346);
 }
 
 TEST(AlarmSetpoints, MaximumTypedBelowItsMinimumResetsTheMinimum) {
