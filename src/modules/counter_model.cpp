@@ -1,5 +1,6 @@
 #include "modules/counter_model.h"
 
+#include "modules/channel_module_model.h"
 #include "modules/counter_settings.h"
 
 #include <algorithm>
@@ -8,34 +9,13 @@ namespace velmora {
 
 namespace {
 
-std::string channelName(int channel) { return "ch" + std::to_string(channel + 1); }
-
 std::string settingName(int channel, CounterSetting setting) {
     return channelName(channel) + "." + std::string(counterInfo(setting).name);
 }
 
-class CounterModel final : public ModuleModel {
+class CounterModel final : public ChannelModuleModel<CounterSettings> {
 public:
-    explicit CounterModel(int kind) : settings_(kind == 6 ? 4 : 8) {}
-
-    void startStandalone() override {
-        notes_.clear();
-        start_.fill(0);
-        settings_.pressDefaults();
-    }
-
-    void startSynchronised(const RegisterWords& words) override {
-        notes_.clear();
-        start_ = words;
-        CounterSettings::Registers regs{};
-        std::copy_n(words.begin(), regs.size(), regs.begin());
-        settings_.load(regs);
-    }
-
-    void pressDefaults() override {
-        notes_.clear();
-        settings_.pressDefaults();
-    }
+    explicit CounterModel(int kind) : ChannelModuleModel(CounterSettings(kind == 6 ? 4 : 8)) {}
 
     ActionResult apply(const std::string& name, const std::string& value) override {
         notes_.clear();
@@ -67,20 +47,6 @@ public:
         settings_ = trial;
         return {};
     }
-
-    RegisterWords finish() override { return currentWords(); }
-
-    RegisterWords currentWords() const override {
-        CounterSettings encoded = settings_;
-        encoded.encodeRegisters();
-        RegisterWords out = start_;
-        CounterSettings::Registers regs{};
-        encoded.writeRegisters(regs);
-        std::copy_n(regs.begin(), encoded.handledCount(), out.begin());
-        return out;
-    }
-
-    std::vector<SettingNote> lastNotes() const override { return notes_; }
 
     std::vector<NamedField> fields() const override {
         std::vector<NamedField> out;
@@ -166,10 +132,6 @@ private:
                std::string(settings_.text(CounterSetting::Mode, channel - 1)) + "\"; allowed only when " + first +
                ".mode is \"UniDirectional\"";
     }
-
-    CounterSettings settings_;
-    RegisterWords start_{};
-    std::vector<SettingNote> notes_;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "modules/multipurpose_model.h"
 
+#include "modules/channel_module_model.h"
 #include "modules/multipurpose_settings.h"
 
 #include <algorithm>
@@ -8,28 +9,9 @@ namespace velmora {
 
 namespace {
 
-std::string channelName(int channel) { return "ch" + std::to_string(channel + 1); }
-
-class MultiPurposeModel final : public ModuleModel {
+class MultiPurposeModel final : public ChannelModuleModel<MultiPurposeSettings> {
 public:
-    void startStandalone() override {
-        notes_.clear();
-        start_.fill(0);
-        settings_.pressDefaults();
-    }
-
-    void startSynchronised(const RegisterWords& words) override {
-        notes_.clear();
-        start_ = words;
-        MultiPurposeSettings::Registers regs{};
-        std::copy_n(words.begin(), regs.size(), regs.begin());
-        settings_.load(regs);
-    }
-
-    void pressDefaults() override {
-        notes_.clear();
-        settings_.pressDefaults();
-    }
+    MultiPurposeModel() : ChannelModuleModel(MultiPurposeSettings()) {}
 
     ActionResult apply(const std::string& name, const std::string& value) override {
         notes_.clear();
@@ -73,20 +55,6 @@ public:
         note(full, {});
         return {};
     }
-
-    RegisterWords finish() override { return currentWords(); }
-
-    RegisterWords currentWords() const override {
-        MultiPurposeSettings encoded = settings_;
-        encoded.encodeRegisters();
-        MultiPurposeSettings::Registers regs{};
-        encoded.writeRegisters(regs);
-        RegisterWords out = start_;
-        std::copy(regs.begin(), regs.end(), out.begin());
-        return out;
-    }
-
-    std::vector<SettingNote> lastNotes() const override { return notes_; }
 
     std::vector<NamedField> fields() const override {
         std::vector<NamedField> out;
@@ -141,10 +109,6 @@ private:
         out += "chN.timeout, delay (N = 1 to 4)";
         return out;
     }
-
-    MultiPurposeSettings settings_;
-    RegisterWords start_{};
-    std::vector<SettingNote> notes_;
 };
 
 } // namespace
