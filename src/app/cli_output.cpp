@@ -5,6 +5,7 @@
 #include <map>
 
 #include "app/cli_json.h"
+#include "hostlink/window_description.h"
 #include "modules/analog_scaling.h"
 
 namespace velmora::cli {
@@ -33,24 +34,6 @@ void writeWordArray(JsonWriter& json, const std::vector<std::uint16_t>& words) {
     json.beginArray();
     for (std::uint16_t w : words) json.value(wordText(w));
     json.endArray();
-}
-
-// Text from or about the file, quoted as the line reports quote it: odd bytes as \xNN.
-std::string quotedText(std::string_view text) {
-    static constexpr char hex[] = "0123456789abcdef";
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u >= 0x7F) {
-            out += "\\x";
-            out += hex[u >> 4];
-            out += hex[u & 0xF];
-        } else {
-            if (c == '"' || c == '\\') out += '\\';
-            out += c;
-        }
-    }
-    return out + "\"";
 }
 
 std::string_view trimmed(std::string_view s) {
@@ -303,12 +286,12 @@ void printEncoded(std::ostream& out, const Encoded& e, OutputFormat format) {
 
 void printWdbCheck(std::ostream& out, const WdbCheck& check, std::string_view path) {
     const WindowDescription& d = check.description;
-    out << "window description file " << quotedText(path) << '\n';
+    out << "window description file " << quotedFileText(path) << '\n';
 
     out << "titles in effect:\n";
     for (std::size_t k = 0; k < ModuleCatalogue.size(); ++k)
         out << "  " << k << ' ' << padded(ModuleCatalogue[k].listName, 15)
-            << padded(quotedText(d.titles[k]), 23) << source(check.titleLine[k]) << '\n';
+            << padded(quotedFileText(d.titles[k]), 23) << source(check.titleLine[k]) << '\n';
 
     out << "positions in effect (child of the host window):\n";
     for (int i = 0; i < kRegisterCount; ++i) {

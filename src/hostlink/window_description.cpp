@@ -36,27 +36,10 @@ int readIndex(std::string_view chars) {
     return negative ? -value : value;
 }
 
-std::string quoted(std::string_view text) {
-    static constexpr char hex[] = "0123456789abcdef";
-    std::string out = "\"";
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 32 || u >= 127) {
-            out += "\\x";
-            out += hex[u >> 4];
-            out += hex[u & 0xF];
-        } else {
-            if (c == '"' || c == '\\') out += '\\';
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 // Bytes of the file never reach a terminal raw: the key of a "REG_" line
 // carries the two characters after it, whatever they are.
 std::string printable(std::string_view text) {
-    const std::string q = quoted(text);
+    const std::string q = quotedFileText(text);
     return q.substr(1, q.size() - 2);
 }
 
@@ -90,7 +73,7 @@ void applyPositionLine(std::string_view line, WindowLayout& layout,
         ValueError error = ValueError::Ok;
         if (index == 0 && chars != "00") {
             addEffect(effects, key, false,
-                      quoted(chars) + " is not a register index (register 0 is written \"00\")");
+                      quotedFileText(chars) + " is not a register index (register 0 is written \"00\")");
         } else if (index < 0 || index >= kRegisterCount) {
             addEffect(effects, key, false,
                       "register index " + std::to_string(index) + " is out of range");
@@ -119,7 +102,7 @@ void applyTitleLine(std::string_view line, ModuleTitles& titles, std::vector<Lin
             const bool cut = value->size() > kMaxTitleLength;
             titles[kind] = value->substr(0, kMaxTitleLength);
             std::string detail = "title of module " + std::to_string(kind) + " (" +
-                                 std::string(module.listName) + ") = " + quoted(titles[kind]);
+                                 std::string(module.listName) + ") = " + quotedFileText(titles[kind]);
             if (cut)
                 detail += ", cut from " + std::to_string(value->size()) + " to " +
                           std::to_string(kMaxTitleLength) + " characters";
@@ -310,10 +293,27 @@ WindowDescription checkWindowDescription(std::istream& in) {
     return result;
 }
 
+std::string quotedFileText(std::string_view text) {
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string out = "\"";
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 32 || u >= 127) {
+            out += "\\x";
+            out += hex[u >> 4];
+            out += hex[u & 0xF];
+        } else {
+            if (c == '"' || c == '\\') out += '\\';
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
 std::string describeLine(const LineReport& report) {
     std::string out = "line " + std::to_string(report.number);
     if (report.continued) out += " (continued)";
-    out += ": " + quoted(report.text) + "\n";
+    out += ": " + quotedFileText(report.text) + "\n";
     if (report.split)
         out += "  line longer than 80 characters was split: its 81st character was dropped "
                "and the rest is read as the next line\n";
