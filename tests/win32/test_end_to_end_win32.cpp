@@ -222,7 +222,8 @@ TEST_F(EndToEnd, SecondInstanceIsRefusedWhileTheFirstRunsOn)
 
     const auto second = startTool({"SYNC_WITH_CONCEPT"});
     const ULONGLONG started = GetTickCount64();
-    EXPECT_TRUE(acknowledge(*second, kAlreadyRunning)) << "the second instance says so";
+    EXPECT_TRUE(acknowledge(*second, kAlreadyRunning))
+        << "the second instance says so; it shows:" << second->describeWindows();
     EXPECT_GE(GetTickCount64() - started, 2500u) << "after waiting for the instance mutex";
     EXPECT_EQ(second->waitForExit(5000), 0u);
     EXPECT_EQ(second->find(startupWindow), nullptr);
@@ -255,7 +256,7 @@ TEST_F(EndToEnd, HostWindowGoneBeforeOkGivesTheMessageAndTheCycleGoesOn)
 
         sendClick(dialog, IDC_MP_RANGE_12V);
         sendClick(dialog, IDOK);
-        EXPECT_TRUE(acknowledge(*tool, kWriteFailed));
+        EXPECT_TRUE(acknowledge(*tool, kWriteFailed)) << tool->describeWindows();
         EXPECT_NE(tool->waitFor(waitingMinimised, 5000), nullptr) << "the cycle goes on";
 
         // And serves the next host window.

@@ -396,19 +396,5 @@ TEST_F(MultiPurposeDialogTest, DefaultsResetsTheDialogNotTheEditor)
     expectOthersUntouched();
 }
 
-TEST_F(MultiPurposeDialogTest, TypingKeepsTheFocusInItsField)
-{
-    open(false);
-    ShowWindow(window, SW_SHOWNORMAL);
-    SetForegroundWindow(window);
-    SendMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, IDC_MP_TIMEOUT)), TRUE);
-    ASSERT_EQ(GetFocus(), GetDlgItem(window, IDC_MP_TIMEOUT));
-    type(IDC_MP_TIMEOUT, "15");
-    EXPECT_EQ(GetFocus(), GetDlgItem(window, IDC_MP_TIMEOUT));
-    click(window, IDC_MP_RANGE_AC);
-    EXPECT_EQ(text(IDC_MP_REG1), "0043");
-    EXPECT_EQ(text(IDC_MP_REG6), "000F");
-}
-
 } // namespace
 } // namespace velmora
