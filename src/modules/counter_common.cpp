@@ -1,5 +1,6 @@
 #include "modules/counter_common.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace velmora {
@@ -33,6 +34,10 @@ std::int64_t typedNumber(std::string_view text) {
     return negative ? -value : value;
 }
 
+std::uint16_t typedWord(std::string_view text) {
+    return static_cast<std::uint16_t>(std::clamp<std::int64_t>(typedNumber(text), 0, 0xFFFF));
+}
+
 std::string limitNote(std::string_view typed, std::int64_t stored, std::string_view unit) {
     const std::int64_t number = typedNumber(typed);
     if (number == stored) return {};
@@ -44,6 +49,11 @@ std::string hexWord(std::uint16_t word) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(word));
     return buf;
+}
+
+std::string registerWordText(std::span<const std::uint16_t> regs, int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= regs.size()) return {};
+    return hexWord(regs[static_cast<std::size_t>(index)]);
 }
 
 std::string registerLabel(int index) { return "Reg" + std::to_string(index + 1) + ":"; }

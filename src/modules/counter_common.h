@@ -46,12 +46,19 @@ constexpr bool textsFit(const ChannelSettingInfo& s) {
 // 0. Long digit runs saturate instead of overflowing, so callers can clamp.
 std::int64_t typedNumber(std::string_view text);
 
+// A typed entry as a register word: the whole number limited to 0..65535,
+// not wrapped ("-5" must not become 65531, nor "70000" 4464).
+std::uint16_t typedWord(std::string_view text);
+
 // For an explanation: "300 typed, limited to 240 s" when the number typed is
 // not the one stored (`unit` follows the number), empty when it is.
 std::string limitNote(std::string_view typed, std::int64_t stored, std::string_view unit);
 
 // A register word as the dialogs show it: four upper-case hex digits.
 std::string hexWord(std::uint16_t word);
+
+// hexWord of register `index`; empty for an index outside `regs`.
+std::string registerWordText(std::span<const std::uint16_t> regs, int index);
 
 // "Reg1:" for index 0.
 std::string registerLabel(int index);

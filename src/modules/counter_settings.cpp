@@ -114,8 +114,7 @@ bool CounterSettings::choose(CounterSetting setting, int code) {
 }
 
 void CounterSettings::typeDelay(std::string_view text) {
-    // Limited, not wrapped: "-5" must not become 65531.
-    delay_ = static_cast<std::uint16_t>(std::clamp<std::int64_t>(typedNumber(text), 0, 0xFFFF));
+    delay_ = typedWord(text);
     encodeRegisters();
     typedDelay_ = std::string(text);
 }
@@ -141,10 +140,7 @@ bool CounterSettings::isEnabled(CounterSetting setting) const {
     return values_[current_ - 1][idx(CounterSetting::Mode)] == kUniDirectional;
 }
 
-std::string CounterSettings::registerText(int index) const {
-    if (index < 0 || index >= kRegisterCount) return {};
-    return hexWord(regs_[index]);
-}
+std::string CounterSettings::registerText(int index) const { return registerWordText(regs_, index); }
 
 std::string CounterSettings::delayEditText() const {
     return typedDelay_ ? *typedDelay_ : std::to_string(delay_);

@@ -106,8 +106,7 @@ bool MultiPurposeSettings::choose(MultiPurposeSetting setting, int code) {
 }
 
 void MultiPurposeSettings::typeDelay(std::string_view text) {
-    // Limited, not wrapped: "70000" must not become 4464.
-    delay_ = static_cast<std::uint16_t>(std::clamp<std::int64_t>(typedNumber(text), 0, 0xFFFF));
+    delay_ = typedWord(text);
     encodeRegisters();
     typedDelay_ = std::string(text);
     typedTimeout_.reset();
@@ -146,10 +145,7 @@ int MultiPurposeSettings::timeout(int channel) const {
     return timeouts_[channel];
 }
 
-std::string MultiPurposeSettings::registerText(int index) const {
-    if (index < 0 || index >= kRegisterCount) return {};
-    return hexWord(regs_[index]);
-}
+std::string MultiPurposeSettings::registerText(int index) const { return registerWordText(regs_, index); }
 
 std::string MultiPurposeSettings::delayEditText() const {
     return typedDelay_ ? *typedDelay_ : std::to_string(delay_);
