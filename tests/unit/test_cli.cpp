@@ -1,7 +1,7 @@
 // The command-line tool run in-process through runCli: what scripts see on
 // stdout, stderr and in the exit status.
 
-#include "app/cli_run.h"
+#include "unit/cli_in_process.h"
 
 #include <gtest/gtest.h>
 
@@ -14,21 +14,8 @@
 namespace velmora::cli {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun run(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    CliRun r;
-    r.status = runCli(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
+using testing::CliRun;
+using testing::run;
 
 // stdout of a command that must succeed, without its final line feed.
 std::string ok(const std::vector<std::string>& args) {

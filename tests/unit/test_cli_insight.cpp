@@ -2,7 +2,7 @@
 // diff, copy= and decode --format markdown, run in-process through runCli.
 
 #include "app/cli_commands.h"
-#include "app/cli_run.h"
+#include "unit/cli_in_process.h"
 
 #include <gtest/gtest.h>
 
@@ -14,21 +14,8 @@
 namespace velmora::cli {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun run(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    CliRun r;
-    r.status = runCli(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
+using testing::CliRun;
+using testing::run;
 
 std::string shown(const std::vector<std::string>& args) {
     std::string out;
