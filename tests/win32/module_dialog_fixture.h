@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "app/app_services.h"
@@ -65,6 +67,14 @@ inline void selectInList(HWND dialog, int id, int index)
 {
     SendDlgItemMessageA(dialog, id, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     notify(dialog, id, LBN_SELCHANGE);
+}
+
+// A register word as the dialogs show it: four upper-case hex digits.
+inline std::string hex(std::uint16_t word)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(word));
+    return text;
 }
 
 inline std::string itemText(HWND dialog, int id)

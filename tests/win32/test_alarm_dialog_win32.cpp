@@ -9,7 +9,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <utility>
@@ -27,15 +26,9 @@ namespace {
 
 using testing::click;
 using testing::EditorApp;
+using testing::hex;
 using testing::TestEditor;
 using Host = std::vector<std::pair<int, std::uint16_t>>;  // register index, word
-
-std::string hex(std::uint16_t word)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(word));
-    return text;
-}
 
 const AlarmSetpointControls& row(int setpoint)
 {

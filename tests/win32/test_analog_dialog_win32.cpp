@@ -10,7 +10,6 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <thread>
@@ -31,6 +30,7 @@ namespace {
 
 using testing::click;
 using testing::EditorApp;
+using testing::hex;
 using testing::notify;
 using testing::selectInList;
 using testing::TestEditor;
@@ -46,13 +46,6 @@ constexpr std::array<int, 4> kFormats{IDC_ANALOG_FORMAT1, IDC_ANALOG_FORMAT2, ID
 constexpr std::array<int, 4> kFilters{IDC_ANALOG_FILTER1, IDC_ANALOG_FILTER2, IDC_ANALOG_FILTER3, IDC_ANALOG_FILTER4};
 constexpr std::array<int, 4> kAcquisitions{IDC_ANALOG_ACQUISITION1, IDC_ANALOG_ACQUISITION2,
                                            IDC_ANALOG_ACQUISITION3, IDC_ANALOG_ACQUISITION4};
-
-std::string hex(std::uint16_t word)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(word));
-    return text;
-}
 
 // Closes, from another thread, a window of this process with `caption` as
 // soon as it appears; tells whether one did.

@@ -25,6 +25,7 @@ namespace {
 
 using testing::click;
 using testing::EditorApp;
+using testing::hex;
 using testing::notify;
 using testing::TestEditor;
 using Words = std::array<std::uint16_t, 9>;
@@ -38,13 +39,6 @@ constexpr std::array<int, 8> kPairControls{IDC_CNT_RANGE_5V,  IDC_CNT_RANGE_12V,
 // Controls of a second member's own bits.
 constexpr std::array<int, 6> kOwnControls{IDC_CNT_SIZE_16,        IDC_CNT_SIZE_24,       IDC_CNT_DIGITAL_FILTER,
                                           IDC_CNT_ANALOG_FILTER,  IDC_CNT_RATE_1HZ,      IDC_CNT_RATE_01HZ};
-
-std::string hex(std::uint16_t word)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(word));
-    return text;
-}
 
 // The user typing into an edit that has the caret: one WM_CHAR per key.
 void type(HWND edit, const std::string& keys)

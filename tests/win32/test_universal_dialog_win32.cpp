@@ -62,11 +62,8 @@ protected:
     static std::vector<std::string> hex(const Words& words)
     {
         std::vector<std::string> texts;
-        for (std::uint16_t w : words) {
-            char text[8];
-            std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(w));
-            texts.push_back(text);
-        }
+        for (std::uint16_t w : words)
+            texts.push_back(testing::hex(w));
         return texts;
     }
     Words stored() const
