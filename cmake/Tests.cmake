@@ -27,6 +27,13 @@ if(unit_sources AND NOT WIN32)
   gtest_discover_tests(velmora_unit_tests DISCOVERY_MODE PRE_TEST)
 endif()
 
+# The tests with real threads, alone, for the ThreadSanitizer build.
+if(VELMORA_SANITIZE_THREAD AND NOT WIN32)
+  add_executable(velmora_thread_tests tests/unit/test_run_cycle.cpp)
+  target_link_libraries(velmora_thread_tests PRIVATE velmora_core ${gtest_libs})
+  target_include_directories(velmora_thread_tests PRIVATE tests)
+endif()
+
 # Windows tests run under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
 if(WIN32)
   file(GLOB win32_test_sources CONFIGURE_DEPENDS tests/win32/*.cpp)
