@@ -27,6 +27,27 @@ HICON loadIcon(int id, bool small)
                                          LR_SHARED));
 }
 
+namespace {
+
+// A bitmap control of a template loads its bitmap when it is created. Windows
+// deletes that bitmap with the control, Wine never does, so every dialog shown
+// there would leave one behind. Taking the image out of the control makes it
+// ours on both (the control then deletes nothing), and it is deleted here.
+void deleteTemplateBitmaps(HWND dialog)
+{
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[16] = {};
+        GetClassNameA(child, className, sizeof className);
+        if (lstrcmpiA(className, "Static") != 0 ||
+            (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
+            continue;
+        if (const auto bitmap = reinterpret_cast<HGDIOBJ>(SendMessageA(child, STM_SETIMAGE, IMAGE_BITMAP, 0)))
+            DeleteObject(bitmap);
+    }
+}
+
+} // namespace
+
 Dialog::Dialog(int templateId) : templateId_(templateId) {}
 
 Dialog::~Dialog()
@@ -79,6 +100,8 @@ INT_PTR CALLBACK Dialog::dialogProc(HWND window, UINT message, WPARAM wParam, LP
     if (!self)
         return FALSE;
     const INT_PTR reply = self->handle(message, wParam, lParam);
+    if (message == WM_DESTROY)
+        deleteTemplateBitmaps(window);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(window, DWLP_USER, 0);
         self->hwnd_ = nullptr;
