@@ -72,28 +72,22 @@ int AnalogRules::calibration() const { return static_cast<int>(analog_layout::ca
 int AnalogRules::trigger() const { return static_cast<int>(analog_layout::trigger.get(regs_)); }
 int AnalogRules::timestampOff() const { return static_cast<int>(analog_layout::timestampOff.get(regs_)); }
 
-void AnalogRules::setRange(int group, int code) {
+void AnalogRules::setRange(int group, int code) { setSpanField(group, analog_layout::range, code); }
+
+void AnalogRules::setFormat(int group, int code) { setSpanField(group, analog_layout::format, code); }
+
+void AnalogRules::setSpanField(int group, const std::array<RegField, 4>& fields, int code) {
     if (!validGroup(group)) return;
     const RegisterWords before = regs_;
     const int oldRange = range(group);
-    const int fmt = format(group);
-    analog_layout::range[at(group)].set(regs_, static_cast<unsigned>(code));
-    const int newRange = range(group);
-    if (newRange != oldRange) rescaleLimits(regs_, group, oldRange, fmt, newRange, fmt);
-    clampLimits(regs_, group, newRange, fmt);
-    if (trace_.to) traceLimits(group, before, oldRange, fmt);
-}
-
-void AnalogRules::setFormat(int group, int code) {
-    if (!validGroup(group)) return;
-    const RegisterWords before = regs_;
-    const int rng = range(group);
     const int oldFormat = format(group);
-    analog_layout::format[at(group)].set(regs_, static_cast<unsigned>(code));
+    fields[at(group)].set(regs_, static_cast<unsigned>(code));
+    const int newRange = range(group);
     const int newFormat = format(group);
-    if (newFormat != oldFormat) rescaleLimits(regs_, group, rng, oldFormat, rng, newFormat);
-    clampLimits(regs_, group, rng, newFormat);
-    if (trace_.to) traceLimits(group, before, rng, oldFormat);
+    if (newRange != oldRange || newFormat != oldFormat)
+        rescaleLimits(regs_, group, oldRange, oldFormat, newRange, newFormat);
+    clampLimits(regs_, group, newRange, newFormat);
+    if (trace_.to) traceLimits(group, before, oldRange, oldFormat);
 }
 
 void AnalogRules::traceLimits(int group, const RegisterWords& before, int oldRange, int oldFormat) {

@@ -128,6 +128,9 @@ public:
     void setTrace(std::vector<AlarmWordEffect>* trace) { trace_.to = trace; }
 
 private:
+    // A write of the group's range or format (`fields` is analog_layout::range
+    // or ::format): the alarm limits carried over to the new span.
+    void setSpanField(int group, const std::array<RegField, 4>& fields, int code);
     // Notes the changes the limit rules made to the group's alarm words since
     // `before`: a rescale from (oldRange, oldFormat), then the limits.
     void traceLimits(int group, const RegisterWords& before, int oldRange, int oldFormat);
