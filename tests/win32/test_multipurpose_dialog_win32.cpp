@@ -16,6 +16,7 @@
 #include "../../resources/multipurpose_ids.h"
 #include "modules/multipurpose_dialog_win32.h"
 #include "win32/module_dialog_fixture.h"
+#include "win32/window_shot.h"
 
 namespace velmora {
 namespace {
@@ -394,6 +395,25 @@ TEST_F(MultiPurposeDialogTest, DefaultsResetsTheDialogNotTheEditor)
     EXPECT_EQ(dialog.hwnd(), nullptr);
     EXPECT_EQ(stored(), std::vector<std::uint16_t>(host.begin(), host.end())) << "Cancel stores nothing";
     expectOthersUntouched();
+}
+
+} // namespace
+} // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST(Screenshot, DISABLED_MultiPurposeDialog)
+{
+    const std::string directory = testing::shotDirectory();
+    if (directory.empty())
+        GTEST_SKIP() << "VELMORA_SHOT_DIR is not set";
+    TestEditor block(9);
+    EditorApp app(block, false, "KTR-ZPM-354-00VM");
+    MultiPurposeDialog dialog;
+    ASSERT_TRUE(dialog.createModeless());
+    SetFocus(dialog.item(IDOK));
+    EXPECT_TRUE(testing::saveWindowBitmap(dialog.hwnd(), directory + "/multipurpose.bmp"));
 }
 
 } // namespace
