@@ -60,33 +60,12 @@ std::string settingsPart(const std::string& json) {
     return at == std::string::npos ? json : json.substr(at);
 }
 
-class TempDir {
-public:
-    TempDir() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::temp_directory_path() /
-                ("velmora-cli-test-" + std::string(info->name()) + "-" + std::to_string(counter()++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string write(const std::string& name, const std::string& content) const {
-        const auto file = path_ / name;
-        std::ofstream(file, std::ios::binary) << content;
-        return file.string();
-    }
-    std::string path() const { return path_.string(); }
-
-private:
-    static int& counter() {
-        static int n = 0;
-        return n;
-    }
-    std::filesystem::path path_;
-};
+// A file under the test temporary directory, removed by the caller.
+std::string tempFile(const std::string& name, const std::string& content) {
+    const std::string path = ::testing::TempDir() + "velmora-cli-" + name;
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+}
 
 // --- errors ---------------------------------------------------------------
 
@@ -108,14 +87,12 @@ TEST(Cli, EveryErrorIsOneLineOnStderrWithStatus2AndNothingOnStdout) {
         // modules
         {{"decode"}, "decode needs a MODULE"},
         {{"decode", "8"}, "unknown module '8'; allowed: 0 to 7 or 770_ZVI_310VM, 770_ZCI_310VM"},
-        {{"decode", "-1"}, "unknown module '-1'"},
         {{"decode", "99999999999999999999"}, "unknown module '99999999999999999999'"},
         {{"decode", "770_ZHC_358"}, "unknown module '770_ZHC_358'"},
         {{"decode", ""}, "unknown module ''"},
         // words
         {{"decode", "5", "zz"}, "Reg1: 'zz' is not a hexadecimal word; allowed: hex digits"},
         {{"decode", "5", "0", "12g"}, "Reg2: '12g' is not a hexadecimal word"},
-        {{"decode", "5", "0x"}, "Reg1: '0x' is not a hexadecimal word"},
         {{"decode", "5", ""}, "Reg1: '' is not a hexadecimal word"},
         {{"decode", "5", "--1"}, "unknown option '--1'"},
         {{"decode", "5", "1 2"}, "Reg1: '1 2' is not a hexadecimal word"},
@@ -134,30 +111,19 @@ TEST(Cli, EveryErrorIsOneLineOnStderrWithStatus2AndNothingOnStdout) {
         {{"encode", "nine", "delay=1"}, "unknown module 'nine'"},
         // encode: names and values the control does not offer
         {{"encode", "5", "ch1.colour=red"}, "unknown setting"},
-        {{"encode", "5", "=1"}, "unknown setting"},
         {{"encode", "5", "ch1.range=7"}, "ch1.range: \"7\" is not offered; allowed: 0 to 3"},
-        {{"encode", "5", "ch1.mode=sideways"}, "is not offered; allowed:"},
         {{"encode", "5", "ch9.range=0"}, "ch9.range: the module has channels 1 to 8"},
-        {{"encode", "6", "ch5.range=0"}, "ch5.range: the module has channels 1 to 4"},
         {{"encode", "5", "delay=abc"}, "delay: \"abc\" is not a whole number; allowed: 0 to 65535"},
-        {{"encode", "5", "delay=123456"}, "longer than the 5 characters"},
         {{"encode", "7", "ch1.timeout=1.5"}, "ch1.timeout: \"1.5\" is not a whole number; allowed: 0 to 240"},
-        {{"encode", "7", "ch5.gate=0"}, "the module has channels 1 to 4"},
-        {{"encode", "4", "g5.type=0"}, "is out of range; allowed: 1 to 4"},
         {{"encode", "4", "g1.voltage=11"}, "g1.voltage: \"11\" is not offered; allowed: 0 \"+/- 0.05V\""},
         {{"encode", "0", "g1.range=4"}, "g1.range: '4' is not offered on this module; allowed: 0 \"-10V to +10V\""},
-        {{"encode", "1", "g1.range=0"}, "g1.range: '0' is not offered on this module; allowed: 4 \"0ma to 20ma\""},
-        {{"encode", "1", "reg4=1"}, "unknown setting"},
         {{"encode", "3", "reg4=abc"}, "reg4: 'abc' is not a finite decimal number; allowed: a decimal number such as 4, -2.5 or 1.2e1 (g1 spans -10.000 to 10.000 V; values beyond it are limited)"},
-        {{"encode", "3", "reg4=1e999"}, "reg4: '1e999' is not a finite decimal number"},
-        {{"encode", "3", "reg20=1"}, "unknown setting"},
         // encode: choices the dialog does not allow in that state
         {{"encode", "5", "ch2.range=5V"}, "ch2.range: disabled on the second channel of pair 1-2; allowed: set ch1.range"},
         {{"encode", "5", "ch1.mode=1", "ch2.size=1"}, "ch2.size: disabled while pair 1-2 counts \"BiDirectional\""},
+        {{"encode", "5", "delay=250", "ch1.mode=1", "ch2.rate=1", "--json"}, "ch2.rate: disabled"},
         {{"encode", "4", "g1.rtd=0"}, "g1.rtd: hidden while g1.type is Voltage (shown for RTD); allowed: set g1.type to RTD first, or now one of g1.type, g1.voltage"},
-        {{"encode", "4", "g2.type=rtd", "g2.thermocouple=J"}, "g2.thermocouple: hidden while g2.type is RTD"},
         {{"encode", "0", "trigger=1"}, "trigger: the control is disabled on this module (it has no alarms); allowed: g1.range, g1.format"},
-        {{"encode", "2", "timestamp=Enabled"}, "timestamp: the control is disabled on this module"},
         {{"encode", "3", "--from", "0006", "reg4=1"}, "reg4: group 1 has range code 6, which has no scaling; allowed: set g1.range to a code 0-5 first"},
         // check-wdb
         {{"check-wdb", "a", "b"}, "check-wdb takes one FILE"},
@@ -165,23 +131,7 @@ TEST(Cli, EveryErrorIsOneLineOnStderrWithStatus2AndNothingOnStdout) {
         {{"check-wdb", "/nonexistent-dir/VELMORA.WDB"}, "cannot open '/nonexistent-dir/VELMORA.WDB'"},
         {{"check-wdb", std::filesystem::temp_directory_path().string()}, "is a directory"},
     };
-    for (const ErrorCase& c : cases) {
-        std::string shown;
-        for (const std::string& a : c.args) shown += "[" + a + "] ";
-        const CliRun r = run(c.args);
-        EXPECT_EQ(r.status, 2) << shown;
-        EXPECT_EQ(r.out, "") << shown;
-        EXPECT_EQ(r.err.rfind("velmora-cli: ", 0), 0u) << shown << r.err;
-        EXPECT_NE(r.err.find(c.says), std::string::npos) << shown << "\n  got: " << r.err;
-        ASSERT_FALSE(r.err.empty());
-        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << shown << "one line: " << r.err;
-    }
-}
-
-TEST(Cli, ARefusedActionLaterOnTheLineStillPrintsNothing) {
-    const CliRun r = run({"encode", "5", "delay=250", "ch1.mode=1", "ch2.rate=1", "--json"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.out, "");
+    for (const ErrorCase& c : cases) testing::expectRefused(c.args, c.says);
 }
 
 // --- help -----------------------------------------------------------------
@@ -374,26 +324,12 @@ TEST(Cli, DecodeOfAStandaloneEncodeGivesTheDefaultsOfEveryModule) {
         // Settings and the words the dialog handles; the others go back as they came.
         EXPECT_EQ(decoded, ok(withArgs({"decode", m, "--json"}, words(pressed)))) << m;
     }
-    // Spot checks of what the defaults are.
-    const std::string counter = ok(withArgs({"decode", "5"}, words(ok({"encode", "5"}))));
-    EXPECT_EQ(settingLine(counter, "ch1.range"), "ch1.range 0 5V");
-    EXPECT_EQ(settingLine(counter, "ch8.mode"), "ch8.mode 0 UniDirectional");
-    const std::string mp = ok(withArgs({"decode", "7"}, words(ok({"encode", "7"}))));
-    EXPECT_EQ(settingLine(mp, "ch4.size"), "ch4.size 1 24 Bit (16M)");
-    EXPECT_EQ(settingLine(mp, "ch4.timeout"), "ch4.timeout 0");
-    const std::string analog = ok(withArgs({"decode", "3"}, words(ok({"encode", "3"}))));
-    EXPECT_EQ(settingLine(analog, "g4.format"), "g4.format 1 DVM");
-    EXPECT_EQ(settingLine(analog, "calibration"), "calibration 2 Once every 10 minutes");
-    EXPECT_EQ(settingLine(analog, "reg19"), "reg19 2710 10.000 -/+10v DVM");
 }
 
 TEST(Cli, EncodeFromWordsPrintsWhatTheSynchronisedDialogsOkStores) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         // Analog OK stores the words as read: nothing is normalised until a list changes.
         {"0 FFFF FFFF FFFF", "FFFF FFFF FFFF"},
-        {"1 0000 0000 0000 1234", "0000 0000 0000"},
-        {"3 2000 2A92 8205 7FFF 7FFF 8000 8000 0 0 0 0 0 0 0 0 0 0 0 0 AAAA",
-         "2000 2A92 8205 7FFF 7FFF 8000 8000 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000"},
         // Universal: bits 9-15 of a second word are dropped; hidden settings go back unchanged.
         {"4 0718 FE10 0 0 0 0 0 0 9999", "0718 0010 0000 0000 0000 0000 0000 0000"},
         // Counter: the pair's second register copies the first while not UniDirectional,
@@ -422,36 +358,26 @@ TEST(Cli, EncodeActionsFollowTheDialogsRules) {
         // channel's own bits and clears its bits 0-3.
         {{"5", "ch1.mode=BiDirectional", "ch1.range=12v"}, "0005 0005 0000 0000 0000 0000 0000 0000 0000"},
         {{"5", "ch1.size=1", "ch1.rate=1", "ch1.mode=1", "ch1.mode=0"}, "00C0 00C0 0000 0000 0000 0000 0000 0000 0000"},
-        {{"5", "CH3.Mode= quadrature 4X "}, "0000 0000 000C 000C 0000 0000 0000 0000 0000"},
-        {{"5", "ch2.digital_filter=on", "ch2.analog_filter=1"}, "0000 0030 0000 0000 0000 0000 0000 0000 0000"},
         {{"5", "delay=250"}, "0000 0000 0000 0000 0000 0000 0000 0000 00FA"},
         {{"6", "delay=250"}, "0000 0000 0000 0000 00FA 0000 0000 0000 0000"},
         // Delays outside 0-65535 are limited, never wrapped.
         {{"5", "delay=99999"}, "0000 0000 0000 0000 0000 0000 0000 0000 FFFF"},
-        {{"5", "delay=-5"}, "0000 0000 0000 0000 0000 0000 0000 0000 0000"},
         {{"5", "--from", "0", "0", "0", "0", "0", "0", "0", "0", "1234", "delay=\t42 "},
          "0000 0000 0000 0000 0000 0000 0000 0000 002A"},
         // Multi-purpose time-outs: limited on the whole number typed.
         {{"7", "ch2.timeout=300"}, "0040 0040 0040 0040 0000 0000 00F0 0000 0000"},
-        {{"7", "ch1.timeout=65536"}, "0040 0040 0040 0040 0000 00F0 0000 0000 0000"},
-        {{"7", "ch1.timeout=-5"}, "0040 0040 0040 0040 0000 0000 0000 0000 0000"},
         // Analog: a selection writes back every list and normalises.
         {{"1", "--from", "0", "0", "0", "g1.filter=0"}, "0924 0000 0004"},
-        {{"0", "--from", "0E00", "0", "0", "g2.acquisition=Differential"}, "0000 0000 0024"},
         {{"2", "g4.range=4ma to 20ma", "calibration=Once a minute"}, "2A00 2A92 8105"},
         {{"3", "--from", "2000", "2A92", "8205", "defaults"}, analogDefaults + alarmDefaults + " D8F0 2710"},
         // Alarm setpoints: typed in units; beyond the span the word saturates and is limited.
         {{"3", "reg5=5"}, analogDefaults + " D8F0 1388" + alarmDefaults},
-        {{"3", "reg5=70"}, analogDefaults + " D8F0 2710" + alarmDefaults},
         {{"3", "reg4=-2.5", "reg19=1.2e1"},
          analogDefaults + " F63C 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710"},
         // Universal: the group's type first (clearing what it does not show), then a list it shows.
         {{"4", "g2.type=RTD", "g2.rtd=3", "g2.wiring=1"}, "0018 0010 9803 0010 0018 0010 0018 0010"},
         {{"4", "G1.Type=Current", "g1.CURRENT=4 .. 20mA"}, "0081 0010 0018 0010 0018 0010 0018 0010"},
-        {{"4", "g3.format=16 bit", "g3.filter=fast acquire", "g3.fault=3"},
-         "0018 0010 0018 0010 0018 00CC 0018 0010"},
         // An input type 6 from a host becomes Voltage once its group is shown.
-        {{"4", "--from", "001E", "0", "0", "0", "001E"}, "0018 0000 0000 0000 001E 0000 0000 0000"},
         {{"4", "--from", "001E", "0", "0", "0", "001E", "g3.format=0"}, "0018 0000 0000 0000 0018 0000 0000 0000"},
     };
     for (const auto& [args, stored] : cases) {
@@ -491,13 +417,10 @@ TEST(Cli, CheckWdbReportsWhatTookEffectAndWhyLinesDidNot) {
         {"# positions for the plant host\nREG_00=3\n", 0,
          {"line 1: \"# positions for the plant host\"", "no key: ignored", "REG_00 (Reg1) 3 line 2"}},
         {"REG_24 = 70\n", 1, {"line 1: \"REG_24 = 70\"", "REG_24: ignored: register index 24 is out of range"}},
-        {"REG_0 = 3\n", 1, {"REG_0: ignored: \"0 \" is not a register index (register 0 is written \"00\")"}},
-        {"OK_BUTTON 52\n", 1, {"OK_BUTTON: ignored: no '=' after the key"}},
         {"OK_BUTTON = 52 \n", 1, {"OK_BUTTON: ignored: text after the digits", "OK_BUTTON 52 default"}},
         {"OK_BUTTON = 9 CANCEL_BUTTON = 10\n", 1,
          {"OK_BUTTON: ignored: text after the digits", "CANCEL_BUTTON: sets cancelPosition = 10",
           "CANCEL_BUTTON 10 line 1", "1 line with a key: 0 took effect, 1 did not (or only in part)"}},
-        {"Q770_ZVI_310_00VM = no quotes\n", 1, {"Q770_ZVI_310_00VM: ignored: no quoted value after '='"}},
         // A title longer than its field is only partly used.
         {"Q770_ZVI_310_00VM=\"A title that is far too long\"\n", 1,
          {"0 770_ZVI_310VM \"A title that is far\" line 1", "line 1: \"Q770_ZVI_310_00VM=\\\"A title that is far too long\\\"\""}},
@@ -512,10 +435,10 @@ TEST(Cli, CheckWdbReportsWhatTookEffectAndWhyLinesDidNot) {
           "1 line with a key: 0 took effect, 1 did not (or only in part)"}},
         {std::string("REG_02=7\0 junk\n", 15), 1, {"ignored: text after a NUL byte is not read", "REG_02 (Reg3) 7 line 1"}},
     };
-    TempDir dir;
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        const std::string file = dir.write("case" + std::to_string(i) + ".wdb", cases[i].content);
+        const std::string file = tempFile("case" + std::to_string(i) + ".wdb", cases[i].content);
         const CliRun r = run({"check-wdb", file});
+        std::filesystem::remove(file);
         EXPECT_EQ(r.status, cases[i].status) << i << "\n" << r.out;
         EXPECT_EQ(r.err, "");
         const auto out = lines(r.out);

@@ -292,11 +292,7 @@ TEST(CliCopy, AMalformedOrImpossibleCopyIsAnError) {
     for (const auto& [args, says] : cases) {
         std::vector<std::string> full{"encode"};
         full.insert(full.end(), args.begin(), args.end());
-        const CliRun r = run(full);
-        EXPECT_EQ(r.status, 2) << shown(full);
-        EXPECT_EQ(r.out, "") << shown(full);
-        EXPECT_NE(r.err.find(says), std::string::npos) << shown(full) << "\n  got: " << r.err;
-        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+        testing::expectRefused(full, says);
     }
 }
 
@@ -355,12 +351,7 @@ TEST(CliDiff, Errors) {
         {{"diff", "5", "--against", "--format", "markdown"}, "unknown format 'markdown'; allowed: text, json"},
         {{"diff", "5", "--against", "--verbose"}, "unknown option '--verbose'; allowed: --against, --json, --format"},
     };
-    for (const auto& [args, says] : cases) {
-        const CliRun r = run(args);
-        EXPECT_EQ(r.status, 2) << shown(args);
-        EXPECT_EQ(r.out, "") << shown(args);
-        EXPECT_NE(r.err.find(says), std::string::npos) << shown(args) << "\n  got: " << r.err;
-    }
+    for (const auto& [args, says] : cases) testing::expectRefused(args, says);
     EXPECT_NE(run({"diff", "--help"}).out.find("exit status: 0 when no setting differs, 1 when some do"),
               std::string::npos);
 }
@@ -415,12 +406,7 @@ TEST(CliMarkdown, FormatOptionErrors) {
         {{"decode", "5", "--format=Markdown"}, "unknown format 'Markdown'"},
         {{"decode", "5", "--json", "--format", "markdown"}, "two output formats given ('markdown' after another)"},
     };
-    for (const auto& [args, says] : cases) {
-        const CliRun r = run(args);
-        EXPECT_EQ(r.status, 2) << shown(args);
-        EXPECT_EQ(r.out, "");
-        EXPECT_NE(r.err.find(says), std::string::npos) << shown(args) << "\n  got: " << r.err;
-    }
+    for (const auto& [args, says] : cases) testing::expectRefused(args, says);
     // The same format twice is no conflict; text is the default.
     EXPECT_EQ(run({"decode", "5", "--format", "json", "--json"}).status, 0);
     EXPECT_EQ(run({"decode", "5", "--format", "text"}).out, run({"decode", "5"}).out);
