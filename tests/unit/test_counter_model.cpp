@@ -106,14 +106,5 @@ TEST(CounterModel, RefusedActionsNameTheProblemAndChangeNothing) {
     }
 }
 
-TEST(CounterModel, SecondMemberAcceptsItsOwnSettingsInUniDirectional) {
-    auto m = makeCounterModel(5);
-    m->startStandalone();
-    EXPECT_TRUE(m->apply("ch2.size", "24 bit (16M)").ok());
-    EXPECT_TRUE(m->apply("ch2.rate", "1").ok());
-    EXPECT_EQ(m->finish()[1], 0x00C0);
-    EXPECT_FALSE(m->apply("ch2.mode", "0").ok());
-}
-
 } // namespace
 } // namespace velmora

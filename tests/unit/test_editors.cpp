@@ -85,28 +85,6 @@ TEST(ModuleEditor, EachKindBuildsTheCataloguesEditor) {
     }
 }
 
-TEST(ModuleEditor, AnalogEditorTakesItsFlagsAndDefaultWordsFromItsKind) {
-    struct Case {
-        ModuleKind kind;
-        bool voltage, current, alarms;
-    };
-    const Case cases[] = {{0, true, false, false},
-                          {1, false, true, false},
-                          {2, true, true, false},
-                          {3, true, true, true},
-                          {5, false, false, false}};
-    for (const Case& c : cases) {
-        EditorRig rig;
-        AnalogModule editor(c.kind, rig.context(), rig.dialogs());
-        EXPECT_EQ(editor.kind(), c.kind);
-        EXPECT_EQ(editor.hasVoltageRanges(), c.voltage) << c.kind;
-        EXPECT_EQ(editor.hasCurrentRanges(), c.current) << c.kind;
-        EXPECT_EQ(editor.hasAlarms(), c.alarms) << c.kind;
-        EXPECT_EQ(rig.requests.at(0).family, EditorFamily::Analog);
-        EXPECT_EQ(editor.registers(), AnalogRules(c.kind).words()) << c.kind;
-    }
-}
-
 TEST(ModuleEditor, OtherEditorsStartFromZeroedRegisters) {
     for (ModuleKind kind : {4, 5, 6, 7}) {
         EditorRig rig;

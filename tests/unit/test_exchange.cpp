@@ -438,26 +438,5 @@ TEST(Exchange, HostWindowOpenByTitle) {
     EXPECT_FALSE(isHostWindowOpenByTitle(host, kTitle));
 }
 
-TEST(Exchange, BlockOwnsItsDialog) {
-    struct Dialog : EditorDialog {
-        explicit Dialog(bool& gone) : gone_(gone) {}
-        ~Dialog() override { gone_ = true; }
-        int runModal() override { return 1; }
-        bool& gone_;
-    };
-    struct Editor : TestBlock {
-        Editor(HostContext c, bool& gone) : TestBlock(std::move(c), firstN(3)) {
-            setDialog(std::make_unique<Dialog>(gone));
-        }
-    };
-    Rig rig;
-    bool gone = false;
-    auto editor = std::make_unique<Editor>(rig.context(), gone);
-    ASSERT_NE(editor->dialog(), nullptr);
-    EXPECT_EQ(editor->dialog()->runModal(), 1);
-    editor.reset();
-    EXPECT_TRUE(gone);
-}
-
 } // namespace
 } // namespace velmora

@@ -85,13 +85,5 @@ TEST(MultiPurposeModel, RefusedActionsNameTheProblemAndChangeNothing) {
     }
 }
 
-TEST(MultiPurposeModel, GateWithoutButtonReadsAsNone) {
-    auto m = makeMultiPurposeModel();
-    m->startSynchronised(RegisterWords{0x000C});
-    EXPECT_EQ(m->settings()[1].code, 3);
-    EXPECT_EQ(m->settings()[1].text, "(none)");
-    EXPECT_EQ(m->finish()[0], 0x000C);
-}
-
 } // namespace
 } // namespace velmora

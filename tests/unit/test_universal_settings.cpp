@@ -50,31 +50,6 @@ TEST(UniversalSettings, DefaultsAsTheDialogOpens) {
     EXPECT_EQ(st.text(3, S::Rtd), " 100Pt385");
 }
 
-TEST(UniversalSettings, ListTextsByteForByte) {
-    const std::vector<std::pair<L, std::vector<std::string>>> cases{
-        {L::Voltage, {"+/- 0.05V", "+/- 0.5V", "+/- 2.0V", "+/- 5.0V", "+/- 10.0V", "0 ..  5V", "1 ..  5V", "0 .. 10V"}},
-        {L::Current, {"+/- 20mA", "0 .. 20mA", "4 .. 20mA"}},
-        {L::Thermocouple, {"J", "K", "T", "E", "R", "S", "B", "N"}},
-        {L::Rtd, {" 100Pt385", " 200Pt385", " 500Pt385", "1000Pt385", " 100Pt392", " 200Pt392", " 500Pt392",
-                  "1000Pt392", "  10Cu426", " 100Ni618", " 200Ni618", " 500Ni618", "1000Ni618", " 120Ni672",
-                  " 604NiFe518"}},
-        {L::Resistance, {" 150 Ohm", " 490 Ohm", " 980 Ohm", "3000 Ohm"}},
-        {L::Units, {"Degrees C", "Degrees F"}},
-        {L::RtdWiring, {"2 or 4 wire", "3 wire"}},
-        {L::ResistanceWiring, {"2 or 4 wire", "3 wire"}},
-        {L::Format, {"16 Bit", "DVM", "12 bit", "15 bit"}},
-        {L::Filter, {"Reject 50/60Hz", "Reject high", "Reject middle", "Fast acquire"}},
-        {L::Fault, {"Default", "Max Scale", "Min Scale", "Zero On Fault"}},
-    };
-    ASSERT_EQ(cases.size(), kAllLists.size());
-    for (const auto& [list, expected] : cases) {
-        const auto texts = UniversalSettings::listTexts(list);
-        EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.end()), expected) << static_cast<int>(list);
-    }
-    EXPECT_EQ(std::vector<std::string>(universal::kTypeButtonTexts.begin(), universal::kTypeButtonTexts.end()),
-              (std::vector<std::string>{"Voltage", "Current", "Thermocouple", "RTD", "Resistance", "CJC"}));
-}
-
 TEST(UniversalSettings, DecodesEveryFieldFromItsBits) {
     struct Case {
         std::uint16_t first, second;

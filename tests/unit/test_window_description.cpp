@@ -39,23 +39,6 @@ TEST(WindowDescription, LineReader) {
     for (const auto& c : cases) EXPECT_EQ(readLines(c.content), c.lines) << '"' << c.content << '"';
 }
 
-TEST(WindowDescription, LineReaderNumbersAndSplits) {
-    std::istringstream in("one\n" + std::string(85, 'x') + "\nthree");
-    DescriptionLineReader reader(in);
-    std::vector<DescriptionLineReader::Line> lines;
-    while (auto line = reader.next()) lines.push_back(*line);
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0].number, 1);
-    EXPECT_FALSE(lines[0].split);
-    EXPECT_EQ(lines[1].number, 2);
-    EXPECT_TRUE(lines[1].split);
-    EXPECT_EQ(lines[2].number, 2);
-    EXPECT_TRUE(lines[2].continued);
-    EXPECT_EQ(lines[2].text, "xxxx");
-    EXPECT_EQ(lines[3].number, 3);
-    EXPECT_TRUE(lines[3].endOfFile);
-}
-
 TEST(WindowDescription, ParseNumberValue) {
     const struct { std::string text; std::optional<int> value; ValueError error; } cases[] = {
         {"OK_BUTTON = 52", 52, ValueError::Ok},
@@ -200,12 +183,6 @@ TEST(WindowDescription, TitleLines) {
         if (c.module >= 0) expected[static_cast<std::size_t>(c.module)] = c.title;
         EXPECT_EQ(titlesOf(c.content), expected) << c.content;
     }
-}
-
-TEST(WindowDescription, DefaultTitlesWithoutFile) {
-    const ModuleTitles titles = loadModuleTitles(std::string("no/such/dir/VELMORA.WDB"));
-    for (int k = 0; k < kModuleCount; ++k)
-        EXPECT_EQ(titles[static_cast<std::size_t>(k)], ModuleCatalogue[static_cast<std::size_t>(k)].defaultTitle);
 }
 
 TEST(WindowDescription, OpensTheFileByName) {
