@@ -61,6 +61,17 @@ bool ParamCommandLine::hasPlainWord(std::string_view word) const {
     return false;
 }
 
+unsigned exchangePauseSetting(const char* value) {
+    if (!value || !*value) return kPauseAfterExchangeMs;
+    unsigned pause = 0;
+    for (const char* c = value; *c; ++c) {
+        if (*c < '0' || *c > '9') return kPauseAfterExchangeMs;
+        pause = pause * 10 + static_cast<unsigned>(*c - '0');
+        if (pause >= kPauseAfterExchangeMs) return kPauseAfterExchangeMs;
+    }
+    return pause;
+}
+
 // ---------------------------------------------------------------- state lock
 
 bool RecursiveTimedLock::tryLockFor(unsigned timeoutMs) {
@@ -178,6 +189,7 @@ HostContext ConfigApp::hostContext() {
         context.openDescription = ports_.openDescription;
     else
         context.openDescription = openDescriptionFile(descriptionFile_);
+    context.pauseAfterExchangeMs = ports_.pauseAfterExchangeMs;
     return context;
 }
 

@@ -150,7 +150,18 @@ struct AppPorts {
     // The window description file; when empty, descriptionFile() is opened
     // in the current directory.
     std::function<std::unique_ptr<std::istream>()> openDescription;
+    // Given to every editor's host context.
+    unsigned pauseAfterExchangeMs = kPauseAfterExchangeMs;
 };
+
+// The environment variable through which tests of the whole program shorten
+// the pause after each exchange; the program ignores it otherwise.
+inline constexpr const char* kExchangePauseVariable = "VELMORA_TEST_EXCHANGE_PAUSE_MS";
+
+// The pause after each exchange for a value of that variable: a whole number
+// of milliseconds (digits only) below kPauseAfterExchangeMs; no value, any
+// other text or a longer pause gives kPauseAfterExchangeMs.
+unsigned exchangePauseSetting(const char* value);
 
 class ConfigApp final : public AppServices {
 public:

@@ -45,6 +45,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     ports.createStartupWindow = [] { return std::make_unique<Win32StartupWindow>(); };
     ports.moduleList = &moduleList;
     ports.createEditor = editorFactory(win32DialogFactory());
+    ports.pauseAfterExchangeMs = exchangePauseSetting(std::getenv(kExchangePauseVariable));
 
     ConfigApp app(std::move(ports));
     app.runCycle(words);

@@ -61,7 +61,7 @@ bool RegisterBlock::exchange(ExchangeMode mode) {
     try {
         if (!walk(mode)) return false;
         // Lets the host close its window before the next poll.
-        if (context_.clock) context_.clock->sleepMs(kPauseAfterExchangeMs);
+        if (context_.clock) context_.clock->sleepMs(context_.pauseAfterExchangeMs);
         return true;
     } catch (...) {
         return fail(ExchangeFailure::Exception);

@@ -43,6 +43,9 @@ struct HostContext {
     std::function<std::string()> currentTitle;
     // The window description file; null (or no function) keeps the defaults.
     std::function<std::unique_ptr<std::istream>()> openDescription;
+    // The pause after a successful exchange; only tests of the whole program
+    // shorten it (see exchangePauseSetting).
+    unsigned pauseAfterExchangeMs = kPauseAfterExchangeMs;
 };
 
 // An opener for HostContext::openDescription that reads `path`, relative to
