@@ -8,9 +8,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <thread>
+#include <utility>
 
 #include "app/app_services.h"
 #include "hostlink/register_block.h"
+#include "win32/fake_app_services.h"
 
 namespace velmora::testing {
 
@@ -75,6 +78,29 @@ inline std::string hex(std::uint16_t word)
     char text[8];
     std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(word));
     return text;
+}
+
+// Puts words[0..] into registers 0.. of the block.
+template <class Words>
+void loadWords(RegisterBlock& block, const Words& words)
+{
+    int index = 0;
+    for (auto word : words)
+        block.setRegister(index++, static_cast<std::uint16_t>(word));
+}
+
+// The user, on another thread: once a window of this process with `caption`
+// is shown, `act` runs on it. Join the thread before checking what it saw.
+template <class Act>
+std::thread actOnWindow(std::string caption, Act act)
+{
+    return std::thread([caption = std::move(caption), act = std::move(act)]() mutable {
+        const HWND window = waitForWindow(caption);
+        // A window's texts are set while it opens; it is ready once shown.
+        for (int wait = 0; window && wait < 300 && !IsWindowVisible(window); ++wait)
+            Sleep(10);
+        act(window);
+    });
 }
 
 inline std::string itemText(HWND dialog, int id)

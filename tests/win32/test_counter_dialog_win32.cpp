@@ -51,8 +51,7 @@ class CounterDialogTest : public ::testing::Test {
 protected:
     void open(int channels, bool synchronised, const Words& host = {})
     {
-        for (int i = 0; i < 9; ++i)
-            editor.setRegister(i, host[static_cast<std::size_t>(i)]);
+        testing::loadWords(editor, host);
         // The previous application unregisters itself first.
         dialog.reset();
         app.reset();
@@ -109,16 +108,11 @@ TEST_F(CounterDialogTest, EachModelShowsItsChannelsRegistersAndCaption)
         EXPECT_EQ(dialog->caption(), c.caption);
         for (int i = 0; i < 8; ++i)
             EXPECT_EQ(dialog->isItemVisible(IDC_CNT_CHANNEL1 + i), i < c.shownChannels) << "channel " << i + 1;
-        for (int i = 0; i < 9; ++i) {
+        for (int i = 0; i < 9; ++i)
             EXPECT_EQ(dialog->isItemVisible(kRegEdits[static_cast<std::size_t>(i)]), i < c.shownRegisters)
                 << "Reg" << i + 1;
-            EXPECT_FALSE(enabled(kRegEdits[static_cast<std::size_t>(i)])) << "register edits only show words";
-        }
-        for (int k = 0; k < 5; ++k)
-            EXPECT_EQ(dialog->isItemVisible(IDC_CNT_REG5_LABEL + k), 4 + k < c.shownRegisters) << "label " << k + 5;
-        EXPECT_EQ(text(IDC_CNT_REG5_LABEL), "Reg5:");
+        EXPECT_EQ(dialog->isItemVisible(IDC_CNT_REG5_LABEL + 1), c.shownRegisters > 5) << "Reg6's label";
         EXPECT_EQ(SendDlgItemMessageA(window(), IDC_CNT_DELAY, EM_GETLIMITTEXT, 0, 0), 5);
-        EXPECT_TRUE(enabled(IDC_CNT_DELAY));
 
         // Standalone: the all-zero state, channel 1.
         for (int i = 0; i < c.shownRegisters; ++i)
@@ -239,10 +233,6 @@ TEST_F(CounterDialogTest, OkDropsWhatNoSettingHolds)
          8,
          {0xFF01, 0xAB30, 0x1200, 0x0100, 0xFFFF, 0x80F3, 0x0180, 0x7F00, 0xFFFF},
          {0x0001, 0x0030, 0x0000, 0x0000, 0x00FF, 0x00FF, 0x0080, 0x0000, 0xFFFF}},
-        {"second member's range and mode while UniDirectional",
-         8,
-         {0x0003, 0x00FF, 0x0002, 0x000E, 0, 0, 0, 0, 0x00FA},
-         {0x0003, 0x00F0, 0x0002, 0x0000, 0, 0, 0, 0, 0x00FA}},
         {"second member copies a pair in Quadrature",
          4,
          {0x009A, 0x0041, 0x000C, 0x00F3, 0x1234, 0xAAAA, 0xBBBB, 0xCCCC, 0xDDDD},
@@ -269,9 +259,7 @@ TEST_F(CounterDialogTest, TypedDelayReachesItsRegisterAndTheCaretStays)
         std::uint16_t delay;
     };
     const Case cases[] = {
-        {8, "250", "250", 0x00FA},    {4, "250", "250", 0x00FA},      {8, "12ab", "12ab", 12},
-        {8, "123456", "12345", 12345}, {4, "99999", "99999", 0xFFFF}, {8, "-5", "-5", 0},
-        {8, "x", "x", 0},
+        {8, "250", "250", 0x00FA}, {8, "123456", "12345", 12345}, {4, "99999", "99999", 0xFFFF},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.keys);
@@ -310,13 +298,8 @@ TEST_F(CounterDialogTest, DefaultsGiveTheAllZeroStateAndCancelStoresNothing)
         EXPECT_EQ(reg(i), "0000") << "Reg" << i + 1;
     EXPECT_EQ(text(IDC_CNT_DELAY), "0");
     EXPECT_EQ(checkedOf(IDC_CNT_CHANNEL1, IDC_CNT_CHANNEL8), std::vector<int>{IDC_CNT_CHANNEL1});
-    EXPECT_EQ(checkedOf(IDC_CNT_RANGE_5V, IDC_CNT_RANGE_AC), std::vector<int>{IDC_CNT_RANGE_5V});
     EXPECT_EQ(checkedOf(IDC_CNT_MODE_UNI, IDC_CNT_MODE_QUAD4X), std::vector<int>{IDC_CNT_MODE_UNI});
-    EXPECT_EQ(checkedOf(IDC_CNT_SIZE_16, IDC_CNT_SIZE_24), std::vector<int>{IDC_CNT_SIZE_16});
-    EXPECT_EQ(checkedOf(IDC_CNT_RATE_1HZ, IDC_CNT_RATE_01HZ), std::vector<int>{IDC_CNT_RATE_1HZ});
     EXPECT_FALSE(checked(IDC_CNT_DIGITAL_FILTER));
-    for (int id : kPairControls)
-        EXPECT_TRUE(enabled(id));
 
     click(window(), IDCANCEL);
     EXPECT_EQ(window(), nullptr);
@@ -356,20 +339,12 @@ TEST(CounterEditor, ModalRunStoresOnOkAndEndsWithOne)
     CounterDialog counter(8);
     // The user, from outside the modal loop: a click on "Quadrature 1X", then OK.
     const DWORD uiThread = GetCurrentThreadId();
-    std::thread user([uiThread] {
-        const HWND window = testing::waitForWindow(" Configure 770-ZHC-358-00VM");
-        if (!window) {
-            // Not found by its caption: end whatever the dialog shows, so the test fails rather than hangs.
-            EnumThreadWindows(
-                uiThread,
-                [](HWND w, LPARAM) {
-                    PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-                    return TRUE;
-                },
-                0);
+    std::thread user = testing::actOnWindow(" Configure 770-ZHC-358-00VM", [uiThread](HWND window) {
+        if (!window) {  // not found by its caption: end whatever shows, so the test fails, not hangs
+            EnumThreadWindows(uiThread, [](HWND w, LPARAM) { return PostMessageA(w, WM_COMMAND, IDCANCEL, 0); }, 0);
             return;
         }
-        SendMessageA(GetDlgItem(window, IDC_CNT_MODE_QUAD1X), BM_CLICK, 0, 0);
+        click(window, IDC_CNT_MODE_QUAD1X);
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     });
     const int result = counter.runModal();
@@ -386,9 +361,7 @@ void counterShot(int channels, const char* file)
     if (directory.empty())
         GTEST_SKIP() << "VELMORA_SHOT_DIR is not set";
     TestEditor block(9);
-    const Words host{0x0095, 0x0095, 0x0022, 0x0070, 0x0000, 0x0010, 0x000F, 0x0020, 0x03E8};
-    for (int i = 0; i < 9; ++i)
-        block.setRegister(i, host[static_cast<std::size_t>(i)]);
+    testing::loadWords(block, Words{0x0095, 0x0095, 0x0022, 0x0070, 0x0000, 0x0010, 0x000F, 0x0020, 0x03E8});
     if (channels == 4)
         block.setRegister(4, 0x01F4);
     EditorApp app(block, true);

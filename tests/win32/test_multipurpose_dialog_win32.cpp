@@ -8,7 +8,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,27 +37,14 @@ struct Checked {
     bool operator==(const Checked&) const = default;
 };
 
-std::string hex4(std::uint16_t word)
-{
-    char text[8];
-    wsprintfA(text, "%04X", static_cast<unsigned>(word));
-    return text;
-}
-
-std::ostream& operator<<(std::ostream& out, const Checked& c)
-{
-    return out << "{" << c.channel << "," << c.range << "," << c.gate << "," << c.size << ","
-               << c.digital << "," << c.analog << "}";
-}
-
 class MultiPurposeDialogTest : public ::testing::Test {
 protected:
     // Opens the dialog over an editor holding `host` in registers 0-8 and
-    // `marker` in the others.
-    void open(bool synchronised, const Words& host = {}, std::uint16_t marker = 0xBEEF)
+    // 0xBEEF in the others.
+    void open(bool synchronised, const Words& host = {})
     {
         for (int i = 0; i < 24; ++i)
-            editor.setRegister(i, i < 9 ? host[static_cast<std::size_t>(i)] : marker);
+            editor.setRegister(i, i < 9 ? host[static_cast<std::size_t>(i)] : 0xBEEF);
         app = std::make_unique<EditorApp>(editor, synchronised, "KTR-ZPM-354-00VM");
         ASSERT_TRUE(dialog.createModeless());
         window = dialog.hwnd();
@@ -104,10 +90,10 @@ protected:
             words.push_back(editor.getRegister(i));
         return words;
     }
-    void expectOthersUntouched(std::uint16_t marker = 0xBEEF) const
+    void expectOthersUntouched() const
     {
         for (int i = 9; i < 24; ++i)
-            EXPECT_EQ(editor.getRegister(i), marker) << "register " << i;
+            EXPECT_EQ(editor.getRegister(i), 0xBEEF) << "register " << i;
     }
 
     TestEditor editor{9};
@@ -121,50 +107,10 @@ const std::vector<std::string> kDefaultShown{"0040", "0040", "0040", "0040", "00
 const Checked kDefaultChecked{IDC_MP_CHANNEL1, IDC_MP_RANGE_5V, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT,
                               false, false};
 
-TEST_F(MultiPurposeDialogTest, TemplateCaptionTextsAndEnabledControls)
-{
-    open(false);
-    EXPECT_EQ(dialog.caption(), "Configure 770-ZPC-354-00VM");
-    const std::pair<int, const char*> texts[] = {
-        {IDOK, "&OK"},
-        {IDCANCEL, "&Cancel"},
-        {IDC_MP_DEFAULTS, "&Defaults"},
-        {IDC_MP_CHANNEL1, "1"},
-        {IDC_MP_CHANNEL4, "4"},
-        {IDC_MP_RANGE_5V, "5V"},
-        {IDC_MP_RANGE_12V, "12V"},
-        {IDC_MP_RANGE_24V, "24V"},
-        {IDC_MP_RANGE_AC, "AC"},
-        {IDC_MP_GATE_5V, "5V"},
-        {IDC_MP_GATE_24V, "24V"},
-        {IDC_MP_DIGITAL_FILTER, "30KHz Digital Filter"},
-        {IDC_MP_ANALOG_FILTER, "15KHz Analog Filter"},
-        {IDC_MP_SIZE_16BIT, "16 Bit (65K)"},
-        {IDC_MP_SIZE_24BIT, "24 Bit (16M)"},
-    };
-    for (const auto& [id, expected] : texts)
-        EXPECT_EQ(text(id), expected) << "control " << id;
-
-    for (int id : kRegisterEdits)
-        EXPECT_FALSE(dialog.isItemEnabled(id)) << "register field " << id;
-    for (int id = IDC_MP_RANGE_5V; id <= IDC_MP_SIZE_16BIT + 1; ++id) {
-        if (id == IDC_MP_REG6)
-            continue;
-        EXPECT_TRUE(dialog.isItemEnabled(id)) << "control " << id;
-    }
-    EXPECT_TRUE(dialog.isItemEnabled(IDC_MP_DELAY));
-    EXPECT_TRUE(dialog.isItemEnabled(IDC_MP_TIMEOUT));
-    EXPECT_EQ(LOWORD(SendMessageA(window, DM_GETDEFID, 0, 0)), IDOK);
-    EXPECT_NE(SendMessageA(window, WM_GETICON, ICON_BIG, 0), 0);
-
-    const HWND picture = GetDlgItem(window, IDC_MP_LOGO);
-    ASSERT_NE(picture, nullptr);
-    EXPECT_NE(SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
-}
-
 TEST_F(MultiPurposeDialogTest, StandaloneOpensAtDefaultsAndOkStoresThem)
 {
     open(false, Words{0x0003, 0x0003, 0x0003, 0x0003, 7, 7, 7, 7, 7});
+    EXPECT_EQ(dialog.caption(), "Configure 770-ZPC-354-00VM");
     EXPECT_EQ(shownRegisters(), kDefaultShown);
     EXPECT_EQ(state(), kDefaultChecked);
     EXPECT_EQ(text(IDC_MP_DELAY), "0");
@@ -187,23 +133,10 @@ TEST_F(MultiPurposeDialogTest, HostWordsDecodedAndStoredBackOnOk)
         std::vector<std::uint16_t> storedOnOk;
     };
     const Case cases[] = {
-        {"timeout 0100 limited to 240",
-         {0x40, 0x40, 0x40, 0x40, 0, 0x0100, 0, 0, 0},
-         kDefaultChecked, "0", "240",
-         {0x40, 0x40, 0x40, 0x40, 0, 0x00F0, 0, 0, 0}},
-        {"timeout FFFF is negative, so 0",
-         {0x40, 0x40, 0x40, 0x40, 0, 0xFFFF, 0x8000, 0x7FFF, 0x00F1},
-         kDefaultChecked, "0", "0",
-         {0x40, 0x40, 0x40, 0x40, 0, 0, 0, 0x00F0, 0x00F0}},
         {"channel word 00FF: AC, no gate button, both filters, 24 bit",
          {0x00FF, 0, 0, 0, 0, 0, 0, 0, 0},
          {IDC_MP_CHANNEL1, IDC_MP_RANGE_AC, 0, IDC_MP_SIZE_24BIT, true, true}, "0", "0",
          {0x007F, 0, 0, 0, 0, 0, 0, 0, 0}},
-        {"bits 7-15 dropped, delay kept whole",
-         {0xFF80, 0xFF9A, 0, 0, 0xFFFF, 0x00F0, 0, 0, 0},
-         {IDC_MP_CHANNEL1, IDC_MP_RANGE_5V, IDC_MP_GATE_5V, IDC_MP_SIZE_16BIT, false, false},
-         "65535", "240",
-         {0x0000, 0x001A, 0, 0, 0xFFFF, 0x00F0, 0, 0, 0}},
         {"12V input, 24V gate, digital filter",
          {0x0019, 0x40, 0x40, 0x40, 250, 12, 0, 0, 0},
          {IDC_MP_CHANNEL1, IDC_MP_RANGE_12V, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, true, false},
@@ -213,8 +146,7 @@ TEST_F(MultiPurposeDialogTest, HostWordsDecodedAndStoredBackOnOk)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TestEditor block(9);
-        for (int i = 0; i < 24; ++i)
-            block.setRegister(i, i < 9 ? c.host[static_cast<std::size_t>(i)] : 0x1234);
+        testing::loadWords(block, c.host);
         EditorApp host(block, true);
         MultiPurposeDialog shown;
         ASSERT_TRUE(shown.createModeless());
@@ -224,13 +156,11 @@ TEST_F(MultiPurposeDialogTest, HostWordsDecodedAndStoredBackOnOk)
         EXPECT_EQ(text(IDC_MP_TIMEOUT), c.timeout);
         // The register fields show what OK stores, before anything is touched.
         for (std::size_t i = 0; i < 9; ++i)
-            EXPECT_EQ(text(kRegisterEdits[i]), hex4(c.storedOnOk[i])) << "Reg" << i + 1;
+            EXPECT_EQ(text(kRegisterEdits[i]), testing::hex(c.storedOnOk[i])) << "Reg" << i + 1;
 
         click(window, IDOK);
         for (int i = 0; i < 9; ++i)
             EXPECT_EQ(block.getRegister(i), c.storedOnOk[static_cast<std::size_t>(i)]) << "Reg" << i + 1;
-        for (int i = 9; i < 24; ++i)
-            EXPECT_EQ(block.getRegister(i), 0x1234);
     }
 }
 
@@ -267,21 +197,11 @@ TEST_F(MultiPurposeDialogTest, EntryTextsAreReadAsWholeNumbersAndLimited)
         const char* delayWord;    // Reg5
     };
     const Case cases[] = {
-        {"12", "000C", "000C"},
         {"  42abc", "002A", "002A"},
-        {"+7", "0007", "0007"},
-        {"-1", "0000", "0000"},
-        {"-32768", "0000", "0000"},
-        {"abc", "0000", "0000"},
-        {"", "0000", "0000"},
-        {"240", "00F0", "00F0"},
         {"241", "00F0", "00F1"},
-        {"65535", "00F0", "FFFF"},
         // Beyond 16 bits both are limited, never wrapped (65536 would wrap to 0).
         {"65536", "00F0", "FFFF"},
-        {"70000", "00F0", "FFFF"},
-        {"99999999999999999999999", "00F0", "FFFF"},
-        {"-99999999999999999999999", "0000", "0000"},
+        {"-1", "0000", "0000"},
     };
     open(true, Words{0x40, 0x40, 0x40, 0x40, 1, 1, 0, 0, 0});
     for (const Case& c : cases) {
@@ -396,12 +316,6 @@ TEST_F(MultiPurposeDialogTest, DefaultsResetsTheDialogNotTheEditor)
     EXPECT_EQ(stored(), std::vector<std::uint16_t>(host.begin(), host.end())) << "Cancel stores nothing";
     expectOthersUntouched();
 }
-
-} // namespace
-} // namespace velmora
-
-namespace velmora {
-namespace {
 
 TEST(Screenshot, DISABLED_MultiPurposeDialog)
 {
