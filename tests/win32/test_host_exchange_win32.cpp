@@ -116,17 +116,16 @@ TEST_F(HostExchange, ReadParsesEveryMappedFieldAndChangesNothing)
         std::string text;
         std::uint16_t expected;
     };
-    // Registers 19-23 are unmapped by default: their texts must not be read.
-    const std::array<Field, 24> fields{{
-        {"1A2B", 0x1A2B}, {" 0x1a2b", 0x1A2B}, {"", 0}, {"12345", 0x2345},
-        {"-1", 0xFFFF}, {"ffff", 0xFFFF}, {"0X00ab", 0x00AB}, {"zz", 0},
-        // Nine digits are beyond 32 bits and saturate.
-        {"7", 7}, {"10000", 0}, {"123456789", 0xFFFF}, {"\t  +c0de", 0xC0DE},
-        // 19 characters are all a field gives: the 20th onward never arrives.
-        {"00000000000000000001a2b", 0}, {"0000000000000000001", 1},
-        {"a b", 0xA}, {"-0x2", 0xFFFE}, {"beef", 0xBEEF}, {"1", 1}, {"FACE", 0xFACE},
-        {"11", 0}, {"22", 0}, {"33", 0}, {"44", 0}, {"55", 0},
-    }};
+    // Parsing itself is the core's; here each field must reach its register,
+    // a field gives at most 19 characters, and registers 19-23 are unmapped.
+    std::array<Field, 24> fields{};
+    for (int i = 0; i < 19; ++i)
+        fields[i] = {initialText(i), static_cast<std::uint16_t>(std::stoul(initialText(i), nullptr, 16))};
+    fields[5] = {" 0x1a2b", 0x1A2B};
+    fields[12] = {"00000000000000000001a2b", 0};  // the 20th character onward never arrives
+    fields[13] = {"0000000000000000001", 1};
+    for (int i = 19; i < 24; ++i)
+        fields[i] = {std::to_string(i), 0};
     std::vector<std::string> texts;
     for (const Field& field : fields)
         texts.push_back(field.text);
@@ -283,10 +282,8 @@ TEST_F(HostExchange, ShortWindowFailsWhereItsChildrenEnd)
     const Case cases[] = {
         // A read must reach position 54 even though the last field is at 35.
         {"54", ExchangeMode::Read, false, ExchangeFailure::ChildMissing, 19, "CLOSED", 0},
-        {"20", ExchangeMode::Read, false, ExchangeFailure::ChildMissing, 11, "CLOSED", 0},
         {"0", ExchangeMode::Read, false, ExchangeFailure::NoChildren, 0, "CLOSED", 0},
         {"53", ExchangeMode::WriteAndOk, true, ExchangeFailure::None, 0, "OK", 1},
-        {"53", ExchangeMode::Cancel, false, ExchangeFailure::ChildMissing, 0, "CLOSED", 0},
     };
     std::vector<std::unique_ptr<Host>> hosts;
     for (const Case& c : cases)
@@ -313,40 +310,6 @@ TEST_F(HostExchange, ShortWindowFailsWhereItsChildrenEnd)
     }
 }
 
-TEST_F(HostExchange, StickyOkIsPressedExactlyThreeTimes)
-{
-    Host host({"--sticky"});
-    ASSERT_TRUE(host.open());
-    TestBlock block(windows, clock, host.title, 1);
-    block.setRegister(0, 0x5A);
-    EXPECT_TRUE(block.exchange(ExchangeMode::WriteAndOk));
-    EXPECT_TRUE(IsWindow(host.window));
-    const HostsimResult result = host.finish();
-    EXPECT_EQ(result.outcome, "CLOSED");
-    EXPECT_EQ(result.presses, 3);
-    EXPECT_EQ(result.texts[0], "5a");
-}
-
-TEST_F(HostExchange, FrozenFieldFailsTheWriteBeforeOk)
-{
-    Host host({"--frozen", "2"});
-    ASSERT_TRUE(host.open());
-    TestBlock block(windows, clock, host.title, 3);
-    for (int i = 0; i < 3; ++i)
-        block.setRegister(i, 0xB0 + i);
-    EXPECT_FALSE(block.exchange(ExchangeMode::WriteAndOk));
-    EXPECT_EQ(block.lastFailure(), ExchangeFailure::WriteMismatch);
-    EXPECT_EQ(block.lastFailurePosition(), 2);
-    EXPECT_EQ(clock.slept, 0u);
-    const HostsimResult result = host.finish();
-    EXPECT_EQ(result.outcome, "CLOSED");
-    EXPECT_EQ(result.presses, 0);
-    std::vector<std::string> expected = host.initial;
-    expected[0] = "b0";
-    EXPECT_EQ(result.texts, expected);
-}
-
-// hostsim's children are the default window description's positions.
 TEST(Hostsim, ModuleWindowHasTheDefaultChildLayout)
 {
     const ModuleKind kind = 5;
@@ -441,12 +404,8 @@ TEST(Hostsim, RejectsABadCommandLineWithoutOpeningAWindow)
 {
     const std::vector<std::vector<std::string>> commandLines = {
         {"--module", "8"},
-        {"--module", "x"},
-        {"--title", "T", "--frozen", "25"},
         {"--title", "T", "--children"},
         {"--title", "T", "--bogus", "1"},
-        {"--title", "T", "--hang-ms", "100"},
-        {"--children", "3"},
         {"--title", "T", "--texts", std::string(24, ',')},
     };
     std::vector<std::unique_ptr<HostsimProcess>> processes;
