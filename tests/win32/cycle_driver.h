@@ -279,6 +279,29 @@ inline std::vector<std::string> hostTextsAfterOk(const std::vector<std::string>&
     return texts;
 }
 
+// Sets an environment variable of this process (which the processes it
+// starts inherit) for a scope.
+class EnvironmentSetting {
+public:
+    EnvironmentSetting(const char* name, const char* value) : name_(name)
+    {
+        char old[256] = {};
+        const DWORD length = GetEnvironmentVariableA(name, old, sizeof old);
+        if (length > 0 && length < sizeof old)
+            old_ = old;
+        had_ = length > 0 && length < sizeof old;
+        SetEnvironmentVariableA(name, value);
+    }
+    ~EnvironmentSetting() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
+    EnvironmentSetting(const EnvironmentSetting&) = delete;
+    EnvironmentSetting& operator=(const EnvironmentSetting&) = delete;
+
+private:
+    const char* name_;
+    std::string old_;
+    bool had_ = false;
+};
+
 // Replaces the window description file of a workspace.
 inline void writeDescription(const Workspace& workspace, const std::string& bytes)
 {

@@ -41,29 +41,6 @@ constexpr long kObjectMargin = 16;  // GDI and USER objects
 constexpr long kWindowMargin = 2;
 constexpr SIZE_T kWorkingSetMargin = 4u << 20;
 
-// Sets an environment variable of this process (which the processes it
-// starts inherit) for a scope.
-class EnvironmentSetting {
-public:
-    EnvironmentSetting(const char* name, const char* value) : name_(name)
-    {
-        char old[256] = {};
-        const DWORD length = GetEnvironmentVariableA(name, old, sizeof old);
-        if (length > 0 && length < sizeof old)
-            old_ = old;
-        had_ = length > 0 && length < sizeof old;
-        SetEnvironmentVariableA(name, value);
-    }
-    ~EnvironmentSetting() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
-    EnvironmentSetting(const EnvironmentSetting&) = delete;
-    EnvironmentSetting& operator=(const EnvironmentSetting&) = delete;
-
-private:
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
-};
-
 std::string cliPath() { return testBinaryDirectory() + "velmora-cli.exe"; }
 
 // Runs velmora-cli.exe and returns its standard output; empty when it failed.
