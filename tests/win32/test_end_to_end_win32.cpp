@@ -12,12 +12,14 @@
 
 #include "../../resources/multipurpose_ids.h"
 #include "../../resources/resource.h"
+#include "win32/cycle_driver.h"
 #include "win32/hostsim_process.h"
 #include "win32/velmora_process.h"
 
 namespace velmora {
 namespace {
 
+using testing::acknowledge;
 using testing::EndToEndLock;
 using testing::HostsimProcess;
 using testing::isChecked;
@@ -26,6 +28,7 @@ using testing::sendClick;
 using testing::sendText;
 using testing::textOf;
 using testing::VelmoraProcess;
+using testing::waitingMinimised;
 using testing::Workspace;
 
 constexpr int kMultiPurpose = 7;
@@ -37,32 +40,11 @@ const auto startupWindow = VelmoraProcess::withControl(IDC_CONCEPT_SYNC, false);
 const auto moduleList = VelmoraProcess::withControl(IDC_MODULE_LIST);
 const auto multiPurposeDialog = VelmoraProcess::withControl(IDC_MP_CHANNEL1);
 
-bool endsWith(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// The start-up window as it waits for the host: shown minimised, caption
-// stepping between " Waiting for Concept." and ".Waiting for Concept.".
-bool waitingMinimised(HWND window)
-{
-    return IsWindowVisible(window) && IsIconic(window) &&
-           endsWith(textOf(window), "Waiting for Concept.");
-}
-
 // Register texts of module 7's host window: odd spellings on purpose, so that
 // the ones the tool must leave alone show whether it touched them.
 const std::vector<std::string> kHostTexts = {
     "ff", "0a", "1F", "63", "1f4", "100", "ffff", "7", "8",                    // Reg1-Reg9
     "0C", "Zz", " 12", "abcd", "FFFF", "0000", "1", "2", "3", "19", "20", "21", "22", "23", "24"};
-
-std::string joined(const std::vector<std::string>& texts)
-{
-    std::string all;
-    for (const std::string& text : texts)
-        all += (all.empty() ? "" : ",") + text;
-    return all;
-}
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -82,22 +64,12 @@ protected:
 
     std::unique_ptr<HostsimProcess> startHost(int kind, const std::vector<std::string>& extra = {})
     {
-        std::vector<std::string> arguments{"--title", workspace.title(kind), "--texts", joined(kHostTexts)};
+        std::vector<std::string> arguments{"--title", workspace.title(kind), "--texts", testing::joinTexts(kHostTexts)};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         auto host = std::make_unique<HostsimProcess>(arguments);
         EXPECT_TRUE(host->started());
         EXPECT_NE(host->waitForWindow(workspace.title(kind)), nullptr);
         return host;
-    }
-
-    // Ends a message box of the tool showing `text` with its OK button.
-    bool acknowledge(VelmoraProcess& tool, const std::string& text, DWORD timeoutMs = 8000)
-    {
-        const HWND box = tool.waitFor(VelmoraProcess::showing(text), timeoutMs, 20);
-        if (!box)
-            return false;
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        return true;
     }
 
     EndToEndLock lock;
