@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/catalogue.h"
-#include "app/cli_commands.h"
+#include "core/catalogue.h"
+#include "cli/commands.h"
 
 namespace {
 

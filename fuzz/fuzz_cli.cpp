@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli_run.h"
+#include "cli/run.h"
 #include "fuzz_check.h"
 
 using namespace velmora;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "hostlink/host_text.h"
+#include "core/host_text.h"
 
 using namespace velmora;
 using velmora::fuzz::require;

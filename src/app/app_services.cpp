@@ -9,6 +9,9 @@ std::atomic<AppServices*> g_app{nullptr};
 }
 
 AppServices* theApp() { return g_app.load(); }
-void setTheApp(AppServices* app) { g_app.store(app); }
+void setTheApp(AppServices* app) {
+    g_app.store(app);
+    setEditorContext(app);
+}
 
 } // namespace velmora

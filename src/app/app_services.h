@@ -3,22 +3,15 @@
 // need from the application object. The application implements it; window
 // tests give a small fake.
 
-#include <string>
+#include "modules/editor_context.h"
 
 namespace velmora {
 
-class RegisterBlock;
-
 enum class RunMode : int { Undecided = 0, Refused = 1, Standalone = 2, Synchronised = 3, Quit = 4 };
 
-class AppServices {
+class AppServices : public EditorContext {
 public:
-    virtual ~AppServices() = default;
-
-    // Module editing (main thread only).
-    virtual RegisterBlock* currentEditor() = 0;
-    virtual bool isHostSynchronised() const = 0;
-    virtual std::string currentTitle() const = 0;
+    // Module selection (main thread only).
     virtual int moduleIndex() const = 0;
     virtual void selectModule(int index) = 0;  // outside 0..7 selects 7
 
@@ -31,7 +24,8 @@ public:
     virtual void setMinimisePending(bool pending) = 0;
 };
 
-// The one application object, as the dialogs reach it.
+// The one application object, as the tool's windows reach it; setting it
+// also makes it the module dialogs' editor context.
 AppServices* theApp();
 void setTheApp(AppServices* app);
 

@@ -61,42 +61,6 @@ bool ParamCommandLine::hasPlainWord(std::string_view word) const {
     return false;
 }
 
-unsigned exchangePauseSetting(const char* value) {
-    if (!value || !*value) return kPauseAfterExchangeMs;
-    unsigned pause = 0;
-    for (const char* c = value; *c; ++c) {
-        if (*c < '0' || *c > '9') return kPauseAfterExchangeMs;
-        pause = pause * 10 + static_cast<unsigned>(*c - '0');
-        if (pause >= kPauseAfterExchangeMs) return kPauseAfterExchangeMs;
-    }
-    return pause;
-}
-
-// ---------------------------------------------------------------- state lock
-
-bool RecursiveTimedLock::tryLockFor(unsigned timeoutMs) {
-    const std::thread::id self = std::this_thread::get_id();
-    std::unique_lock<std::mutex> guard(mutex_);
-    if (depth_ > 0 && owner_ == self) {
-        ++depth_;
-        return true;
-    }
-    if (!released_.wait_for(guard, std::chrono::milliseconds(timeoutMs), [this] { return depth_ == 0; }))
-        return false;
-    owner_ = self;
-    depth_ = 1;
-    return true;
-}
-
-void RecursiveTimedLock::unlock() {
-    std::unique_lock<std::mutex> guard(mutex_);
-    if (depth_ == 0 || owner_ != std::this_thread::get_id()) return;
-    if (--depth_ > 0) return;
-    owner_ = std::thread::id();
-    guard.unlock();
-    released_.notify_one();
-}
-
 // ---------------------------------------------------------------- application
 
 ConfigApp::ConfigApp(AppPorts ports) : ports_(std::move(ports)) {

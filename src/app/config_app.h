@@ -6,18 +6,15 @@
 // below, so its decisions run in native tests; WinMain wires the real ones.
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <istream>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "app/app_services.h"
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 #include "hostlink/register_block.h"
 #include "hostlink/window_description.h"
 
@@ -76,22 +73,6 @@ public:
     virtual bool tryLockFor(unsigned timeoutMs) = 0;
     // Only after a successful tryLockFor on the same thread.
     virtual void unlock() = 0;
-};
-
-// A StateLock on the standard library, for any platform whose threads it
-// knows. Like a Win32 mutex, an unlock by a thread that does not own it
-// changes nothing. Built on a condition variable rather than
-// std::recursive_timed_mutex, whose timed wait thread checkers cannot follow.
-class RecursiveTimedLock final : public StateLock {
-public:
-    bool tryLockFor(unsigned timeoutMs) override;
-    void unlock() override;
-
-private:
-    std::mutex mutex_;
-    std::condition_variable released_;
-    std::thread::id owner_;
-    int depth_ = 0;
 };
 
 enum class MessageIcon { Stop, Exclamation };
@@ -153,15 +134,6 @@ struct AppPorts {
     // Given to every editor's host context.
     unsigned pauseAfterExchangeMs = kPauseAfterExchangeMs;
 };
-
-// The environment variable through which tests of the whole program shorten
-// the pause after each exchange; the program ignores it otherwise.
-inline constexpr const char* kExchangePauseVariable = "VELMORA_TEST_EXCHANGE_PAUSE_MS";
-
-// The pause after each exchange for a value of that variable: a whole number
-// of milliseconds (digits only) below kPauseAfterExchangeMs; no value, any
-// other text or a longer pause gives kPauseAfterExchangeMs.
-unsigned exchangePauseSetting(const char* value);
 
 class ConfigApp final : public AppServices {
 public:

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "../../resources/resource.h"
+#include "resource.h"
 #include "app/app_services.h"
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 
 namespace velmora {
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "app/app_services.h"
-#include "../../resources/resource.h"
+#include "resource.h"
 
 namespace velmora {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli_run.h"
+#include "cli/run.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "hostlink/host_text.h"
+#include "core/host_text.h"
 
 namespace velmora {
 

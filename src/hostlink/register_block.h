@@ -43,8 +43,8 @@ struct HostContext {
     std::function<std::string()> currentTitle;
     // The window description file; null (or no function) keeps the defaults.
     std::function<std::unique_ptr<std::istream>()> openDescription;
-    // The pause after a successful exchange; only tests of the whole program
-    // shorten it (see exchangePauseSetting).
+    // The pause after a successful exchange, which the host needs to close
+    // its window.
     unsigned pauseAfterExchangeMs = kPauseAfterExchangeMs;
 };
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 
 namespace velmora {
 

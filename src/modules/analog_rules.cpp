@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 #include "modules/analog_form.h"
 
 namespace velmora {

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "modules/analog_scaling.h"
-#include "modules/module_model.h"
 #include "modules/register_fields.h"
 
 namespace velmora {

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "modules/module_model.h"
+#include "modules/register_fields.h"
 
 namespace velmora {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <utility>
 
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 #include "hostlink/register_block.h"
 #include "modules/analog_rules.h"
 

@@ -9,6 +9,9 @@
 
 namespace velmora {
 
+// Every parameter register of a module, Reg1 first.
+using RegisterWords = std::array<std::uint16_t, 24>;
+
 struct RegField {
     std::uint8_t reg;    // register index, 0 = "Reg1"
     std::uint8_t first;  // lowest bit

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli_run.h"
+#include "cli/run.h"
 
 namespace velmora::testing {
 

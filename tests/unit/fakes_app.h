@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/config_app.h"
-#include "hostlink/fake_host_windows.h"
+#include "support/fake_host_windows.h"
 #include "modules/module_editors.h"
 
 namespace velmora::testing {

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "modules/analog_model.h"
+#include "cli/analog_model.h"
 
 namespace velmora {
 namespace {

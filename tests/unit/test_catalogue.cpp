@@ -3,7 +3,7 @@
 #include <set>
 #include <string>
 
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 
 namespace velmora {
 namespace {

@@ -1,7 +1,7 @@
 // The command-line tool's insight into a configuration: encode --explain,
 // diff, copy= and decode --format markdown, run in-process through runCli.
 
-#include "app/cli_commands.h"
+#include "cli/commands.h"
 #include "unit/cli_in_process.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/cli_json.h"
+#include "cli/json.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "modules/counter_model.h"
+#include "cli/counter_model.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "hostlink/fake_host_windows.h"
+#include "support/fake_host_windows.h"
 #include "modules/analog_rules.h"
 #include "modules/module_editors.h"
 #include "unit/fakes_app.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "hostlink/fake_host_windows.h"
-#include "hostlink/host_text.h"
+#include "support/fake_host_windows.h"
+#include "core/host_text.h"
 #include "hostlink/register_block.h"
 
 namespace velmora {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "hostlink/host_text.h"
+#include "core/host_text.h"
 
 namespace velmora {
 namespace {

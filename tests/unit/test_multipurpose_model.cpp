@@ -1,4 +1,4 @@
-#include "modules/multipurpose_model.h"
+#include "cli/multipurpose_model.h"
 
 #include <gtest/gtest.h>
 

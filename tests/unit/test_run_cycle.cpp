@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/recursive_timed_lock.h"
 #include "unit/fakes_app.h"
 
 namespace velmora {

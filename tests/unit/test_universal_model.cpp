@@ -1,4 +1,4 @@
-#include "modules/universal_model.h"
+#include "cli/universal_model.h"
 
 #include <gtest/gtest.h>
 

@@ -313,10 +313,10 @@ std::vector<double> hostToDialog(int trials, const char* pause)
     EndToEndLock lock;
     EXPECT_TRUE(lock.owned());
     Workspace workspace;
-    std::unique_ptr<EnvironmentSetting> setting;
+    std::vector<std::string> words{"SYNC_WITH_CONCEPT"};
     if (pause)
-        setting = std::make_unique<EnvironmentSetting>(kExchangePauseVariable, pause);
-    VelmoraProcess tool({"SYNC_WITH_CONCEPT"}, workspace.directory());
+        words.insert(words.begin(), pause);
+    VelmoraProcess tool(words, workspace.directory(), pause ? quickPausePath() : velmoraPath());
     EXPECT_NE(tool.waitFor(waitingMinimised), nullptr);
     std::vector<double> latencies;
     for (int trial = 0; trial < trials; ++trial) {

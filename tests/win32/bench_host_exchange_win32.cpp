@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 #include "hostlink/host_windows_win32.h"
 #include "hostlink/register_block.h"
 #include "win32/hostsim_process.h"

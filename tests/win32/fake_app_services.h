@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/app_services.h"
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 #include "framework/sync.h"
 
 namespace velmora::testing {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "../../resources/analog_ids.h"
-#include "modules/alarm_dialog_win32.h"
+#include "dialogs/alarm_dialog_win32.h"
 #include "modules/alarm_setpoints.h"
 #include "modules/analog_rules.h"
 #include "win32/module_dialog_fixture.h"

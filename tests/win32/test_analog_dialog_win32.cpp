@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "../../resources/analog_ids.h"
-#include "modules/analog_input_dialog_win32.h"
+#include "dialogs/analog_input_dialog_win32.h"
 #include "modules/analog_rules.h"
-#include "modules/dialog_factory_win32.h"
+#include "dialogs/dialog_factory_win32.h"
 #include "modules/module_editors.h"
 #include "win32/fake_app_services.h"
 #include "win32/module_dialog_fixture.h"

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "../../resources/counter_ids.h"
-#include "modules/counter_dialog_win32.h"
-#include "modules/dialog_factory_win32.h"
+#include "dialogs/counter_dialog_win32.h"
+#include "dialogs/dialog_factory_win32.h"
 #include "win32/fake_app_services.h"
 #include "win32/module_dialog_fixture.h"
 #include "win32/window_shot.h"

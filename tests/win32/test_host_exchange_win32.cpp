@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/catalogue.h"
-#include "hostlink/host_text.h"
+#include "core/catalogue.h"
+#include "core/host_text.h"
 #include "hostlink/host_windows_win32.h"
 #include "hostlink/register_block.h"
 #include "win32/hostsim_process.h"

@@ -289,8 +289,7 @@ TEST(LongRun, TwoHundredCyclesOverEveryModuleMatchTheCommandLineEncodingWithoutG
     ASSERT_NE(GetFileAttributesA(cliPath().c_str()), INVALID_FILE_ATTRIBUTES)
         << "velmora-cli.exe is built beside the test binary (the windows preset builds it)";
     Workspace workspace;
-    const EnvironmentSetting pause(kExchangePauseVariable, kPauseForTheRun);
-    VelmoraProcess tool({"SYNC_WITH_CONCEPT"}, workspace.directory());
+    VelmoraProcess tool({kPauseForTheRun, "SYNC_WITH_CONCEPT"}, workspace.directory(), quickPausePath());
     ASSERT_NE(tool.waitFor(waitingMinimised), nullptr) << tool.describeWindows();
 
     std::mt19937 random(20240611);

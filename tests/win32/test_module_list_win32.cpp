@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "../../resources/resource.h"
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 #include "app/module_select_dialog_win32.h"
 #include "win32/fake_app_services.h"
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "../../resources/multipurpose_ids.h"
-#include "modules/multipurpose_dialog_win32.h"
+#include "dialogs/multipurpose_dialog_win32.h"
 #include "win32/module_dialog_fixture.h"
 #include "win32/window_shot.h"
 

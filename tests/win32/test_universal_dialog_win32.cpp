@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "../../resources/universal_ids.h"
-#include "modules/dialog_factory_win32.h"
-#include "modules/universal_input_dialog_win32.h"
+#include "dialogs/dialog_factory_win32.h"
+#include "dialogs/universal_input_dialog_win32.h"
 #include "win32/module_dialog_fixture.h"
 #include "win32/window_shot.h"
 

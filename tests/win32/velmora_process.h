@@ -14,12 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 #include "win32/hostsim_process.h"
 
 namespace velmora::testing {
 
 inline std::string velmoraPath() { return testBinaryDirectory() + "velmora.exe"; }
+// velmora.exe with the pause after an exchange given as its first word.
+inline std::string quickPausePath() { return testBinaryDirectory() + "velmora-quick-pause.exe"; }
 
 inline std::string textOf(HWND window)
 {
@@ -151,7 +153,8 @@ private:
 
 class VelmoraProcess {
 public:
-    VelmoraProcess(const std::vector<std::string>& arguments, const std::string& directory)
+    VelmoraProcess(const std::vector<std::string>& arguments, const std::string& directory,
+                   const std::string& program = velmoraPath())
     {
         // Whatever happens to the driver, the job ends the tool with it.
         job_ = CreateJobObjectA(nullptr, nullptr);
@@ -160,7 +163,7 @@ public:
             limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
             SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
         }
-        std::string commandLine = quoteArgument(velmoraPath());
+        std::string commandLine = quoteArgument(program);
         for (const std::string& argument : arguments)
             commandLine += " " + quoteArgument(argument);
         STARTUPINFOA startup{};

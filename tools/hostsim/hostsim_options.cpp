@@ -3,7 +3,7 @@
 #include <charconv>
 #include <string_view>
 
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 
 namespace hostsim {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/catalogue.h"
+#include "core/catalogue.h"
 #include "hostsim_ui.h"
 #include "parameter_window.h"
 

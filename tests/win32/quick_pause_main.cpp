@@ -1,0 +1,20 @@
+// velmora-quick-pause.exe: velmora.exe with another pause after each exchange,
+// for the long run and the figures. The first word is the pause in
+// milliseconds; the rest are velmora.exe's own command words.
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "app/tool_win32.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    std::vector<std::string> words = velmora::commandWords();
+    unsigned pause = 0;
+    if (!words.empty()) {
+        pause = static_cast<unsigned>(std::strtoul(words.front().c_str(), nullptr, 10));
+        words.erase(words.begin());
+    }
+    return velmora::runTool(words, pause);
+}
