@@ -80,7 +80,7 @@ void checkEncodeIsAFixedPoint(const std::vector<std::string>& args, const Answer
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     const std::vector<std::string> args = split(velmora::fuzz::asText(data, size));
-    if (args.size() > 64 || !opensOnlyLocalFiles(args)) return -1;  // not kept in the corpus
+    if (args.size() > 64 || !opensOnlyLocalFiles(args)) return -1; // not kept in the corpus
 
     const Answer first = run(args);
     require(first.status == cli::kExitOk || first.status == cli::kExitNotAllInEffect ||
@@ -97,8 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         require(!first.out.empty(), "success always prints something");
     }
     if (first.status == cli::kExitNotAllInEffect)
-        require(args.front() == "check-wdb" || args.front() == "diff",
-                "only check-wdb and diff answer 1");
+        require(args.front() == "check-wdb" || args.front() == "diff", "only check-wdb and diff answer 1");
 
     const Answer second = run(args);
     require(second.status == first.status && second.out == first.out && second.err == first.err,

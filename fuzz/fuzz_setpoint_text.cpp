@@ -26,7 +26,9 @@ using velmora::fuzz::require;
 
 namespace {
 
-bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isCSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // strtod reads hexadecimal, "inf" and "nan" as well; the setpoint reader reads
 // those as 0 (or as the "0" before an "x").
@@ -43,7 +45,9 @@ double referenceParse(const std::string& text) {
     return std::strtod(text.c_str(), nullptr);
 }
 
-bool sameDouble(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+bool sameDouble(double a, double b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
 
 void checkShownValue(double value) {
     if (!std::isfinite(value)) return;
@@ -70,8 +74,8 @@ void checkRow(int range, int format, double value, std::uint16_t word) {
     if (!std::isfinite(value))
         require(counts == unitsToCounts(range, format, 0.0), "a value not finite counts as 0");
 
-    const double low = countsToUnits(range, format, static_cast<std::uint16_t>(
-                                                        static_cast<long>(row->countsLow) & 0xFFFF));
+    const double low =
+        countsToUnits(range, format, static_cast<std::uint16_t>(static_cast<long>(row->countsLow) & 0xFFFF));
     const double high = countsToUnits(range, format, static_cast<std::uint16_t>(row->countsHigh));
     const double units = countsToUnits(range, format, word);
     require(units >= low && units <= high, "units of any word lie in the row's span");
@@ -149,7 +153,7 @@ void checkEditor(FuzzedDataProvider& provider, const std::string& typed) {
     RegisterWords words = rules.words();
     for (std::size_t i = 0; i < 19; ++i) words[i] = provider.ConsumeIntegral<std::uint16_t>();
     rules.load(words);
-    rules.storeAndCheck(-1, 0);  // the words as the module dialog hands them over
+    rules.storeAndCheck(-1, 0); // the words as the module dialog hands them over
     const RegisterWords opened = rules.words();
 
     AlarmEditor editor(rules);

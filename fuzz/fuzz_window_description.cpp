@@ -20,12 +20,11 @@ WindowDescription check(const std::string& bytes) {
 }
 
 bool sameLines(const LineReport& a, const LineReport& b) {
-    return a.number == b.number && a.text == b.text && a.split == b.split &&
-           a.continued == b.continued && a.endOfFile == b.endOfFile;
+    return a.number == b.number && a.text == b.text && a.split == b.split && a.continued == b.continued &&
+           a.endOfFile == b.endOfFile;
 }
 
-bool sameReports(const std::vector<LineReport>& a, const std::vector<LineReport>& b,
-                 bool withEffects) {
+bool sameReports(const std::vector<LineReport>& a, const std::vector<LineReport>& b, bool withEffects) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (!sameLines(a[i], b[i])) return false;
@@ -52,8 +51,7 @@ void checkLayout(const WindowLayout& layout, const std::string& bytes) {
         require(fromInput(layout.controlPositions[i], defaults.controlPositions[i], bytes),
                 "a register position is a default or a number of the input");
     require(fromInput(layout.okPosition, defaults.okPosition, bytes), "OK position from input");
-    require(fromInput(layout.cancelPosition, defaults.cancelPosition, bytes),
-            "Cancel position from input");
+    require(fromInput(layout.cancelPosition, defaults.cancelPosition, bytes), "Cancel position from input");
     require(fromInput(layout.maxWindows, defaults.maxWindows, bytes), "MAX_WINDOWS from input");
 }
 
@@ -86,8 +84,7 @@ void checkReports(const std::vector<LineReport>& lines, const std::string& bytes
         }
         const std::string shown = describeLine(r);
         require(!shown.empty() && shown.back() == '\n', "a described line ends in a line feed");
-        for (char c : shown)
-            require(c == '\n' || (c >= 32 && c < 127), "a described line is printable");
+        for (char c : shown) require(c == '\n' || (c >= 32 && c < 127), "a described line is printable");
     }
 }
 
@@ -112,8 +109,7 @@ std::string withCrLf(const std::string& lf) {
 void checkLastLineWins(const std::string& bytes, const WindowDescription& first) {
     // A carriage return that ended the file is text of its line, and becomes
     // part of a CR-LF once a line follows.
-    const WindowDescription before =
-        !bytes.empty() && bytes.back() == '\r' ? check(bytes + "\n") : first;
+    const WindowDescription before = !bytes.empty() && bytes.back() == '\r' ? check(bytes + "\n") : first;
     const int choice = static_cast<int>(bytes.size() % (kRegisterCount + 4));
     const int value = static_cast<int>(bytes.size());
     WindowLayout expected = before.layout;
@@ -154,16 +150,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
 
     {
         std::istringstream plain(bytes);
-        require(loadWindowDescription(plain) == first.layout,
-                "the position loader agrees with the checker");
+        require(loadWindowDescription(plain) == first.layout, "the position loader agrees with the checker");
         std::istringstream reported(bytes);
         std::vector<LineReport> lines;
         require(loadWindowDescription(reported, &lines) == first.layout,
                 "reports do not change the positions");
         require(sameReports(lines, first.lines, false), "the position loader sees the same lines");
         std::istringstream titles(bytes);
-        require(loadModuleTitles(titles) == first.titles,
-                "the title loader agrees with the checker");
+        require(loadModuleTitles(titles) == first.titles, "the title loader agrees with the checker");
     }
 
     checkLayout(first.layout, bytes);

@@ -17,7 +17,7 @@ class CSplsThrd;
 class Win32InstanceGuard final : public InstanceGuard {
 public:
     Win32InstanceGuard();
-    ~Win32InstanceGuard() override;  // releases the mutex if owned
+    ~Win32InstanceGuard() override; // releases the mutex if owned
 
     bool create(std::string_view name) override;
     bool acquire(unsigned timeoutMs) override;

@@ -8,7 +8,9 @@ namespace {
 std::atomic<AppServices*> g_app{nullptr};
 }
 
-AppServices* theApp() { return g_app.load(); }
+AppServices* theApp() {
+    return g_app.load();
+}
 void setTheApp(AppServices* app) {
     g_app.store(app);
     setEditorContext(app);

@@ -13,7 +13,7 @@ class AppServices : public EditorContext {
 public:
     // Module selection (main thread only).
     virtual int moduleIndex() const = 0;
-    virtual void selectModule(int index) = 0;  // outside 0..7 selects 7
+    virtual void selectModule(int index) = 0; // outside 0..7 selects 7
 
     // Shared state of the two threads. lockState waits at most 3000 ms and
     // its outcome is not examined; the lock is recursive for its owner.

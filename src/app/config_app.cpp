@@ -8,7 +8,9 @@ namespace velmora {
 
 namespace {
 
-char foldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char foldAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -103,7 +105,7 @@ void ConfigApp::message(const char* text, MessageIcon icon) {
 
 void ConfigApp::lockState() {
     if (!stateLock_) return;
-    t_heldLocks.reserve(t_heldLocks.size() + 1);  // no allocation failure once the lock is held
+    t_heldLocks.reserve(t_heldLocks.size() + 1); // no allocation failure once the lock is held
     // The outcome is not acted on: a caller whose wait ran out goes on as if
     // it held the lock, but its unlockState then releases nothing.
     const bool owned = stateLock_->tryLockFor(kStateLockWaitMs);
@@ -263,8 +265,7 @@ bool ConfigApp::editorPass() {
     if (standalone) return false;
 
     if (result == 1) {
-        if (!editor_->exchange(ExchangeMode::WriteAndOk))
-            message(kWriteFailedMessage, MessageIcon::Stop);
+        if (!editor_->exchange(ExchangeMode::WriteAndOk)) message(kWriteFailedMessage, MessageIcon::Stop);
     } else if (result == 2) {
         editor_->exchange(ExchangeMode::Cancel);
     } else {
@@ -278,14 +279,12 @@ bool ConfigApp::editorPass() {
 void ConfigApp::endRun() noexcept {
     try {
         editor_.reset();
-    } catch (...) {
-    }
+    } catch (...) {}
     if (startupWindow_) {
         // The waiting thread may still run the window: end it before the object goes.
         try {
             startupWindow_->closeAndJoin();
-        } catch (...) {
-        }
+        } catch (...) {}
         startupWindow_.reset();
     }
 }

@@ -15,42 +15,34 @@ const CommandRow<ModuleSelectDialog> ModuleSelectDialog::commandMap[] = {
 
 ModuleSelectDialog::ModuleSelectDialog()
     : Dialog(IDD_MODULE_SELECT), bigIcon_(loadIcon(IDI_VELMORA, false)),
-      smallIcon_(loadIcon(IDI_VELMORA, true))
-{
+      smallIcon_(loadIcon(IDI_VELMORA, true)) {
     setDragIcon(bigIcon_);
 }
 
-bool ModuleSelectDialog::onInitDialog()
-{
+bool ModuleSelectDialog::onInitDialog() {
     setIcons(bigIcon_, smallIcon_);
     for (int kind = 0; kind < kModuleCount; ++kind)
         listInsert(IDC_MODULE_LIST, kind, std::string(ModuleCatalogue[kind].listName));
     // LB_SETCURSEL notifies nobody, so this does not select the module again.
-    if (const AppServices* app = theApp())
-        listSelect(IDC_MODULE_LIST, app->moduleIndex());
+    if (const AppServices* app = theApp()) listSelect(IDC_MODULE_LIST, app->moduleIndex());
     present();
     return true;
 }
 
-bool ModuleSelectDialog::onCommand(int id, UINT code)
-{
+bool ModuleSelectDialog::onCommand(int id, UINT code) {
     return dispatchCommand(*this, commandMap, id, code);
 }
 
-void ModuleSelectDialog::onSelectionChange(int)
-{
-    if (AppServices* app = theApp())
-        app->selectModule(listSelection(IDC_MODULE_LIST));
+void ModuleSelectDialog::onSelectionChange(int) {
+    if (AppServices* app = theApp()) app->selectModule(listSelection(IDC_MODULE_LIST));
 }
 
-void ModuleSelectDialog::onDoubleClick(int id)
-{
+void ModuleSelectDialog::onDoubleClick(int id) {
     onSelectionChange(id);
     onOk();
 }
 
-void ModuleSelectDialog::onCancel()
-{
+void ModuleSelectDialog::onCancel() {
     if (AppServices* app = theApp()) {
         app->lockState();
         app->setRunMode(RunMode::Quit);
@@ -59,8 +51,7 @@ void ModuleSelectDialog::onCancel()
     endDialog(IDCANCEL);
 }
 
-bool ModuleSelectDialog::onMessage(UINT message, WPARAM, LPARAM)
-{
+bool ModuleSelectDialog::onMessage(UINT message, WPARAM, LPARAM) {
     return message == WM_PAINT && paintIconic(bigIcon_);
 }
 

@@ -18,32 +18,27 @@ constexpr UINT closeMessage = WM_APP + 1;
 constexpr UINT_PTR readyTimer = 1;
 
 // WM_GETTEXT and WM_SETTEXT towards a window of another thread, bounded.
-std::string windowText(HWND window, unsigned timeoutMs)
-{
+std::string windowText(HWND window, unsigned timeoutMs) {
     char buffer[256] = {};
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
-                             SMTO_NORMAL, timeoutMs, &length))
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL,
+                             timeoutMs, &length))
         return {};
     return std::string(buffer, std::min<std::size_t>(length, sizeof buffer - 1));
 }
 
-void setWindowText(HWND window, const std::string& text, unsigned timeoutMs)
-{
+void setWindowText(HWND window, const std::string& text, unsigned timeoutMs) {
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                        SMTO_NORMAL, timeoutMs, &ignored);
+    SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, timeoutMs,
+                        &ignored);
 }
 
 } // namespace
 
 AboutDialog::AboutDialog(std::string buildDate, std::string buildTime)
-    : Dialog(IDD_ABOUT), buildDate_(std::move(buildDate)), buildTime_(std::move(buildTime))
-{
-}
+    : Dialog(IDD_ABOUT), buildDate_(std::move(buildDate)), buildTime_(std::move(buildTime)) {}
 
-bool AboutDialog::onInitDialog()
-{
+bool AboutDialog::onInitDialog() {
     setItemText(IDC_BUILD_TIME, "Build Date/Time:\n" + buildDate_ + " " + buildTime_);
     setItemText(IDC_VERSION, loadResourceString(IDS_VERSION));
     setItemText(IDC_NOTICE, loadResourceString(IDS_NOTICE));
@@ -57,14 +52,11 @@ const CommandRow<StartupDialog> StartupDialog::commandMap[] = {
 };
 
 StartupDialog::StartupDialog()
-    : Dialog(IDD_STARTUP), bigIcon_(loadIcon(IDI_VELMORA, false)),
-      smallIcon_(loadIcon(IDI_VELMORA, true))
-{
+    : Dialog(IDD_STARTUP), bigIcon_(loadIcon(IDI_VELMORA, false)), smallIcon_(loadIcon(IDI_VELMORA, true)) {
     setDragIcon(bigIcon_);
 }
 
-bool StartupDialog::onInitDialog()
-{
+bool StartupDialog::onInitDialog() {
     const std::string aboutItem = loadResourceString(IDS_ABOUT_ITEM);
     if (const HMENU menu = GetSystemMenu(hwnd(), FALSE); menu && !aboutItem.empty()) {
         AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
@@ -81,26 +73,21 @@ bool StartupDialog::onInitDialog()
     return true;
 }
 
-void StartupDialog::onReady()
-{
+void StartupDialog::onReady() {
     KillTimer(hwnd(), readyTimer);
     // Published before the close request is looked at: requestClose sets the
     // flag before it reads the handle, so one of the two always sees the other.
     window_ = hwnd();
-    if (closeRequested_)
-        endDialog(IDCANCEL);
+    if (closeRequested_) endDialog(IDCANCEL);
 }
 
-bool StartupDialog::onCommand(int id, UINT code)
-{
+bool StartupDialog::onCommand(int id, UINT code) {
     return dispatchCommand(*this, commandMap, id, code);
 }
 
-void StartupDialog::onConceptSync(int)
-{
+void StartupDialog::onConceptSync(int) {
     AppServices* app = theApp();
-    if (!app)
-        return;
+    if (!app) return;
     app->setMinimisePending(true);
     app->lockState();
     app->setRunMode(RunMode::Synchronised);
@@ -108,44 +95,36 @@ void StartupDialog::onConceptSync(int)
     showItem(IDC_WAITING_NOTICE);
 }
 
-void StartupDialog::onStandalone(int)
-{
+void StartupDialog::onStandalone(int) {
     AppServices* app = theApp();
-    if (!app)
-        return;
+    if (!app) return;
     // The window stays: the run cycle hides it.
     app->lockState();
     app->setRunMode(RunMode::Standalone);
     app->unlockState();
 }
 
-void StartupDialog::quitUnlessStandalone()
-{
+void StartupDialog::quitUnlessStandalone() {
     AppServices* app = theApp();
-    if (!app)
-        return;
+    if (!app) return;
     // After Standalone the run goes on without this window.
     app->lockState();
-    if (app->runMode() != RunMode::Standalone)
-        app->setRunMode(RunMode::Quit);
+    if (app->runMode() != RunMode::Standalone) app->setRunMode(RunMode::Quit);
     app->unlockState();
 }
 
-void StartupDialog::onCancel()
-{
+void StartupDialog::onCancel() {
     quitUnlessStandalone();
     endDialog(IDCANCEL);
 }
 
-bool StartupDialog::onMessage(UINT message, WPARAM wParam, LPARAM)
-{
+bool StartupDialog::onMessage(UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_PAINT:
         return paintIconic(bigIcon_);
     case WM_SYSCOMMAND:
         // The system keeps the low four bits of a command id for itself.
-        if ((wParam & ~WPARAM{0xF}) != IDM_ABOUTBOX)
-            return false;
+        if ((wParam & ~WPARAM{0xF}) != IDM_ABOUTBOX) return false;
         runAbout();
         return true;
     case WM_CLOSE:
@@ -156,13 +135,11 @@ bool StartupDialog::onMessage(UINT message, WPARAM wParam, LPARAM)
         window_ = nullptr;
         return false;
     case WM_TIMER:
-        if (wParam != readyTimer)
-            return false;
+        if (wParam != readyTimer) return false;
         onReady();
         return true;
     case closeMessage:
-        if (about_)
-            about_->endDialog(IDCANCEL);
+        if (about_) about_->endDialog(IDCANCEL);
         endDialog(IDCANCEL);
         return true;
     default:
@@ -170,69 +147,53 @@ bool StartupDialog::onMessage(UINT message, WPARAM wParam, LPARAM)
     }
 }
 
-void StartupDialog::runAbout()
-{
+void StartupDialog::runAbout() {
     AboutDialog about;
     about_ = &about;
     about.runModal(hwnd());
     about_ = nullptr;
 }
 
-bool StartupDialog::exists() const
-{
+bool StartupDialog::exists() const {
     const HWND window = window_;
     return window && IsWindow(window);
 }
 
 // The show operations are asynchronous: the waiting thread may itself be
 // waiting for the state lock that the caller holds.
-void StartupDialog::minimise()
-{
-    if (const HWND window = window_)
-        ShowWindowAsync(window, SW_MINIMIZE);
+void StartupDialog::minimise() {
+    if (const HWND window = window_) ShowWindowAsync(window, SW_MINIMIZE);
 }
 
-void StartupDialog::hide()
-{
-    if (const HWND window = window_)
-        ShowWindowAsync(window, SW_HIDE);
+void StartupDialog::hide() {
+    if (const HWND window = window_) ShowWindowAsync(window, SW_HIDE);
 }
 
-void StartupDialog::restore()
-{
-    if (const HWND window = window_)
-        ShowWindowAsync(window, SW_SHOWNORMAL);
+void StartupDialog::restore() {
+    if (const HWND window = window_) ShowWindowAsync(window, SW_SHOWNORMAL);
 }
 
-void StartupDialog::updateWaitingCaption()
-{
+void StartupDialog::updateWaitingCaption() {
     AppServices* app = theApp();
-    if (app)
-        app->lockState();
+    if (app) app->lockState();
     const HWND window = window_;
     std::string caption = window ? windowText(window, messageWaitMs) : std::string();
     if (!caption.empty() && caption.front() == ' ') {
         caption.front() = '.';
     } else {
-        if (window)
-            ShowWindowAsync(GetDlgItem(window, IDC_WAITING_NOTICE), SW_SHOW);
+        if (window) ShowWindowAsync(GetDlgItem(window, IDC_WAITING_NOTICE), SW_SHOW);
         caption = waitingCaption;
     }
-    if (window)
-        setWindowText(window, caption, messageWaitMs);
-    if (app)
-        app->unlockState();
+    if (window) setWindowText(window, caption, messageWaitMs);
+    if (app) app->unlockState();
 }
 
-void StartupDialog::requestClose()
-{
+void StartupDialog::requestClose() {
     closeRequested_ = true;
-    if (const HWND window = window_)
-        PostMessageA(window, closeMessage, 0, 0);
+    if (const HWND window = window_) PostMessageA(window, closeMessage, 0, 0);
 }
 
-bool CSplsThrd::start(StartupDialog& window)
-{
+bool CSplsThrd::start(StartupDialog& window) {
     return UiThread::start([&window] {
         window.runModal(nullptr);
         return 0;

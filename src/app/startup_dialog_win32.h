@@ -72,7 +72,7 @@ private:
     HICON smallIcon_;
     // The window handle for the main thread; Dialog::hwnd() belongs to the waiting thread.
     std::atomic<HWND> window_{nullptr};
-    AboutDialog* about_ = nullptr;  // while the About box runs; waiting thread only
+    AboutDialog* about_ = nullptr; // while the About box runs; waiting thread only
     std::atomic<bool> closeRequested_{false};
 };
 

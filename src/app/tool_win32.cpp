@@ -14,16 +14,13 @@
 
 namespace velmora {
 
-std::vector<std::string> commandWords()
-{
+std::vector<std::string> commandWords() {
     std::vector<std::string> words;
-    for (int i = 1; i < __argc && __argv; ++i)
-        words.emplace_back(__argv[i] ? __argv[i] : "");
+    for (int i = 1; i < __argc && __argv; ++i) words.emplace_back(__argv[i] ? __argv[i] : "");
     return words;
 }
 
-int runTool(const std::vector<std::string>& words, unsigned pauseAfterExchangeMs)
-{
+int runTool(const std::vector<std::string>& words, unsigned pauseAfterExchangeMs) {
     // The controls' current look; the manifest asks for version 6.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);

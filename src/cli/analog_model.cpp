@@ -36,13 +36,20 @@ std::string listName(int list) {
     const AnalogList& l = analogLists[static_cast<std::size_t>(list)];
     const std::string group = "g" + std::to_string(l.group + 1) + ".";
     switch (l.setting) {
-    case AnalogSetting::Range: return group + "range";
-    case AnalogSetting::Format: return group + "format";
-    case AnalogSetting::Filter: return group + "filter";
-    case AnalogSetting::Acquisition: return group + "acquisition";
-    case AnalogSetting::Calibration: return "calibration";
-    case AnalogSetting::Trigger: return "trigger";
-    case AnalogSetting::Timestamp: return "timestamp";
+    case AnalogSetting::Range:
+        return group + "range";
+    case AnalogSetting::Format:
+        return group + "format";
+    case AnalogSetting::Filter:
+        return group + "filter";
+    case AnalogSetting::Acquisition:
+        return group + "acquisition";
+    case AnalogSetting::Calibration:
+        return "calibration";
+    case AnalogSetting::Trigger:
+        return "trigger";
+    case AnalogSetting::Timestamp:
+        return "timestamp";
     }
     return {};
 }
@@ -51,8 +58,8 @@ std::string listName(int list) {
 std::vector<int> readingOrder() {
     std::vector<int> order;
     for (int g = 0; g < kAnalogGroups; ++g)
-        for (AnalogSetting s : {AnalogSetting::Range, AnalogSetting::Format, AnalogSetting::Filter,
-                                AnalogSetting::Acquisition})
+        for (AnalogSetting s :
+             {AnalogSetting::Range, AnalogSetting::Format, AnalogSetting::Filter, AnalogSetting::Acquisition})
             for (int i = 0; i < static_cast<int>(analogLists.size()); ++i)
                 if (analogLists[static_cast<std::size_t>(i)].setting == s &&
                     analogLists[static_cast<std::size_t>(i)].group == g)
@@ -63,9 +70,13 @@ std::vector<int> readingOrder() {
     return order;
 }
 
-std::string setpointName(int setpoint) { return "reg" + std::to_string(alarmSetpointRegister(setpoint) + 1); }
+std::string setpointName(int setpoint) {
+    return "reg" + std::to_string(alarmSetpointRegister(setpoint) + 1);
+}
 
-std::string unitSymbol(int range) { return range >= 4 ? "mA" : "V"; }
+std::string unitSymbol(int range) {
+    return range >= 4 ? "mA" : "V";
+}
 
 // The shortest decimal text that reads back as the same value.
 std::string shortestText(double value) {
@@ -111,7 +122,9 @@ std::string wordRules(const std::vector<AlarmWordEffect>& trace, int reg, bool t
 
 } // namespace
 
-AnalogModel::AnalogModel(int kind) : kind_(kind), rules_(kind) { startStandalone(); }
+AnalogModel::AnalogModel(int kind) : kind_(kind), rules_(kind) {
+    startStandalone();
+}
 
 void AnalogModel::start(const RegisterWords& words) {
     form_.reset();
@@ -125,18 +138,26 @@ void AnalogModel::start(const RegisterWords& words) {
 
 // The editor's constructor puts the defaults into its registers, and with no
 // host to read from the dialog shows those.
-void AnalogModel::startStandalone() { start(AnalogRules(kind_).words()); }
+void AnalogModel::startStandalone() {
+    start(AnalogRules(kind_).words());
+}
 
-void AnalogModel::startSynchronised(const RegisterWords& words) { start(words); }
+void AnalogModel::startSynchronised(const RegisterWords& words) {
+    start(words);
+}
 
 void AnalogModel::pressDefaults() {
     notes_.clear();
     form_->pressDefaults();
 }
 
-int AnalogModel::handledCount() const { return rules_.writtenCount(); }
+int AnalogModel::handledCount() const {
+    return rules_.writtenCount();
+}
 
-RegisterWords AnalogModel::finish() { return currentWords(); }
+RegisterWords AnalogModel::finish() {
+    return currentWords();
+}
 
 RegisterWords AnalogModel::currentWords() const {
     RegisterWords words = startWords_;
@@ -150,18 +171,33 @@ std::vector<NamedField> AnalogModel::fields() const {
         const AnalogList& l = analogLists[static_cast<std::size_t>(list)];
         const auto g = static_cast<std::size_t>(l.group);
         switch (l.setting) {
-        case AnalogSetting::Range: out.push_back({listName(list), analog_layout::range[g]}); break;
-        case AnalogSetting::Format: out.push_back({listName(list), analog_layout::format[g]}); break;
-        case AnalogSetting::Filter: out.push_back({listName(list), analog_layout::filter[g]}); break;
-        case AnalogSetting::Acquisition: out.push_back({listName(list), analog_layout::acquisition[g]}); break;
-        case AnalogSetting::Calibration: out.push_back({listName(list), analog_layout::calibration}); break;
-        case AnalogSetting::Trigger: out.push_back({listName(list), analog_layout::trigger}); break;
-        case AnalogSetting::Timestamp: out.push_back({listName(list), analog_layout::timestampOff}); break;
+        case AnalogSetting::Range:
+            out.push_back({listName(list), analog_layout::range[g]});
+            break;
+        case AnalogSetting::Format:
+            out.push_back({listName(list), analog_layout::format[g]});
+            break;
+        case AnalogSetting::Filter:
+            out.push_back({listName(list), analog_layout::filter[g]});
+            break;
+        case AnalogSetting::Acquisition:
+            out.push_back({listName(list), analog_layout::acquisition[g]});
+            break;
+        case AnalogSetting::Calibration:
+            out.push_back({listName(list), analog_layout::calibration});
+            break;
+        case AnalogSetting::Trigger:
+            out.push_back({listName(list), analog_layout::trigger});
+            break;
+        case AnalogSetting::Timestamp:
+            out.push_back({listName(list), analog_layout::timestampOff});
+            break;
         }
     }
     if (rules_.hasAlarms())
         for (int s = 0; s < kAlarmSetpoints; ++s)
-            out.push_back({setpointName(s), RegField{static_cast<std::uint8_t>(alarmSetpointRegister(s)), 0, 16}});
+            out.push_back(
+                {setpointName(s), RegField{static_cast<std::uint8_t>(alarmSetpointRegister(s)), 0, 16}});
     return out;
 }
 
@@ -172,9 +208,10 @@ std::vector<CopyStep> AnalogModel::copySteps(int source, int target) const {
             if (analogLists[static_cast<std::size_t>(list)].setting == s &&
                 analogLists[static_cast<std::size_t>(list)].group == group)
                 return list;
-        return 0;  // unreachable: every group has each of the four lists
+        return 0; // unreachable: every group has each of the four lists
     };
-    for (AnalogSetting s : {AnalogSetting::Range, AnalogSetting::Format, AnalogSetting::Filter, AnalogSetting::Acquisition})
+    for (AnalogSetting s :
+         {AnalogSetting::Range, AnalogSetting::Format, AnalogSetting::Filter, AnalogSetting::Acquisition})
         out.push_back({listName(listOf(s, target)), std::to_string(form_->code(listOf(s, source)))});
     if (!rules_.hasAlarms()) return out;
     const auto units = setpointUnits();
@@ -198,7 +235,8 @@ std::string AnalogModel::enabledSettingNames() const {
 void AnalogModel::noteRules(const std::vector<SettingView>& before, const std::string& chosen) {
     const std::vector<SettingView> after = settings();
     for (std::size_t i = 0; i < after.size() && i < before.size(); ++i) {
-        if (after[i].name == chosen || (after[i].code == before[i].code && after[i].text == before[i].text)) continue;
+        if (after[i].name == chosen || (after[i].code == before[i].code && after[i].text == before[i].text))
+            continue;
         std::string rule;
         if (!after[i].isWord)
             rule = listRule(after[i]);
@@ -239,13 +277,15 @@ ActionResult AnalogModel::applyList(int list, const std::string& name, const std
     for (int p = 0; p < static_cast<int>(entries.size()) && position < 0; ++p)
         if (lower(entries[static_cast<std::size_t>(p)]) == lower(wanted)) position = p;
     if (position < 0)
-        if (const std::optional<int> code = wholeInteger(wanted)) position = form_->positionOfCode(list, *code);
+        if (const std::optional<int> code = wholeInteger(wanted))
+            position = form_->positionOfCode(list, *code);
     if (position < 0) {
         const bool isRange = analogLists[static_cast<std::size_t>(list)].setting == AnalogSetting::Range;
         std::string allowed;
         for (int p = 0; p < static_cast<int>(entries.size()); ++p) {
             const int code = isRange ? rules_.rangeCodeAt(p) : p;
-            allowed += (p ? ", " : "") + std::to_string(code) + " \"" + entries[static_cast<std::size_t>(p)] + "\"";
+            allowed +=
+                (p ? ", " : "") + std::to_string(code) + " \"" + entries[static_cast<std::size_t>(p)] + "\"";
         }
         return {name + ": '" + wanted + "' is not offered on this module; allowed: " + allowed};
     }
@@ -268,9 +308,10 @@ ActionResult AnalogModel::applySetpoint(int setpoint, const std::string& name, c
                 ", which has no scaling; allowed: set " + groupName + ".range to a code 0-5 first"};
     const double number = parseSetpointText(typed);
     if (!isWellFormedSetpointText(typed) || !std::isfinite(number))
-        return {name + ": '" + typed + "' is not a finite decimal number; allowed: a decimal number such as 4, -2.5 or 1.2e1 (" +
-                groupName + " spans " + alarmUnitsText(row->unitsLow) + " to " + alarmUnitsText(row->unitsHigh) + " " +
-                unitSymbol(range) + "; values beyond it are limited)"};
+        return {name + ": '" + typed +
+                "' is not a finite decimal number; allowed: a decimal number such as 4, -2.5 or 1.2e1 (" +
+                groupName + " spans " + alarmUnitsText(row->unitsLow) + " to " +
+                alarmUnitsText(row->unitsHigh) + " " + unitSymbol(range) + "; values beyond it are limited)"};
     const std::vector<SettingView> before = settings();
     AlarmEditor editor(rules_);
     editor.type(setpoint, typed);
@@ -280,7 +321,8 @@ ActionResult AnalogModel::applySetpoint(int setpoint, const std::string& name, c
     const int reg = alarmSetpointRegister(setpoint);
     const std::uint16_t stored = rules_.word(reg);
     std::string rules = wordRules(trace_, reg, true);
-    if (rules.empty() && (number < row->unitsLow || number > row->unitsHigh)) rules = "held at the end of the span";
+    if (rules.empty() && (number < row->unitsLow || number > row->unitsHigh))
+        rules = "held at the end of the span";
     notes_.push_back({name, true, !rules.empty(),
                       typed + " typed, stored 0x" + analogWordText(stored) + " = " +
                           alarmUnitsText(countsToUnits(range, format, stored)) + " " + unitSymbol(range) +
@@ -294,8 +336,9 @@ std::vector<SettingView> AnalogModel::settings() const {
     for (int list : readingOrder()) {
         const int code = form_->code(list);
         const int position = form_->positionOfCode(list, code);
-        out.push_back({listName(list), code,
-                       position >= 0 ? form_->entries(list)[static_cast<std::size_t>(position)] : std::string()});
+        out.push_back(
+            {listName(list), code,
+             position >= 0 ? form_->entries(list)[static_cast<std::size_t>(position)] : std::string()});
     }
     if (rules_.hasAlarms()) {
         const auto units = setpointUnits();

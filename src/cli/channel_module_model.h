@@ -14,7 +14,9 @@
 namespace velmora {
 
 // "ch1" for channel index 0.
-inline std::string channelName(int channel) { return "ch" + std::to_string(channel + 1); }
+inline std::string channelName(int channel) {
+    return "ch" + std::to_string(channel + 1);
+}
 
 template <class Settings>
 class ChannelModuleModel : public ModuleModel {

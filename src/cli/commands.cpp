@@ -16,12 +16,18 @@ namespace velmora::cli {
 
 namespace {
 
-constexpr bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool isBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+constexpr bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 constexpr bool isHexDigit(char c) {
     return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
-constexpr char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
@@ -79,7 +85,8 @@ void noteSources(WdbCheck& check, const LineReport& line) {
         if (!e.applied) continue;
         if (e.key.rfind("REG_", 0) == 0) {
             const int index = regKeyIndex(e.key);
-            if (index >= 0 && index < kRegisterCount) check.positionLine[static_cast<std::size_t>(index)] = line.number;
+            if (index >= 0 && index < kRegisterCount)
+                check.positionLine[static_cast<std::size_t>(index)] = line.number;
         } else if (e.key == "OK_BUTTON") {
             check.okLine = line.number;
         } else if (e.key == "CANCEL_BUTTON") {
@@ -96,10 +103,14 @@ void noteSources(WdbCheck& check, const LineReport& line) {
 
 std::string_view familyName(EditorFamily family) {
     switch (family) {
-    case EditorFamily::Analog: return "analog";
-    case EditorFamily::Universal: return "universal";
-    case EditorFamily::Counter: return "counter";
-    case EditorFamily::MultiPurpose: return "multi-purpose";
+    case EditorFamily::Analog:
+        return "analog";
+    case EditorFamily::Universal:
+        return "universal";
+    case EditorFamily::Counter:
+        return "counter";
+    case EditorFamily::MultiPurpose:
+        return "multi-purpose";
     }
     return "unknown";
 }
@@ -130,8 +141,9 @@ ModuleKind parseModule(std::string_view text) {
 std::uint16_t parseWord(std::string_view text, int reg) {
     const std::string_view t = trim(text);
     if (!isWellFormedWord(t))
-        throw CliError("Reg" + std::to_string(reg + 1) + ": " + echo(text) +
-                       " is not a hexadecimal word; allowed: hex digits with an optional 0x, e.g. 2A92 or 0x2a92");
+        throw CliError(
+            "Reg" + std::to_string(reg + 1) + ": " + echo(text) +
+            " is not a hexadecimal word; allowed: hex digits with an optional 0x, e.g. 2A92 or 0x2a92");
     return readHostText(t);
 }
 
@@ -146,10 +158,14 @@ RegisterWords parseWords(std::span<const std::string> texts) {
 
 std::unique_ptr<ModuleModel> makeModuleModel(ModuleKind kind) {
     switch (moduleInfo(kind).family) {
-    case EditorFamily::Analog: return std::make_unique<AnalogModel>(kind);
-    case EditorFamily::Universal: return makeUniversalModel();
-    case EditorFamily::Counter: return makeCounterModel(kind);
-    case EditorFamily::MultiPurpose: return makeMultiPurposeModel();
+    case EditorFamily::Analog:
+        return std::make_unique<AnalogModel>(kind);
+    case EditorFamily::Universal:
+        return makeUniversalModel();
+    case EditorFamily::Counter:
+        return makeCounterModel(kind);
+    case EditorFamily::MultiPurpose:
+        return makeMultiPurposeModel();
     }
     return nullptr;
 }
@@ -207,8 +223,8 @@ Action parseAction(std::string_view token) {
 CopyPlan parseCopy(std::string_view units, const CopyUnits& family) {
     const std::string what = family.prefix == "ch" ? "channels" : "groups";
     const std::string p = family.prefix;
-    const std::string allowed = "allowed: copy=" + p + "A:" + p + "B-" + p + "C or copy=" + p + "A:" + p + "B, " +
-                                what + " 1 to " + std::to_string(family.count);
+    const std::string allowed = "allowed: copy=" + p + "A:" + p + "B-" + p + "C or copy=" + p + "A:" + p +
+                                "B, " + what + " 1 to " + std::to_string(family.count);
     std::string text;
     for (char c : units)
         if (!isBlank(c)) text += lower(c);
@@ -285,8 +301,9 @@ public:
     void add(const std::vector<SettingNote>& notes, const std::string& from) {
         for (const SettingNote& n : notes) {
             Noted& noted = notes_[n.setting];
-            noted.cause = n.byRule ? SettingChange::Cause::Rule
-                                   : from.empty() ? SettingChange::Cause::Chosen : SettingChange::Cause::Copied;
+            noted.cause = n.byRule       ? SettingChange::Cause::Rule
+                          : from.empty() ? SettingChange::Cause::Chosen
+                                         : SettingChange::Cause::Copied;
             noted.chosen = n.chosen;
             noted.why = n.words;
             noted.from = from;
@@ -343,7 +360,7 @@ private:
     std::vector<SettingView> settings_;
     RegisterWords words_;
     std::map<std::string, Noted> notes_;
-    std::vector<std::pair<std::string, std::string>> notCopied_;  // settings, reason
+    std::vector<std::pair<std::string, std::string>> notCopied_; // settings, reason
     bool defaults_ = false;
 };
 
@@ -378,7 +395,8 @@ Encoded encodeModule(const EncodeRequest& request, const ActionObserver& observe
         model->startStandalone();
     if (observer && request.from) {
         ActionEffect start;
-        start.words = wordChanges(*request.from, model->currentWords(), model->handledCount(), model->fields());
+        start.words =
+            wordChanges(*request.from, model->currentWords(), model->handledCount(), model->fields());
         if (!start.words.empty()) observer(start);
     }
     for (const Action& action : request.actions) {
@@ -389,9 +407,12 @@ Encoded encodeModule(const EncodeRequest& request, const ActionObserver& observe
             model->pressDefaults();
             if (recorder) recorder->pressedDefaults();
             break;
-        case Action::Kind::Copy: applyCopy(*model, action, recorder ? &*recorder : nullptr); break;
+        case Action::Kind::Copy:
+            applyCopy(*model, action, recorder ? &*recorder : nullptr);
+            break;
         case Action::Kind::Set:
-            if (const ActionResult r = model->apply(action.name, action.value); !r.ok()) throw CliError(r.error);
+            if (const ActionResult r = model->apply(action.name, action.value); !r.ok())
+                throw CliError(r.error);
             if (recorder) recorder->add(model->lastNotes(), {});
             break;
         }
@@ -433,8 +454,8 @@ WdbCheck checkWdb(std::istream& in) {
         while (end < lines.size() && lines[end].continued) ++end;
 
         bool hasKey = false;
-        bool allUsed = end - first == 1;  // a split line lost a character
-        bool loose = false;               // text the tool reads no key in
+        bool allUsed = end - first == 1; // a split line lost a character
+        bool loose = false;              // text the tool reads no key in
         bool anyIgnored = false;
         for (std::size_t i = first; i < end; ++i) {
             const LineReport& line = lines[i];

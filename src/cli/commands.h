@@ -49,19 +49,19 @@ RegisterWords parseWords(std::span<const std::string> texts);
 std::unique_ptr<ModuleModel> makeModuleModel(ModuleKind kind);
 
 struct AlarmSetpoint {
-    std::string name;             // "reg4" .. "reg19"
+    std::string name; // "reg4" .. "reg19"
     std::uint16_t word = 0;
-    std::optional<double> units;  // none when the group's range has no scaling row
-    std::string unitsText;        // as the alarm dialog shows it ("%.3f"), or why there is none
-    std::string kindText;         // the group's range and format, "-/+10v DVM"
-    std::string unit;             // "V" or "mA"; empty without scaling
+    std::optional<double> units; // none when the group's range has no scaling row
+    std::string unitsText;       // as the alarm dialog shows it ("%.3f"), or why there is none
+    std::string kindText;        // the group's range and format, "-/+10v DVM"
+    std::string unit;            // "V" or "mA"; empty without scaling
 };
 
 struct Decoded {
     ModuleKind kind = 0;
-    std::vector<std::uint16_t> registers;  // the words the module's dialog handles
-    std::vector<SettingView> settings;     // as the dialog decodes them, setpoints aside
-    std::vector<AlarmSetpoint> alarms;     // module 3 only
+    std::vector<std::uint16_t> registers; // the words the module's dialog handles
+    std::vector<SettingView> settings;    // as the dialog decodes them, setpoints aside
+    std::vector<AlarmSetpoint> alarms;    // module 3 only
 };
 
 // The settings a synchronised dialog shows for these words.
@@ -70,9 +70,9 @@ Decoded decodeModule(ModuleKind kind, const RegisterWords& words);
 struct Action {
     enum class Kind { Set, Defaults, Copy };
     Kind kind = Kind::Set;
-    std::string name;   // lower case, blanks around it dropped
-    std::string value;  // as given; the model trims it (a copy's units for Copy)
-    std::string token;  // the argument as typed
+    std::string name;  // lower case, blanks around it dropped
+    std::string value; // as given; the model trims it (a copy's units for Copy)
+    std::string token; // the argument as typed
 };
 
 // "NAME=VALUE", "defaults" or "copy=UNITS" (any case).
@@ -90,13 +90,13 @@ bool looksLikeAction(std::string_view token);
 
 struct EncodeRequest {
     ModuleKind kind = 0;
-    std::optional<RegisterWords> from;  // none: the standalone start
+    std::optional<RegisterWords> from; // none: the standalone start
     std::vector<Action> actions;
 };
 
 struct Encoded {
     ModuleKind kind = 0;
-    std::vector<std::uint16_t> registers;  // the written registers after OK
+    std::vector<std::uint16_t> registers; // the written registers after OK
 };
 
 // A setting an action changed, or one whose typed value is worth telling.
@@ -108,7 +108,7 @@ struct SettingChange {
     // The rule in plain words; for a chosen or copied value what was typed
     // (or nothing); for a copied one the unit it came from is in `from`.
     std::string why;
-    std::string from;  // "ch1", "g2"
+    std::string from; // "ch1", "g2"
 };
 
 // Changed bits of a word that belong to one setting (`setting` empty: to none).
@@ -118,7 +118,7 @@ struct ChangedBits {
 };
 
 struct WordChange {
-    int reg = 0;  // from 0
+    int reg = 0; // from 0
     std::uint16_t before = 0;
     std::uint16_t after = 0;
     std::vector<ChangedBits> bits;
@@ -179,7 +179,7 @@ struct WdbCheck {
     // Lines of the file (a split line counts once, and counts as having a key
     // unless it is blank: its split may have cut one in two).
     int linesWithKey = 0;
-    int linesNotInEffect = 0;  // of those, lines not wholly used as written
+    int linesNotInEffect = 0; // of those, lines not wholly used as written
 
     bool allTookEffect() const { return linesNotInEffect == 0; }
 };

@@ -23,19 +23,21 @@ public:
         if (parsed.form == SettingName::ModuleWide && equalsNoCase(parsed.key, "delay"))
             return typeDelay(value);
         if (parsed.form != SettingName::PerChannel) return {unknownName(name)};
-        const auto found = std::find_if(kCounterLayout.begin(), kCounterLayout.end(),
-                                        [&](const ChannelSettingInfo& s) { return equalsNoCase(s.name, parsed.key); });
+        const auto found =
+            std::find_if(kCounterLayout.begin(), kCounterLayout.end(),
+                         [&](const ChannelSettingInfo& s) { return equalsNoCase(s.name, parsed.key); });
         if (found == kCounterLayout.end()) return {unknownName(name)};
         const auto setting = static_cast<CounterSetting>(found - kCounterLayout.begin());
         const std::string full = "ch" + std::to_string(parsed.channel) + "." + std::string(found->name);
 
         const int count = settings_.channelCount();
         if (parsed.channel < 1 || parsed.channel > count)
-            return {full + ": the module has channels 1 to " + std::to_string(count) + "; allowed: ch1 to ch" +
-                    std::to_string(count)};
+            return {full + ": the module has channels 1 to " + std::to_string(count) +
+                    "; allowed: ch1 to ch" + std::to_string(count)};
         const auto code = choiceCode(*found, value);
         if (!code)
-            return {full + ": " + quoted(trimBlanks(value)) + " is not offered; allowed: " + allowedChoices(*found)};
+            return {full + ": " + quoted(trimBlanks(value)) +
+                    " is not offered; allowed: " + allowedChoices(*found)};
 
         // Try on a copy so that a refused choice leaves the channel on show as it was.
         CounterSettings trial = settings_;
@@ -52,7 +54,8 @@ public:
         std::vector<NamedField> out;
         for (int ch = 0; ch < settings_.channelCount(); ++ch)
             for (std::size_t s = 0; s < kCounterLayout.size(); ++s)
-                out.push_back({settingName(ch, static_cast<CounterSetting>(s)), inRegister(kCounterLayout[s].field, ch)});
+                out.push_back({settingName(ch, static_cast<CounterSetting>(s)),
+                               inRegister(kCounterLayout[s].field, ch)});
         out.push_back({"delay", RegField{static_cast<std::uint8_t>(settings_.delayRegister()), 0, 16}});
         return out;
     }
@@ -89,7 +92,8 @@ private:
         if (!isWholeNumber(typed))
             return {"delay: " + quoted(typed) + " is not a whole number; allowed: 0 to 65535"};
         if (typed.size() > static_cast<std::size_t>(CounterSettings::kDelayTextLimit))
-            return {"delay: " + quoted(typed) + " is longer than the 5 characters the field takes; allowed: 0 to 65535"};
+            return {"delay: " + quoted(typed) +
+                    " is longer than the 5 characters the field takes; allowed: 0 to 65535"};
         settings_.typeDelay(typed);
         std::string limited = limitNote(typed, settings_.delay(), "");
         notes_.push_back({"delay", true, !limited.empty(), std::move(limited)});
@@ -102,9 +106,10 @@ private:
         for (int ch = 0; ch < after.channelCount(); ++ch) {
             for (std::size_t s = 0; s < kCounterLayout.size(); ++s) {
                 const auto setting = static_cast<CounterSetting>(s);
-                if ((ch == channel && setting == chosen) || after.value(setting, ch) == settings_.value(setting, ch))
+                if ((ch == channel && setting == chosen) ||
+                    after.value(setting, ch) == settings_.value(setting, ch))
                     continue;
-                if (!CounterSettings::isSecondMember(ch)) continue;  // no rule changes a first member
+                if (!CounterSettings::isSecondMember(ch)) continue; // no rule changes a first member
                 const std::string first = "channel " + std::to_string(ch);
                 notes_.push_back({settingName(ch, setting), false, true,
                                   pairOwned(setting)
@@ -129,13 +134,15 @@ private:
             return full + ": disabled on the second channel of " + pair + "; allowed: set " + first + "." +
                    std::string(counterInfo(setting).name) + " instead";
         return full + ": disabled while " + pair + " counts \"" +
-               std::string(settings_.text(CounterSetting::Mode, channel - 1)) + "\"; allowed only when " + first +
-               ".mode is \"UniDirectional\"";
+               std::string(settings_.text(CounterSetting::Mode, channel - 1)) + "\"; allowed only when " +
+               first + ".mode is \"UniDirectional\"";
     }
 };
 
 } // namespace
 
-std::unique_ptr<ModuleModel> makeCounterModel(int kind) { return std::make_unique<CounterModel>(kind); }
+std::unique_ptr<ModuleModel> makeCounterModel(int kind) {
+    return std::make_unique<CounterModel>(kind);
+}
 
 } // namespace velmora

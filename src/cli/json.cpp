@@ -11,14 +11,29 @@ std::string jsonString(std::string_view text) {
     for (const char c : text) {
         const auto u = static_cast<unsigned char>(c);
         switch (c) {
-        case '"': out += "\\\""; continue;
-        case '\\': out += "\\\\"; continue;
-        case '\n': out += "\\n"; continue;
-        case '\r': out += "\\r"; continue;
-        case '\t': out += "\\t"; continue;
-        case '\b': out += "\\b"; continue;
-        case '\f': out += "\\f"; continue;
-        default: break;
+        case '"':
+            out += "\\\"";
+            continue;
+        case '\\':
+            out += "\\\\";
+            continue;
+        case '\n':
+            out += "\\n";
+            continue;
+        case '\r':
+            out += "\\r";
+            continue;
+        case '\t':
+            out += "\\t";
+            continue;
+        case '\b':
+            out += "\\b";
+            continue;
+        case '\f':
+            out += "\\f";
+            continue;
+        default:
+            break;
         }
         if (u < 0x20 || u >= 0x7F) {
             out += "\\u00";
@@ -33,8 +48,8 @@ std::string jsonString(std::string_view text) {
 
 std::string jsonNumber(double value) {
     if (!std::isfinite(value)) return "null";
-    if (value == 0.0) return "0";  // no "-0"
-    char buffer[400];  // fixed notation of the largest double needs 309 digits
+    if (value == 0.0) return "0"; // no "-0"
+    char buffer[400];             // fixed notation of the largest double needs 309 digits
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     if (ec != std::errc{}) return "null";
     return std::string(buffer, end);

@@ -13,10 +13,10 @@
 namespace velmora {
 
 struct SettingView {
-    std::string name;  // "g1.range", "ch3.mode", "delay", ...
-    int code = 0;      // the value as the settings hold it
-    std::string text;  // what the dialog shows for it
-    bool isWord = false;  // the code is a whole register word (an alarm setpoint)
+    std::string name;    // "g1.range", "ch3.mode", "delay", ...
+    int code = 0;        // the value as the settings hold it
+    std::string text;    // what the dialog shows for it
+    bool isWord = false; // the code is a whole register word (an alarm setpoint)
 };
 
 // Why a setting took its value in the last action: the setting the action

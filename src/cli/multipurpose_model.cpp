@@ -27,8 +27,9 @@ public:
         if (parsed.form != SettingName::PerChannel) return {unknownName(name)};
 
         const bool isTimeout = equalsNoCase(parsed.key, "timeout");
-        const auto found = std::find_if(kMultiPurposeLayout.begin(), kMultiPurposeLayout.end(),
-                                        [&](const ChannelSettingInfo& s) { return equalsNoCase(s.name, parsed.key); });
+        const auto found =
+            std::find_if(kMultiPurposeLayout.begin(), kMultiPurposeLayout.end(),
+                         [&](const ChannelSettingInfo& s) { return equalsNoCase(s.name, parsed.key); });
         if (!isTimeout && found == kMultiPurposeLayout.end()) return {unknownName(name)};
         const std::string full = "ch" + std::to_string(parsed.channel) + "." +
                                  (isTimeout ? std::string("timeout") : std::string(found->name));
@@ -41,7 +42,8 @@ public:
         if (isTimeout) {
             const std::string_view typed = trimBlanks(value);
             if (!isWholeNumber(typed))
-                return {full + ": " + quoted(typed) + " is not a whole number; allowed: 0 to 240 (others are limited)"};
+                return {full + ": " + quoted(typed) +
+                        " is not a whole number; allowed: 0 to 240 (others are limited)"};
             settings_.chooseChannel(channel);
             settings_.typeTimeout(typed);
             note(full, limitNote(typed, settings_.timeout(channel), " s"));
@@ -49,7 +51,8 @@ public:
         }
         const auto code = choiceCode(*found, value);
         if (!code)
-            return {full + ": " + quoted(trimBlanks(value)) + " is not offered; allowed: " + allowedChoices(*found)};
+            return {full + ": " + quoted(trimBlanks(value)) +
+                    " is not offered; allowed: " + allowedChoices(*found)};
         settings_.chooseChannel(channel);
         settings_.choose(static_cast<MultiPurposeSetting>(found - kMultiPurposeLayout.begin()), *code);
         note(full, {});
@@ -63,7 +66,8 @@ public:
                 out.push_back({channelName(ch) + "." + std::string(s.name), inRegister(s.field, ch)});
         out.push_back({"delay", kMultiPurposeDelayField});
         for (int ch = 0; ch < MultiPurposeSettings::kChannels; ++ch)
-            out.push_back({channelName(ch) + ".timeout", inRegister(kMultiPurposeTimeoutField, kMultiPurposeTimeoutField.reg + ch)});
+            out.push_back({channelName(ch) + ".timeout",
+                           inRegister(kMultiPurposeTimeoutField, kMultiPurposeTimeoutField.reg + ch)});
         return out;
     }
 
@@ -87,8 +91,8 @@ public:
             const std::string prefix = channelName(ch) + ".";
             for (std::size_t s = 0; s < kMultiPurposeLayout.size(); ++s) {
                 const auto setting = static_cast<MultiPurposeSetting>(s);
-                out.push_back({prefix + std::string(kMultiPurposeLayout[s].name), settings_.value(setting, ch),
-                               std::string(settings_.text(setting, ch))});
+                out.push_back({prefix + std::string(kMultiPurposeLayout[s].name),
+                               settings_.value(setting, ch), std::string(settings_.text(setting, ch))});
             }
             out.push_back({prefix + "timeout", settings_.timeout(ch), std::to_string(settings_.timeout(ch))});
         }
@@ -113,6 +117,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<ModuleModel> makeMultiPurposeModel() { return std::make_unique<MultiPurposeModel>(); }
+std::unique_ptr<ModuleModel> makeMultiPurposeModel() {
+    return std::make_unique<MultiPurposeModel>();
+}
 
 } // namespace velmora

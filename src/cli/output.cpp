@@ -42,7 +42,9 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
-std::string source(int line) { return line ? "line " + std::to_string(line) : std::string("default"); }
+std::string source(int line) {
+    return line ? "line " + std::to_string(line) : std::string("default");
+}
 
 // Key as the file spells it: "REG_05".
 std::string regKey(int index) {
@@ -67,11 +69,16 @@ std::string bitsText(const std::vector<int>& bits) {
 std::string causeText(const SettingChange& c) {
     const std::string detail = c.why.empty() ? std::string() : ": " + c.why;
     switch (c.cause) {
-    case SettingChange::Cause::Chosen: return "chosen" + detail;
-    case SettingChange::Cause::Copied: return "copied from " + c.from + detail;
-    case SettingChange::Cause::Defaults: return "chosen: Defaults";
-    case SettingChange::Cause::Rule: return "rule: " + c.why;
-    case SettingChange::Cause::Unexplained: break;
+    case SettingChange::Cause::Chosen:
+        return "chosen" + detail;
+    case SettingChange::Cause::Copied:
+        return "copied from " + c.from + detail;
+    case SettingChange::Cause::Defaults:
+        return "chosen: Defaults";
+    case SettingChange::Cause::Rule:
+        return "rule: " + c.why;
+    case SettingChange::Cause::Unexplained:
+        break;
     }
     return "changed as the dialog encoded its registers";
 }
@@ -168,8 +175,8 @@ void printSheet(std::ostream& out, const Decoded& d) {
                 const auto i = static_cast<std::size_t>(4 * g + r);
                 if (i >= d.alarms.size()) break;
                 const AlarmSetpoint& a = d.alarms[i];
-                row.push_back(markdownEscaped(a.unitsText + (a.units ? " " + a.unit : std::string())) + " (" + a.name +
-                              " = " + wordText(a.word) + ")");
+                row.push_back(markdownEscaped(a.unitsText + (a.units ? " " + a.unit : std::string())) + " (" +
+                              a.name + " = " + wordText(a.word) + ")");
             }
             tableRow(out, row);
         }
@@ -199,12 +206,18 @@ void printModules(std::ostream& out, OutputFormat format) {
         for (std::size_t k = 0; k < ModuleCatalogue.size(); ++k) {
             const ModuleInfo& m = ModuleCatalogue[k];
             json.beginObject()
-                .key("kind").value(static_cast<int>(k))
-                .key("name").value(m.listName)
-                .key("host_key").value(m.hostKey)
-                .key("default_title").value(m.defaultTitle)
-                .key("family").value(familyName(m.family))
-                .key("written").value(m.writtenCount)
+                .key("kind")
+                .value(static_cast<int>(k))
+                .key("name")
+                .value(m.listName)
+                .key("host_key")
+                .value(m.hostKey)
+                .key("default_title")
+                .value(m.defaultTitle)
+                .key("family")
+                .value(familyName(m.family))
+                .key("written")
+                .value(m.writtenCount)
                 .endObject();
         }
         json.endArray();
@@ -312,13 +325,15 @@ void printWdbCheck(std::ostream& out, const WdbCheck& check, std::string_view pa
     out << '\n';
     for (std::size_t i : check.reported) out << describeLine(d.lines[i]);
 
-    out << check.linesWithKey << (check.linesWithKey == 1 ? " line" : " lines") << " with a key: "
-        << check.linesWithKey - check.linesNotInEffect << " took effect, " << check.linesNotInEffect
-        << " did not (or only in part)\n";
+    out << check.linesWithKey << (check.linesWithKey == 1 ? " line" : " lines")
+        << " with a key: " << check.linesWithKey - check.linesNotInEffect << " took effect, "
+        << check.linesNotInEffect << " did not (or only in part)\n";
 }
 
 void printActionEffect(std::ostream& out, const ActionEffect& e) {
-    out << (e.token.empty() ? std::string("after the start from the host's words:") : "after " + e.token + ":") << '\n';
+    out << (e.token.empty() ? std::string("after the start from the host's words:")
+                            : "after " + e.token + ":")
+        << '\n';
     for (const SettingChange& c : e.settings)
         out << "  " << c.after.name << ": " << valueText(c.before) << " -> " << valueText(c.after) << "; "
             << causeText(c) << '\n';
@@ -342,8 +357,20 @@ void printDiffed(std::ostream& out, const Diffed& d, OutputFormat format) {
         json.key("differences").beginArray();
         for (const SettingDifference& s : d.differences) {
             json.beginObject().key("setting").value(s.given.name);
-            json.key("given").beginObject().key("code").value(s.given.code).key("text").value(s.given.text).endObject();
-            json.key("against").beginObject().key("code").value(s.against.code).key("text").value(s.against.text).endObject();
+            json.key("given")
+                .beginObject()
+                .key("code")
+                .value(s.given.code)
+                .key("text")
+                .value(s.given.text)
+                .endObject();
+            json.key("against")
+                .beginObject()
+                .key("code")
+                .value(s.against.code)
+                .key("text")
+                .value(s.against.text)
+                .endObject();
             json.endObject();
         }
         json.endArray().endObject();

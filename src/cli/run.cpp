@@ -137,7 +137,9 @@ exit status: 0 when every line with a key took effect, 1 otherwise, 2 when
 the file cannot be read.
 )";
 
-bool isHelp(std::string_view a) { return a == "--help" || a == "-h"; }
+bool isHelp(std::string_view a) {
+    return a == "--help" || a == "-h";
+}
 
 bool wantsHelp(std::span<const std::string> args) {
     for (const std::string& a : args)
@@ -149,7 +151,9 @@ bool wantsHelp(std::span<const std::string> args) {
     throw CliError("unknown option " + echo(option) + "; allowed: " + std::string(allowed));
 }
 
-bool isOption(std::string_view a) { return a.size() > 2 && a.substr(0, 2) == "--"; }
+bool isOption(std::string_view a) {
+    return a.size() > 2 && a.substr(0, 2) == "--";
+}
 
 // --json, --format NAME and --format=NAME, the last of which wins unless
 // they disagree.
@@ -166,7 +170,8 @@ public:
             return true;
         }
         if (a == "--format") {
-            if (i + 1 >= args.size()) throw CliError("--format needs a FORMAT; allowed: " + std::string(allowed_));
+            if (i + 1 >= args.size())
+                throw CliError("--format needs a FORMAT; allowed: " + std::string(allowed_));
             ++i;
             set(parse(args[i]), args[i]);
             return true;
@@ -181,9 +186,11 @@ public:
 
 private:
     OutputFormat parse(std::string_view name) const {
-        for (const auto& [text, format] : {std::pair{"text", OutputFormat::Text}, std::pair{"json", OutputFormat::Json},
-                                            std::pair{"markdown", OutputFormat::Markdown}})
-            if (name == text && std::string_view(allowed_).find(text) != std::string_view::npos) return format;
+        for (const auto& [text, format] :
+             {std::pair{"text", OutputFormat::Text}, std::pair{"json", OutputFormat::Json},
+              std::pair{"markdown", OutputFormat::Markdown}})
+            if (name == text && std::string_view(allowed_).find(text) != std::string_view::npos)
+                return format;
         throw CliError("unknown format " + echo(name) + "; allowed: " + std::string(allowed_));
     }
     void set(OutputFormat format, std::string_view given) {
@@ -276,8 +283,10 @@ int runDiff(std::span<const std::string> args, std::ostream& out, std::ostream&)
         const std::string& a = args[i];
         if (format.take(args, i)) continue;
         if (a == "--against") {
-            if (!module) throw CliError("--against before MODULE; allowed: diff MODULE WORD... --against WORD...");
-            if (against) throw CliError("--against given twice; allowed: diff MODULE WORD... --against WORD...");
+            if (!module)
+                throw CliError("--against before MODULE; allowed: diff MODULE WORD... --against WORD...");
+            if (against)
+                throw CliError("--against given twice; allowed: diff MODULE WORD... --against WORD...");
             against.emplace();
         } else if (isOption(a)) {
             unknownOption(a, "--against, --json, --format, --help");
@@ -316,10 +325,8 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"modules", kModulesHelp, runModules},
-    {"decode", kDecodeHelp, runDecode},
-    {"encode", kEncodeHelp, runEncode},
-    {"diff", kDiffHelp, runDiff},
+    {"modules", kModulesHelp, runModules},     {"decode", kDecodeHelp, runDecode},
+    {"encode", kEncodeHelp, runEncode},        {"diff", kDiffHelp, runDiff},
     {"check-wdb", kCheckWdbHelp, runCheckWdb},
 };
 
@@ -346,7 +353,9 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (isHelp(name) || name == "help") {
         if (name == "help" && !rest.empty()) {
             const Command* c = findCommand(rest.front());
-            if (!c) throw CliError("no help on " + echo(rest.front()) + "; allowed: " + std::string(kCommandList));
+            if (!c)
+                throw CliError("no help on " + echo(rest.front()) +
+                               "; allowed: " + std::string(kCommandList));
             out << c->help;
         } else {
             out << kMainHelp;

@@ -8,9 +8,9 @@
 namespace velmora::cli {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitNotAllInEffect = 1;  // check-wdb: some line with a key did not take effect
-inline constexpr int kExitDiffer = 1;          // diff: some setting differs
-inline constexpr int kExitError = 2;           // bad arguments or values, unreadable file
+inline constexpr int kExitNotAllInEffect = 1; // check-wdb: some line with a key did not take effect
+inline constexpr int kExitDiffer = 1;         // diff: some setting differs
+inline constexpr int kExitError = 2;          // bad arguments or values, unreadable file
 
 // `args` are the arguments after the program name. Results go to `out`, and
 // encode's --explain to `err`; an error is one line on `err` with nothing on

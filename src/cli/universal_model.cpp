@@ -32,10 +32,18 @@ constexpr std::array<Key, kUniversalSettingCount> kKeys{{
     {"fault", UniversalSetting::Fault},
 }};
 
-constexpr bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
-constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
-constexpr bool isControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
-constexpr char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+constexpr bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+constexpr bool isControl(char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+}
+constexpr char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 constexpr std::string_view trim(std::string_view s) {
     while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
@@ -192,14 +200,16 @@ public:
     // the lists a type hides cannot be set and its click clears them.
     std::vector<CopyStep> copySteps(int source, int target) const override {
         std::vector<CopyStep> out;
-        const unsigned type = static_cast<unsigned>(UniversalSettings::effectiveType(settings_.code(source, UniversalSetting::Type)));
+        const unsigned type = static_cast<unsigned>(
+            UniversalSettings::effectiveType(settings_.code(source, UniversalSetting::Type)));
         for (const Key& k : kKeys) {
             const bool shown = k.setting == UniversalSetting::Type ||
                                std::any_of(kLists.begin(), kLists.end(), [&](const ListInfo& l) {
                                    return l.setting == k.setting && (l.shownFor & (1u << type));
                                });
             // A host's type 6 or 7 is Voltage once its group is shown, as the source is to be copied.
-            const int code = k.setting == UniversalSetting::Type ? static_cast<int>(type) : settings_.code(source, k.setting);
+            const int code = k.setting == UniversalSetting::Type ? static_cast<int>(type)
+                                                                 : settings_.code(source, k.setting);
             if (shown) out.push_back({settingName(target, k.name), std::to_string(code)});
         }
         return out;
@@ -232,12 +242,14 @@ void UniversalModel::noteRules(const UniversalSettings& after, int group, const 
         if (k.setting == chosen.setting || after.code(group, k.setting) == before) continue;
         if (k.setting == UniversalSetting::Type)
             notes_.push_back({settingName(group, k.name), false, true,
-                              "type code " + std::to_string(before) + " has no button: taken as Voltage once group " +
-                                  std::to_string(group + 1) + " is shown"});
+                              "type code " + std::to_string(before) +
+                                  " has no button: taken as Voltage once group " + std::to_string(group + 1) +
+                                  " is shown"});
         else if (chosen.setting == UniversalSetting::Type)
-            notes_.push_back({settingName(group, k.name), false, true,
-                              "cleared by the input type " +
-                                  std::string(kTypeButtonTexts[static_cast<std::size_t>(after.checkedTypeButton())])});
+            notes_.push_back(
+                {settingName(group, k.name), false, true,
+                 "cleared by the input type " +
+                     std::string(kTypeButtonTexts[static_cast<std::size_t>(after.checkedTypeButton())])});
     }
 }
 
@@ -265,7 +277,8 @@ ActionResult UniversalModel::apply(const std::string& name, const std::string& v
 
     const std::string_view v = trim(value);
     if (v.empty() || std::any_of(v.begin(), v.end(), isControl))
-        return {label + ": malformed value (empty or with control characters); allowed: " + allowedValues(setting)};
+        return {label +
+                ": malformed value (empty or with control characters); allowed: " + allowedValues(setting)};
 
     // As the dialog does it: the group's button first, then the choice.
     UniversalSettings next = settings_;
@@ -277,8 +290,9 @@ ActionResult UniversalModel::apply(const std::string& name, const std::string& v
         if (!list)
             return {label + ": hidden while " + settingName(group, "type") + " is " +
                     std::string(kTypeButtonTexts[static_cast<std::size_t>(next.checkedTypeButton())]) +
-                    " (shown for " + typesShowing(setting) + "); allowed: set " + settingName(group, "type") + " to " +
-                    typesShowingAlternatives(setting) + " first, or now one of " + settableNow(next, group)};
+                    " (shown for " + typesShowing(setting) + "); allowed: set " + settingName(group, "type") +
+                    " to " + typesShowingAlternatives(setting) + " first, or now one of " +
+                    settableNow(next, group)};
     }
 
     const auto entries = settingInfo(setting).entries;
@@ -301,6 +315,8 @@ ActionResult UniversalModel::apply(const std::string& name, const std::string& v
 
 } // namespace
 
-std::unique_ptr<ModuleModel> makeUniversalModel() { return std::make_unique<UniversalModel>(); }
+std::unique_ptr<ModuleModel> makeUniversalModel() {
+    return std::make_unique<UniversalModel>();
+}
 
 } // namespace velmora

@@ -4,7 +4,9 @@ namespace velmora {
 
 namespace {
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -17,8 +19,7 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 std::optional<ModuleKind> findModuleByListName(std::string_view name) {
     for (int kind = 0; kind < kModuleCount; ++kind)
-        if (equalsIgnoringCase(ModuleCatalogue[static_cast<std::size_t>(kind)].listName, name))
-            return kind;
+        if (equalsIgnoringCase(ModuleCatalogue[static_cast<std::size_t>(kind)].listName, name)) return kind;
     return std::nullopt;
 }
 

@@ -18,17 +18,17 @@ inline constexpr std::size_t kMaxTitleLength = 19;
 enum class EditorFamily { Analog, Universal, Counter, MultiPurpose };
 
 struct ModuleInfo {
-    std::string_view listName;      // entry of the module selection list
-    std::string_view hostKey;       // key of the title line in the window description file
-    std::string_view defaultTitle;  // host window title when the file gives none
+    std::string_view listName;     // entry of the module selection list
+    std::string_view hostKey;      // key of the title line in the window description file
+    std::string_view defaultTitle; // host window title when the file gives none
     EditorFamily family;
-    int dialogId;        // dialog template of the module dialog
-    int alarmDialogId;   // template of the alarm setpoint dialog, 0 when the module has none
-    int writtenCount;    // registers 0 to writtenCount-1 go back to the host
+    int dialogId;      // dialog template of the module dialog
+    int alarmDialogId; // template of the alarm setpoint dialog, 0 when the module has none
+    int writtenCount;  // registers 0 to writtenCount-1 go back to the host
     bool hasVoltageRanges;
     bool hasCurrentRanges;
     bool hasAlarms;
-    int channels;        // input or counter channels of the module
+    int channels; // input or counter channels of the module
 };
 
 inline constexpr int kAnalogDialogId = 102;

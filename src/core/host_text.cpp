@@ -5,7 +5,9 @@ namespace velmora {
 namespace {
 
 // The C locale's isspace, without its undefined behaviour for negative chars.
-bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';

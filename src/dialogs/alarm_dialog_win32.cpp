@@ -11,16 +11,15 @@ namespace velmora {
 namespace {
 
 static_assert(alarmSetpointControls[0].valueEdit == IDC_ALARM_MIN1_VALUE &&
-              alarmSetpointControls[1].valueEdit == IDC_ALARM_MAX1_VALUE &&
-              alarmSetpointControls[15].valueEdit == IDC_ALARM_MAX8_VALUE &&
-              alarmSetpointControls[14].hexEdit == IDC_ALARM_MIN8_HEX &&
-              alarmSetpointControls[14].textEdit == IDC_ALARM_MIN8_TEXT &&
-              alarmSetpointControls[15].label == IDC_ALARM_MAX8_LABEL &&
-              kAlarmDefaultsButtonId == IDC_ALARM_DEFAULTS,
+                  alarmSetpointControls[1].valueEdit == IDC_ALARM_MAX1_VALUE &&
+                  alarmSetpointControls[15].valueEdit == IDC_ALARM_MAX8_VALUE &&
+                  alarmSetpointControls[14].hexEdit == IDC_ALARM_MIN8_HEX &&
+                  alarmSetpointControls[14].textEdit == IDC_ALARM_MIN8_TEXT &&
+                  alarmSetpointControls[15].label == IDC_ALARM_MAX8_LABEL &&
+                  kAlarmDefaultsButtonId == IDC_ALARM_DEFAULTS,
               "template 134 and the core's setpoint table disagree");
 
-const AlarmSetpointControls& controls(int setpoint)
-{
+const AlarmSetpointControls& controls(int setpoint) {
     return alarmSetpointControls[static_cast<std::size_t>(setpoint)];
 }
 
@@ -36,44 +35,35 @@ AlarmDialog::AlarmDialog(ModuleKind kind) : ModuleDialog(IDD_ALARM_LIMITS), kind
 
 AlarmDialog::~AlarmDialog() = default;
 
-int AlarmDialog::runOver(HWND owner)
-{
+int AlarmDialog::runOver(HWND owner) {
     return static_cast<int>(Dialog::runModal(owner));
 }
 
-void AlarmDialog::start(bool)
-{
+void AlarmDialog::start(bool) {
     // The setpoints are the editor's, whatever the run mode.
     ending_ = false;
-    if (const RegisterBlock* block = editor())
-        rules_.load(block->registers());
+    if (const RegisterBlock* block = editor()) rules_.load(block->registers());
     alarms_ = std::make_unique<AlarmEditor>(rules_);
 }
 
-void AlarmDialog::afterStart()
-{
-    if (const EditorContext* app = editorContext())
-        setCaption(alarmDialogCaption(app->currentTitle()));
+void AlarmDialog::afterStart() {
+    if (const EditorContext* app = editorContext()) setCaption(alarmDialogCaption(app->currentTitle()));
 }
 
-void AlarmDialog::storeIntoEditor()
-{
+void AlarmDialog::storeIntoEditor() {
     if (RegisterBlock* block = editor())
-        for (int i = 0; i < kRegisterCount; ++i)
-            block->setRegister(i, rules_.word(i));
+        for (int i = 0; i < kRegisterCount; ++i) block->setRegister(i, rules_.word(i));
 }
 
-void AlarmDialog::refreshControls()
-{
+void AlarmDialog::refreshControls() {
     for (int s = 0; s < kAlarmSetpoints; ++s) {
         const AlarmEditor::Fields& fields = alarms_->fields(s);
         const AlarmSetpointControls& c = controls(s);
         // Only changed texts are set: an unchanged field keeps its caret.
-        for (const auto& [id, text] : {std::pair{c.valueEdit, &fields.value},
-                                       std::pair{c.hexEdit, &fields.hex},
-                                       std::pair{c.textEdit, &fields.kind}})
-            if (itemText(id) != *text)
-                setItemText(id, *text);
+        for (const auto& [id, text] :
+             {std::pair{c.valueEdit, &fields.value}, std::pair{c.hexEdit, &fields.hex},
+              std::pair{c.textEdit, &fields.kind}})
+            if (itemText(id) != *text) setItemText(id, *text);
         // A group without scaling (range code 6 or 7) shows its word only.
         const HWND value = item(c.valueEdit);
         SendMessageA(value, EM_SETREADONLY, alarms_->isScaled(s) ? FALSE : TRUE, 0);
@@ -83,17 +73,13 @@ void AlarmDialog::refreshControls()
     }
 }
 
-bool AlarmDialog::onCommand(int id, UINT code)
-{
+bool AlarmDialog::onCommand(int id, UINT code) {
     return dispatchCommand(*this, commandMap, id, code);
 }
 
-void AlarmDialog::onValueLostFocus(int)
-{
-    if (ending_ || !alarms_)
-        return;
-    for (int s = 0; s < kAlarmSetpoints; ++s)
-        alarms_->type(s, itemText(controls(s).valueEdit));
+void AlarmDialog::onValueLostFocus(int) {
+    if (ending_ || !alarms_) return;
+    for (int s = 0; s < kAlarmSetpoints; ++s) alarms_->type(s, itemText(controls(s).valueEdit));
     alarms_->focusLost();
     storeIntoEditor();
     // Not refresh(): the focus is on its way to another control, and taking
@@ -101,15 +87,13 @@ void AlarmDialog::onValueLostFocus(int)
     refreshControls();
 }
 
-void AlarmDialog::onDefaults(int)
-{
+void AlarmDialog::onDefaults(int) {
     alarms_->pressDefaults();
     storeIntoEditor();
     refresh();
 }
 
-void AlarmDialog::onOk()
-{
+void AlarmDialog::onOk() {
     const HWND focus = GetFocus();
     if (focus && focus == item(IDOK)) {
         ending_ = true;
@@ -126,8 +110,7 @@ void AlarmDialog::onOk()
         SetFocus(hwnd());
 }
 
-void AlarmDialog::onCancel()
-{
+void AlarmDialog::onCancel() {
     ending_ = true;
     alarms_->cancel();
     storeIntoEditor();

@@ -11,29 +11,29 @@ namespace velmora {
 namespace {
 
 static_assert(analogLists[0].controlId == IDC_ANALOG_RANGE1 &&
-              analogLists[3].controlId == IDC_ANALOG_RANGE4 &&
-              analogLists[4].controlId == IDC_ANALOG_FORMAT1 &&
-              analogLists[8].controlId == IDC_ANALOG_FILTER1 &&
-              analogLists[12].controlId == IDC_ANALOG_ACQUISITION1 &&
-              analogLists[15].controlId == IDC_ANALOG_ACQUISITION4 &&
-              analogLists[16].controlId == IDC_ANALOG_CALIBRATION &&
-              analogLists[17].controlId == IDC_ANALOG_TRIGGER &&
-              analogLists[18].controlId == IDC_ANALOG_TIMESTAMP &&
-              kAnalogAlarmsButtonId == IDC_ANALOG_ALARMS &&
-              kAnalogDefaultsButtonId == IDC_ANALOG_DEFAULTS &&
-              kAnalogWordEditIds[0] == IDC_ANALOG_REG1 && kAnalogWordEditIds[2] == IDC_ANALOG_REG3,
+                  analogLists[3].controlId == IDC_ANALOG_RANGE4 &&
+                  analogLists[4].controlId == IDC_ANALOG_FORMAT1 &&
+                  analogLists[8].controlId == IDC_ANALOG_FILTER1 &&
+                  analogLists[12].controlId == IDC_ANALOG_ACQUISITION1 &&
+                  analogLists[15].controlId == IDC_ANALOG_ACQUISITION4 &&
+                  analogLists[16].controlId == IDC_ANALOG_CALIBRATION &&
+                  analogLists[17].controlId == IDC_ANALOG_TRIGGER &&
+                  analogLists[18].controlId == IDC_ANALOG_TIMESTAMP &&
+                  kAnalogAlarmsButtonId == IDC_ANALOG_ALARMS &&
+                  kAnalogDefaultsButtonId == IDC_ANALOG_DEFAULTS &&
+                  kAnalogWordEditIds[0] == IDC_ANALOG_REG1 && kAnalogWordEditIds[2] == IDC_ANALOG_REG3,
               "template 102 and the core's list table disagree");
 
 constexpr int kListCount = static_cast<int>(analogLists.size());
 
-int listId(int list) { return analogLists[static_cast<std::size_t>(list)].controlId; }
+int listId(int list) {
+    return analogLists[static_cast<std::size_t>(list)].controlId;
+}
 
 // The list of control `id`, -1 for none.
-int listOf(int id)
-{
+int listOf(int id) {
     for (int list = 0; list < kListCount; ++list)
-        if (listId(list) == id)
-            return list;
+        if (listId(list) == id) return list;
     return -1;
 }
 
@@ -48,54 +48,41 @@ const CommandRow<AnalogInputDialog> AnalogInputDialog::commandMap[] = {
 };
 
 AnalogInputDialog::AnalogInputDialog(ModuleKind kind)
-    : ModuleDialog(IDD_ANALOG_INPUT), kind_(kind), rules_(kind)
-{
-}
+    : ModuleDialog(IDD_ANALOG_INPUT), kind_(kind), rules_(kind) {}
 
 AnalogInputDialog::~AnalogInputDialog() = default;
 
-void AnalogInputDialog::loadFromEditor()
-{
-    if (const RegisterBlock* block = editor())
-        rules_.load(block->registers());
+void AnalogInputDialog::loadFromEditor() {
+    if (const RegisterBlock* block = editor()) rules_.load(block->registers());
     form_ = std::make_unique<AnalogInputForm>(rules_);
 }
 
-void AnalogInputDialog::storeIntoEditor()
-{
+void AnalogInputDialog::storeIntoEditor() {
     if (RegisterBlock* block = editor())
-        for (int i = 0; i < kRegisterCount; ++i)
-            block->setRegister(i, rules_.word(i));
+        for (int i = 0; i < kRegisterCount; ++i) block->setRegister(i, rules_.word(i));
 }
 
-void AnalogInputDialog::fillLists()
-{
+void AnalogInputDialog::fillLists() {
     loadFromEditor();
     for (int list = 0; list < kListCount; ++list) {
         listClear(listId(list));
         int position = 0;
-        for (const std::string& entry : form_->entries(list))
-            listInsert(listId(list), position++, entry);
+        for (const std::string& entry : form_->entries(list)) listInsert(listId(list), position++, entry);
     }
 }
 
-void AnalogInputDialog::start(bool)
-{
+void AnalogInputDialog::start(bool) {
     // No working registers: the lists show the editor's words as they are,
     // read from the host or the editor's defaults, in either run mode.
 }
 
-void AnalogInputDialog::afterStart()
-{
-    if (const EditorContext* app = editorContext())
-        setCaption(analogDialogCaption(app->currentTitle()));
+void AnalogInputDialog::afterStart() {
+    if (const EditorContext* app = editorContext()) setCaption(analogDialogCaption(app->currentTitle()));
     enableItem(IDC_ANALOG_ALARMS, form_->alarmsEnabled());
-    for (int list = 0; list < kListCount; ++list)
-        enableItem(listId(list), form_->isEnabled(list));
+    for (int list = 0; list < kListCount; ++list) enableItem(listId(list), form_->isEnabled(list));
 }
 
-void AnalogInputDialog::refreshControls()
-{
+void AnalogInputDialog::refreshControls() {
     // Each list shows its code as the words now hold it, so a range that the
     // rules corrected shows its new entry; a code without an entry (or a
     // disabled list) shows no selection.
@@ -105,33 +92,27 @@ void AnalogInputDialog::refreshControls()
         showWord(kAnalogWordEditIds[static_cast<std::size_t>(i)], rules_.word(i));
 }
 
-bool AnalogInputDialog::onCommand(int id, UINT code)
-{
+bool AnalogInputDialog::onCommand(int id, UINT code) {
     return dispatchCommand(*this, commandMap, id, code);
 }
 
-void AnalogInputDialog::onSelectionChange(int id)
-{
+void AnalogInputDialog::onSelectionChange(int id) {
     // The form refuses a disabled list or a position the list lacks; the
     // refresh then puts the list back to what the words hold.
     const int list = listOf(id);
-    if (list >= 0 && form_->select(list, listSelection(id)))
-        storeIntoEditor();
+    if (list >= 0 && form_->select(list, listSelection(id))) storeIntoEditor();
     refresh();
 }
 
-void AnalogInputDialog::onDefaults(int)
-{
+void AnalogInputDialog::onDefaults(int) {
     form_->pressDefaults();
     storeIntoEditor();
     refresh();
 }
 
-void AnalogInputDialog::onAlarms(int)
-{
+void AnalogInputDialog::onAlarms(int) {
     // A disabled button can still be sent a click.
-    if (!form_->alarmsEnabled())
-        return;
+    if (!form_->alarmsEnabled()) return;
     AlarmDialog alarms(kind_);
     alarms.runOver(hwnd());
     // The alarm dialog worked on the editor's words; take them back so the

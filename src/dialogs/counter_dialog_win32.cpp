@@ -12,12 +12,12 @@ namespace {
 static_assert(IDD_COUNTER == 137);
 static_assert(counter_ids::kFirstChannelButton == IDC_CNT_CHANNEL1 &&
               IDC_CNT_CHANNEL8 == IDC_CNT_CHANNEL1 + CounterSettings::kMaxChannels - 1);
-static_assert(counter_ids::kRegisterEdits ==
-              std::array<int, 9>{IDC_CNT_REG1, IDC_CNT_REG2, IDC_CNT_REG3, IDC_CNT_REG4, IDC_CNT_REG5,
-                                 IDC_CNT_REG6, IDC_CNT_REG7, IDC_CNT_REG8, IDC_CNT_REG9});
-static_assert(counter_ids::kRegisterLabels ==
-              std::array<int, 5>{IDC_CNT_REG5_LABEL, IDC_CNT_REG6_LABEL, IDC_CNT_REG7_LABEL,
-                                 IDC_CNT_REG8_LABEL, IDC_CNT_REG9_LABEL});
+static_assert(counter_ids::kRegisterEdits == std::array<int, 9>{IDC_CNT_REG1, IDC_CNT_REG2, IDC_CNT_REG3,
+                                                                IDC_CNT_REG4, IDC_CNT_REG5, IDC_CNT_REG6,
+                                                                IDC_CNT_REG7, IDC_CNT_REG8, IDC_CNT_REG9});
+static_assert(counter_ids::kRegisterLabels == std::array<int, 5>{IDC_CNT_REG5_LABEL, IDC_CNT_REG6_LABEL,
+                                                                 IDC_CNT_REG7_LABEL, IDC_CNT_REG8_LABEL,
+                                                                 IDC_CNT_REG9_LABEL});
 static_assert(counter_ids::kDelayEdit == IDC_CNT_DELAY);
 static_assert(counterInfo(CounterSetting::Range).firstControl == IDC_CNT_RANGE_5V &&
               counterInfo(CounterSetting::Mode).firstControl == IDC_CNT_MODE_UNI &&
@@ -32,8 +32,7 @@ static_assert(IDC_CNT_RANGE_AC == IDC_CNT_RANGE_5V + 3 && IDC_CNT_MODE_QUAD4X ==
 constexpr int kFirstLabelledRegister = 4;
 
 // How many controls a setting has: a button per code, or one check box.
-int controlCount(const ChannelSettingInfo& info)
-{
+int controlCount(const ChannelSettingInfo& info) {
     return info.kind == ControlKind::RadioSet ? static_cast<int>(info.texts.size()) : 1;
 }
 
@@ -41,8 +40,7 @@ int controlCount(const ChannelSettingInfo& info)
 
 CounterDialog::CounterDialog(int channels) : ModuleDialog(IDD_COUNTER), settings_(channels) {}
 
-bool CounterDialog::onCommand(int id, UINT code)
-{
+bool CounterDialog::onCommand(int id, UINT code) {
     using D = CounterDialog;
     static const CommandRow<D> rows[] = {
         {IDC_CNT_CHANNEL1, IDC_CNT_CHANNEL8, BN_CLICKED, &D::onChannel},
@@ -55,8 +53,7 @@ bool CounterDialog::onCommand(int id, UINT code)
     return dispatchCommand(*this, rows, id, code);
 }
 
-void CounterDialog::applyModel()
-{
+void CounterDialog::applyModel() {
     setCaption(std::string(settings_.caption()));
     SendDlgItemMessageA(hwnd(), IDC_CNT_DELAY, EM_LIMITTEXT, CounterSettings::kDelayTextLimit, 0);
     for (int i = 0; i < CounterSettings::kMaxChannels; ++i)
@@ -72,8 +69,7 @@ void CounterDialog::applyModel()
                  settings_.registerShown(kFirstLabelledRegister + static_cast<int>(k)));
 }
 
-void CounterDialog::start(bool synchronised)
-{
+void CounterDialog::start(bool synchronised) {
     applyModel();
     if (!synchronised) {
         settings_.encodeRegisters();
@@ -85,8 +81,7 @@ void CounterDialog::start(bool synchronised)
     settings_.load(words);
 }
 
-void CounterDialog::refreshControls()
-{
+void CounterDialog::refreshControls() {
     const auto& words = settings_.registers();
     for (int i = 0; i < CounterSettings::kRegisterCount; ++i)
         if (settings_.registerShown(i))
@@ -119,19 +114,16 @@ void CounterDialog::refreshControls()
     }
 }
 
-void CounterDialog::onChannel(int id)
-{
+void CounterDialog::onChannel(int id) {
     settings_.chooseChannel(id - IDC_CNT_CHANNEL1);
     refresh();
 }
 
-void CounterDialog::onSetting(int id)
-{
+void CounterDialog::onSetting(int id) {
     for (std::size_t s = 0; s < kCounterSettingCount; ++s) {
         const ChannelSettingInfo& info = kCounterLayout[s];
         const int k = id - info.firstControl;
-        if (k < 0 || k >= controlCount(info))
-            continue;
+        if (k < 0 || k >= controlCount(info)) continue;
         const int code = info.kind == ControlKind::RadioSet ? k : (isItemChecked(id) ? 1 : 0);
         // Refused for a disabled control; the refresh then undoes the click.
         settings_.choose(static_cast<CounterSetting>(s), code);
@@ -140,22 +132,18 @@ void CounterDialog::onSetting(int id)
     refresh();
 }
 
-void CounterDialog::onDelayChanged(int)
-{
-    if (writingDelay_)
-        return;
+void CounterDialog::onDelayChanged(int) {
+    if (writingDelay_) return;
     settings_.typeDelay(itemText(IDC_CNT_DELAY));
     refresh();
 }
 
-void CounterDialog::onDefaults(int)
-{
+void CounterDialog::onDefaults(int) {
     settings_.pressDefaults();
     refresh();
 }
 
-void CounterDialog::onOk()
-{
+void CounterDialog::onOk() {
     settings_.encodeRegisters();
     if (RegisterBlock* block = editor()) {
         CounterSettings::Registers words{};

@@ -9,8 +9,7 @@
 
 namespace velmora {
 
-std::unique_ptr<EditorDialog> makeWin32Dialog(const DialogRequest& request)
-{
+std::unique_ptr<EditorDialog> makeWin32Dialog(const DialogRequest& request) {
     switch (request.family) {
     case EditorFamily::Analog:
         return std::make_unique<AnalogInputDialog>(request.kind);
@@ -24,6 +23,8 @@ std::unique_ptr<EditorDialog> makeWin32Dialog(const DialogRequest& request)
     throw std::runtime_error("no dialog for this module family");
 }
 
-DialogFactory win32DialogFactory() { return &makeWin32Dialog; }
+DialogFactory win32DialogFactory() {
+    return &makeWin32Dialog;
+}
 
 } // namespace velmora

@@ -11,17 +11,13 @@ constexpr int kIconId = 128;
 }
 
 ModuleDialog::ModuleDialog(int templateId)
-    : Dialog(templateId), bigIcon_(loadIcon(kIconId, false)), smallIcon_(loadIcon(kIconId, true))
-{
-}
+    : Dialog(templateId), bigIcon_(loadIcon(kIconId, false)), smallIcon_(loadIcon(kIconId, true)) {}
 
-int ModuleDialog::runModal()
-{
+int ModuleDialog::runModal() {
     return static_cast<int>(Dialog::runModal(nullptr));
 }
 
-bool ModuleDialog::onInitDialog()
-{
+bool ModuleDialog::onInitDialog() {
     setIcons(bigIcon_, smallIcon_);
     setDragIcon(bigIcon_);
     EditorContext* app = editorContext();
@@ -34,33 +30,26 @@ bool ModuleDialog::onInitDialog()
     return true;
 }
 
-void ModuleDialog::refresh()
-{
+void ModuleDialog::refresh() {
     const HWND focus = GetFocus();
     refreshControls();
-    if (focus && IsWindow(focus) && IsWindowEnabled(focus))
-        SetFocus(focus);
+    if (focus && IsWindow(focus) && IsWindowEnabled(focus)) SetFocus(focus);
 }
 
-std::string ModuleDialog::wordText(std::uint16_t word)
-{
+std::string ModuleDialog::wordText(std::uint16_t word) {
     char text[8];
     std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(word));
     return text;
 }
 
-void ModuleDialog::showWord(int editId, std::uint16_t word)
-{
+void ModuleDialog::showWord(int editId, std::uint16_t word) {
     // Only a changed text is set, so that an unchanged field does not flicker.
     const std::string text = wordText(word);
-    if (itemText(editId) != text)
-        setItemText(editId, text);
+    if (itemText(editId) != text) setItemText(editId, text);
 }
 
-bool ModuleDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_PAINT && paintsIcon_)
-        return paintIconic(bigIcon_);
+bool ModuleDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT && paintsIcon_) return paintIconic(bigIcon_);
     return Dialog::onMessage(message, wParam, lParam);
 }
 

@@ -10,10 +10,11 @@ namespace {
 
 using Setting = MultiPurposeSetting;
 
-constexpr const ChannelSettingInfo& info(Setting setting) { return multiPurposeInfo(setting); }
+constexpr const ChannelSettingInfo& info(Setting setting) {
+    return multiPurposeInfo(setting);
+}
 
-constexpr int lastControl(Setting setting)
-{
+constexpr int lastControl(Setting setting) {
     return info(setting).kind == ControlKind::CheckBox
                ? info(setting).firstControl
                : info(setting).firstControl + static_cast<int>(info(setting).texts.size()) - 1;
@@ -50,19 +51,16 @@ const CommandRow<MultiPurposeDialog> MultiPurposeDialog::commandMap[] = {
     {IDC_MP_DEFAULTS, BN_CLICKED, &MultiPurposeDialog::onDefaults},
 };
 
-MultiPurposeDialog::MultiPurposeDialog() : ModuleDialog(IDD_MULTIPURPOSE)
-{
+MultiPurposeDialog::MultiPurposeDialog() : ModuleDialog(IDD_MULTIPURPOSE) {
     // The framework paints this dialog, minimised or not.
     setPaintsIcon(false);
 }
 
-bool MultiPurposeDialog::onCommand(int id, UINT code)
-{
+bool MultiPurposeDialog::onCommand(int id, UINT code) {
     return dispatchCommand(*this, commandMap, id, code);
 }
 
-void MultiPurposeDialog::start(bool synchronised)
-{
+void MultiPurposeDialog::start(bool synchronised) {
     if (synchronised) {
         MultiPurposeSettings::Registers words{};
         for (int i = 0; i < MultiPurposeSettings::kRegisterCount; ++i)
@@ -74,17 +72,13 @@ void MultiPurposeDialog::start(bool synchronised)
     }
 }
 
-void MultiPurposeDialog::afterStart()
-{
-    for (int id : multipurpose_ids::kRegisterEdits)
-        enableItem(id, false);
+void MultiPurposeDialog::afterStart() {
+    for (int id : multipurpose_ids::kRegisterEdits) enableItem(id, false);
 }
 
-void MultiPurposeDialog::refreshControls()
-{
+void MultiPurposeDialog::refreshControls() {
     const MultiPurposeSettings::Registers& words = settings_.registers();
-    for (std::size_t i = 0; i < words.size(); ++i)
-        showWord(multipurpose_ids::kRegisterEdits[i], words[i]);
+    for (std::size_t i = 0; i < words.size(); ++i) showWord(multipurpose_ids::kRegisterEdits[i], words[i]);
 
     checkRadio(IDC_MP_CHANNEL1, kLastChannelButton, IDC_MP_CHANNEL1 + settings_.currentChannel());
     for (Setting setting : {Setting::Range, Setting::Gate, Setting::Size}) {
@@ -100,27 +94,22 @@ void MultiPurposeDialog::refreshControls()
     showEntry(IDC_MP_TIMEOUT, settings_.timeoutEditText());
 }
 
-void MultiPurposeDialog::showEntry(int id, const std::string& text)
-{
-    if (itemText(id) == text)
-        return;
+void MultiPurposeDialog::showEntry(int id, const std::string& text) {
+    if (itemText(id) == text) return;
     writingEntry_ = true;
     setItemText(id, text);
     writingEntry_ = false;
 }
 
-void MultiPurposeDialog::onChannel(int id)
-{
+void MultiPurposeDialog::onChannel(int id) {
     settings_.chooseChannel(id - IDC_MP_CHANNEL1);
     refresh();
 }
 
-void MultiPurposeDialog::onSettingButton(int id)
-{
+void MultiPurposeDialog::onSettingButton(int id) {
     for (std::size_t s = 0; s < kMultiPurposeSettingCount; ++s) {
         const auto setting = static_cast<Setting>(s);
-        if (id < info(setting).firstControl || id > lastControl(setting))
-            continue;
+        if (id < info(setting).firstControl || id > lastControl(setting)) continue;
         if (info(setting).kind == ControlKind::CheckBox)
             settings_.choose(setting, isItemChecked(id) ? 1 : 0);
         else
@@ -132,36 +121,29 @@ void MultiPurposeDialog::onSettingButton(int id)
     refresh();
 }
 
-void MultiPurposeDialog::onDelayChange(int)
-{
-    if (writingEntry_)
-        return;
+void MultiPurposeDialog::onDelayChange(int) {
+    if (writingEntry_) return;
     settings_.typeDelay(itemText(IDC_MP_DELAY));
     refresh();
 }
 
-void MultiPurposeDialog::onTimeoutChange(int)
-{
-    if (writingEntry_)
-        return;
+void MultiPurposeDialog::onTimeoutChange(int) {
+    if (writingEntry_) return;
     settings_.typeTimeout(itemText(IDC_MP_TIMEOUT));
     refresh();
 }
 
-void MultiPurposeDialog::onDefaults(int)
-{
+void MultiPurposeDialog::onDefaults(int) {
     settings_.pressDefaults();
     refresh();
 }
 
-void MultiPurposeDialog::onOk()
-{
+void MultiPurposeDialog::onOk() {
     settings_.encodeRegisters();
     if (RegisterBlock* block = editor()) {
         MultiPurposeSettings::Registers words{};
         settings_.writeRegisters(words);
-        for (std::size_t i = 0; i < words.size(); ++i)
-            block->setRegister(static_cast<int>(i), words[i]);
+        for (std::size_t i = 0; i < words.size(); ++i) block->setRegister(static_cast<int>(i), words[i]);
     }
     endDialog(IDOK);
 }

@@ -16,8 +16,8 @@ static_assert(kFirstGroupButton == IDC_UNI_GROUP1 && IDC_UNI_GROUP4 == IDC_UNI_G
 static_assert(kFirstTypeButton == IDC_UNI_TYPE_VOLTAGE &&
               IDC_UNI_TYPE_CJC == IDC_UNI_TYPE_VOLTAGE + kInputTypeCount - 1);
 static_assert(kRegisterEditIds == std::array<int, kRegisters>{IDC_UNI_REG1, IDC_UNI_REG2, IDC_UNI_REG3,
-                                                             IDC_UNI_REG4, IDC_UNI_REG5, IDC_UNI_REG6,
-                                                             IDC_UNI_REG7, IDC_UNI_REG8});
+                                                              IDC_UNI_REG4, IDC_UNI_REG5, IDC_UNI_REG6,
+                                                              IDC_UNI_REG7, IDC_UNI_REG8});
 static_assert(static_cast<int>(UniversalList::Voltage) == IDC_UNI_VOLTAGE &&
               static_cast<int>(UniversalList::Current) == IDC_UNI_CURRENT &&
               static_cast<int>(UniversalList::Thermocouple) == IDC_UNI_THERMOCOUPLE &&
@@ -50,8 +50,7 @@ constexpr int kDefaultsButton = 3;
 
 UniversalInputDialog::UniversalInputDialog() : ModuleDialog(IDD_UNIVERSAL) {}
 
-bool UniversalInputDialog::onCommand(int id, UINT code)
-{
+bool UniversalInputDialog::onCommand(int id, UINT code) {
     using D = UniversalInputDialog;
     static const CommandRow<D> rows[] = {
         {IDC_UNI_GROUP1, IDC_UNI_GROUP4, BN_CLICKED, &D::onGroup},
@@ -63,8 +62,7 @@ bool UniversalInputDialog::onCommand(int id, UINT code)
     return dispatchCommand(*this, rows, id, code);
 }
 
-void UniversalInputDialog::fillLists()
-{
+void UniversalInputDialog::fillLists() {
     // Inserted at their index: the template sorts its lists, the codes do not.
     for (const ListInfo& info : kLists) {
         const int id = static_cast<int>(info.list);
@@ -74,20 +72,17 @@ void UniversalInputDialog::fillLists()
     }
 }
 
-void UniversalInputDialog::start(bool synchronised)
-{
+void UniversalInputDialog::start(bool synchronised) {
     if (!synchronised) {
         settings_.openStandalone();
         return;
     }
     UniversalSettings::Words words{};
-    for (int i = 0; i < kRegisters; ++i)
-        words[static_cast<std::size_t>(i)] = editor()->getRegister(i);
+    for (int i = 0; i < kRegisters; ++i) words[static_cast<std::size_t>(i)] = editor()->getRegister(i);
     settings_.openSynchronised(words);
 }
 
-void UniversalInputDialog::refreshControls()
-{
+void UniversalInputDialog::refreshControls() {
     // Every refresh re-encodes, so the edits always show what OK sends.
     settings_.refresh();
     const auto& words = settings_.registers();
@@ -101,43 +96,36 @@ void UniversalInputDialog::refreshControls()
         const int id = static_cast<int>(info.list);
         listSelect(id, settings_.listSelection(info.list));
         const bool shown = settings_.isListShown(info.list);
-        if (isItemVisible(id) != shown)
-            showItem(id, shown);
+        if (isItemVisible(id) != shown) showItem(id, shown);
     }
 }
 
-void UniversalInputDialog::onGroup(int id)
-{
+void UniversalInputDialog::onGroup(int id) {
     settings_.chooseGroup(id - IDC_UNI_GROUP1);
     refresh();
 }
 
-void UniversalInputDialog::onInputType(int id)
-{
+void UniversalInputDialog::onInputType(int id) {
     settings_.chooseInputType(id - IDC_UNI_TYPE_VOLTAGE);
     refresh();
 }
 
-void UniversalInputDialog::onList(int id)
-{
+void UniversalInputDialog::onList(int id) {
     // A refused choice (hidden list, no selection) is undone by the refresh.
     settings_.chooseListEntry(static_cast<UniversalList>(id), listSelection(id));
     refresh();
 }
 
-void UniversalInputDialog::onDefaults(int)
-{
+void UniversalInputDialog::onDefaults(int) {
     settings_.pressDefaults();
     refresh();
 }
 
-void UniversalInputDialog::onOk()
-{
+void UniversalInputDialog::onOk() {
     settings_.encodeRegisters();
     if (RegisterBlock* block = editor()) {
         const auto& words = settings_.registers();
-        for (int i = 0; i < kRegisters; ++i)
-            block->setRegister(i, words[static_cast<std::size_t>(i)]);
+        for (int i = 0; i < kRegisters; ++i) block->setRegister(i, words[static_cast<std::size_t>(i)]);
     }
     endDialog(IDOK);
 }

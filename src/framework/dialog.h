@@ -24,13 +24,9 @@ struct CommandRow {
     using Handler = void (D::*)(int id);
 
     constexpr CommandRow(int id, UINT notification, Handler function)
-        : firstId(id), lastId(id), code(notification), handler(function)
-    {
-    }
+        : firstId(id), lastId(id), code(notification), handler(function) {}
     constexpr CommandRow(int first, int last, UINT notification, Handler function)
-        : firstId(first), lastId(last), code(notification), handler(function)
-    {
-    }
+        : firstId(first), lastId(last), code(notification), handler(function) {}
 
     int firstId;
     int lastId;
@@ -40,8 +36,7 @@ struct CommandRow {
 
 // Calls the handler of the first row matching (id, code); false when none does.
 template <class D, std::size_t N>
-bool dispatchCommand(D& dialog, const CommandRow<D> (&rows)[N], int id, UINT code)
-{
+bool dispatchCommand(D& dialog, const CommandRow<D> (&rows)[N], int id, UINT code) {
     for (const CommandRow<D>& row : rows) {
         if (id >= row.firstId && id <= row.lastId && code == row.code) {
             (dialog.*row.handler)(id);

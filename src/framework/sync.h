@@ -32,10 +32,8 @@ private:
 class TimedLock {
 public:
     TimedLock(TimedMutex& mutex, unsigned timeoutMs) : mutex_(mutex), owns_(mutex.lock(timeoutMs)) {}
-    ~TimedLock()
-    {
-        if (owns_)
-            mutex_.unlock();
+    ~TimedLock() {
+        if (owns_) mutex_.unlock();
     }
     TimedLock(const TimedLock&) = delete;
     TimedLock& operator=(const TimedLock&) = delete;

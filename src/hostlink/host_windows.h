@@ -27,8 +27,7 @@ public:
     // Get-text message asking for at most `maxChars` characters including the
     // terminator. Empty when the send fails or times out. The answer holds only
     // the characters the control reported.
-    virtual std::optional<std::string> getText(HostHandle window, int maxChars,
-                                               unsigned timeoutMs) = 0;
+    virtual std::optional<std::string> getText(HostHandle window, int maxChars, unsigned timeoutMs) = 0;
     // Set-text message; false when the send fails or times out.
     virtual bool setText(HostHandle window, std::string_view text, unsigned timeoutMs) = 0;
     // Mouse-button message with the given wParam and lParam; false on failure or time-out.

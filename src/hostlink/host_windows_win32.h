@@ -13,11 +13,10 @@ public:
     HostHandle firstChild(HostHandle window) override;
     HostHandle nextSibling(HostHandle window) override;
     bool exists(HostHandle window) override;
-    std::optional<std::string> getText(HostHandle window, int maxChars,
-                                       unsigned timeoutMs) override;
+    std::optional<std::string> getText(HostHandle window, int maxChars, unsigned timeoutMs) override;
     bool setText(HostHandle window, std::string_view text, unsigned timeoutMs) override;
-    bool sendMouse(HostHandle window, MouseMessage message, std::uintptr_t wParam,
-                   std::intptr_t lParam, unsigned timeoutMs) override;
+    bool sendMouse(HostHandle window, MouseMessage message, std::uintptr_t wParam, std::intptr_t lParam,
+                   unsigned timeoutMs) override;
 };
 
 class Win32Clock final : public Clock {

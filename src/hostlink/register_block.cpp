@@ -19,13 +19,20 @@ std::function<std::unique_ptr<std::istream>()> openDescriptionFile(std::string p
 
 const char* describe(ExchangeFailure failure) {
     switch (failure) {
-    case ExchangeFailure::None: return "none";
-    case ExchangeFailure::NoHostWindow: return "no host window with the module's title";
-    case ExchangeFailure::NoChildren: return "the host window has no child windows";
-    case ExchangeFailure::TextMessage: return "a text message to a host field failed or timed out";
-    case ExchangeFailure::WriteMismatch: return "a host field does not hold the value written";
-    case ExchangeFailure::ChildMissing: return "the host window ran out of child windows";
-    case ExchangeFailure::Exception: return "an exception during the exchange";
+    case ExchangeFailure::None:
+        return "none";
+    case ExchangeFailure::NoHostWindow:
+        return "no host window with the module's title";
+    case ExchangeFailure::NoChildren:
+        return "the host window has no child windows";
+    case ExchangeFailure::TextMessage:
+        return "a text message to a host field failed or timed out";
+    case ExchangeFailure::WriteMismatch:
+        return "a host field does not hold the value written";
+    case ExchangeFailure::ChildMissing:
+        return "the host window ran out of child windows";
+    case ExchangeFailure::Exception:
+        return "an exception during the exchange";
     }
     return "unknown";
 }
@@ -91,8 +98,8 @@ bool RegisterBlock::walk(ExchangeMode mode) {
                 auto text = host.getText(child, kGetTextMaxChars, kTextTimeoutMs);
                 if (!text) return fail(ExchangeFailure::TextMessage, p);
                 // Never trust an answer beyond the characters that were asked for.
-                const std::string_view answer = std::string_view(*text).substr(
-                    0, static_cast<std::size_t>(kGetTextMaxChars - 1));
+                const std::string_view answer =
+                    std::string_view(*text).substr(0, static_cast<std::size_t>(kGetTextMaxChars - 1));
                 registers_[static_cast<std::size_t>(i)] = readHostText(answer);
                 ++i;
             }
@@ -106,8 +113,8 @@ bool RegisterBlock::walk(ExchangeMode mode) {
                 // A field that dropped or changed the text must not be confirmed with OK.
                 auto back = host.getText(child, kGetTextMaxChars, kTextTimeoutMs);
                 if (!back) return fail(ExchangeFailure::TextMessage, p);
-                const std::string_view answer = std::string_view(*back).substr(
-                    0, static_cast<std::size_t>(kGetTextMaxChars - 1));
+                const std::string_view answer =
+                    std::string_view(*back).substr(0, static_cast<std::size_t>(kGetTextMaxChars - 1));
                 if (readHostText(answer) != value) return fail(ExchangeFailure::WriteMismatch, p);
                 ++i;
             }
@@ -116,7 +123,7 @@ bool RegisterBlock::walk(ExchangeMode mode) {
                 return true;
             }
             break;
-        default:  // Cancel, and any value that is neither Read nor WriteAndOk
+        default: // Cancel, and any value that is neither Read nor WriteAndOk
             if (p == layout_.cancelPosition) {
                 pressHostButton(host, child);
                 return true;
@@ -129,11 +136,10 @@ bool RegisterBlock::walk(ExchangeMode mode) {
 }
 
 bool pressHostButton(HostWindows& windows, HostHandle button) {
-    constexpr std::uintptr_t kLeftButtonFlag = 1;  // MK_LBUTTON
+    constexpr std::uintptr_t kLeftButtonFlag = 1; // MK_LBUTTON
     if (!windows.exists(button)) return false;
     for (int press = 0; press < kButtonPresses; ++press) {
-        windows.sendMouse(button, MouseMessage::LeftButtonDown, kLeftButtonFlag, 0,
-                          kButtonTimeoutMs);
+        windows.sendMouse(button, MouseMessage::LeftButtonDown, kLeftButtonFlag, 0, kButtonTimeoutMs);
         windows.sendMouse(button, MouseMessage::LeftButtonUp, 0, 0, kButtonTimeoutMs);
         if (!windows.exists(button)) break;
     }

@@ -50,8 +50,7 @@ struct HostContext {
 
 // An opener for HostContext::openDescription that reads `path`, relative to
 // the current directory; null when the file cannot be opened.
-std::function<std::unique_ptr<std::istream>()> openDescriptionFile(
-    std::string path = kDescriptionFileName);
+std::function<std::unique_ptr<std::istream>()> openDescriptionFile(std::string path = kDescriptionFileName);
 
 // The abstract root of every module editor: it owns the module's dialog.
 class ModuleBase {
@@ -77,11 +76,11 @@ private:
 // Why the last exchange failed.
 enum class ExchangeFailure {
     None,
-    NoHostWindow,    // empty title, or no top-level window with it
+    NoHostWindow, // empty title, or no top-level window with it
     NoChildren,
-    TextMessage,     // a get-text or set-text send failed or timed out
-    WriteMismatch,   // a field read back after the write holds another value
-    ChildMissing,    // the walk ran out of children before it ended
+    TextMessage,   // a get-text or set-text send failed or timed out
+    WriteMismatch, // a field read back after the write holds another value
+    ChildMissing,  // the walk ran out of children before it ended
     Exception,
 };
 

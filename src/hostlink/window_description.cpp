@@ -13,9 +13,13 @@ constexpr std::string_view kCancelKey = "CANCEL_BUTTON";
 constexpr std::string_view kMaxWindowsKey = "MAX_WINDOWS";
 
 // The file was written for C strings: nothing after a NUL byte is seen.
-std::string_view upToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+std::string_view upToNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Blanks and control characters, and bytes of 128 and above.
 bool isSkippedAfterEquals(char c) {
@@ -23,7 +27,9 @@ bool isSkippedAfterEquals(char c) {
     return (u >= 1 && u <= 32) || u >= 128;
 }
 
-bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isCSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // The register index after "REG_", read like atoi: blanks, a sign, digits.
 int readIndex(std::string_view chars) {
@@ -43,14 +49,13 @@ std::string printable(std::string_view text) {
     return q.substr(1, q.size() - 2);
 }
 
-void addEffect(std::vector<LineEffect>* effects, std::string key, bool applied,
-               std::string detail) {
+void addEffect(std::vector<LineEffect>* effects, std::string key, bool applied, std::string detail) {
     if (effects) effects->push_back({std::move(key), applied, std::move(detail)});
 }
 
 // One numeric key: the field is set only when the value reads.
-void applyNumberKey(std::string_view line, std::string_view key, int& field,
-                    const char* fieldName, std::vector<LineEffect>* effects) {
+void applyNumberKey(std::string_view line, std::string_view key, int& field, const char* fieldName,
+                    std::vector<LineEffect>* effects) {
     const std::size_t at = line.find(key);
     if (at == std::string_view::npos) return;
     ValueError error = ValueError::Ok;
@@ -62,8 +67,7 @@ void applyNumberKey(std::string_view line, std::string_view key, int& field,
     }
 }
 
-void applyPositionLine(std::string_view line, WindowLayout& layout,
-                       std::vector<LineEffect>* effects) {
+void applyPositionLine(std::string_view line, WindowLayout& layout, std::vector<LineEffect>* effects) {
     if (const std::size_t at = line.find(kRegKey); at != std::string_view::npos) {
         const std::string_view rest = line.substr(at);
         const std::string_view chars = rest.substr(kRegKey.size(), 2);
@@ -75,8 +79,7 @@ void applyPositionLine(std::string_view line, WindowLayout& layout,
             addEffect(effects, key, false,
                       quotedFileText(chars) + " is not a register index (register 0 is written \"00\")");
         } else if (index < 0 || index >= kRegisterCount) {
-            addEffect(effects, key, false,
-                      "register index " + std::to_string(index) + " is out of range");
+            addEffect(effects, key, false, "register index " + std::to_string(index) + " is out of range");
         } else if (auto value = parseNumberValue(rest, &error)) {
             layout.controlPositions[static_cast<std::size_t>(index)] = *value;
             addEffect(effects, key, true,
@@ -110,7 +113,7 @@ void applyTitleLine(std::string_view line, ModuleTitles& titles, std::vector<Lin
         } else {
             addEffect(effects, key, false, describe(error));
         }
-        return;  // the first key found decides
+        return; // the first key found decides
     }
 }
 
@@ -202,14 +205,22 @@ std::optional<DescriptionLineReader::Line> DescriptionLineReader::next() {
 
 const char* describe(ValueError error) {
     switch (error) {
-    case ValueError::Ok: return "ok";
-    case ValueError::NoEquals: return "no '=' after the key";
-    case ValueError::NoValue: return "no digits after '='";
-    case ValueError::NotDigits: return "the value after '=' is not a number";
-    case ValueError::TextAfterDigits: return "text after the digits";
-    case ValueError::TooLarge: return "the number is too large";
-    case ValueError::NoOpeningQuote: return "no quoted value after '='";
-    case ValueError::NoClosingQuote: return "no closing quote";
+    case ValueError::Ok:
+        return "ok";
+    case ValueError::NoEquals:
+        return "no '=' after the key";
+    case ValueError::NoValue:
+        return "no digits after '='";
+    case ValueError::NotDigits:
+        return "the value after '=' is not a number";
+    case ValueError::TextAfterDigits:
+        return "text after the digits";
+    case ValueError::TooLarge:
+        return "the number is too large";
+    case ValueError::NoOpeningQuote:
+        return "no quoted value after '='";
+    case ValueError::NoClosingQuote:
+        return "no closing quote";
     }
     return "unknown";
 }
@@ -318,8 +329,7 @@ std::string describeLine(const LineReport& report) {
         out += "  line longer than 80 characters was split: its 81st character was dropped "
                "and the rest is read as the next line\n";
     if (report.effects.empty()) {
-        out += report.text.empty() && report.endOfFile ? "  end of file\n"
-                                                       : "  no key: ignored\n";
+        out += report.text.empty() && report.endOfFile ? "  end of file\n" : "  no key: ignored\n";
     }
     for (const LineEffect& e : report.effects) {
         out += "  ";

@@ -40,19 +40,19 @@ ModuleTitles defaultModuleTitles();
 
 // What one line of the file did.
 struct LineEffect {
-    std::string key;     // "REG_05", "OK_BUTTON", "Q770_ZHC_358_00VM", ...
-    bool applied;        // true: `detail` says what was set; false: why the key was ignored
-    std::string detail;  // "controlPositions[5] = 12", "text after the digits", ...
+    std::string key;    // "REG_05", "OK_BUTTON", "Q770_ZHC_358_00VM", ...
+    bool applied;       // true: `detail` says what was set; false: why the key was ignored
+    std::string detail; // "controlPositions[5] = 12", "text after the digits", ...
 };
 
 struct LineReport {
-    int number = 0;          // line of the file, from 1; a split line's pieces share it
-    std::string text;        // the line as processed, at most 80 characters
-    bool split = false;      // longer than 80 characters: cut here, the 81st character lost
-    bool continued = false;  // the rest of a split line
-    bool endOfFile = false;  // ended at the end of the file (a file ending in a line
-                             // feed has a last, empty line)
-    std::vector<LineEffect> effects;  // empty: no key on the line
+    int number = 0;                  // line of the file, from 1; a split line's pieces share it
+    std::string text;                // the line as processed, at most 80 characters
+    bool split = false;              // longer than 80 characters: cut here, the 81st character lost
+    bool continued = false;          // the rest of a split line
+    bool endOfFile = false;          // ended at the end of the file (a file ending in a line
+                                     // feed has a last, empty line)
+    std::vector<LineEffect> effects; // empty: no key on the line
 };
 
 // One line of a report as a checker prints it.
@@ -75,7 +75,7 @@ public:
         int number = 0;
         bool split = false;
         bool continued = false;
-        bool endOfFile = false;  // ended at the end of the file, not at a line feed
+        bool endOfFile = false; // ended at the end of the file, not at a line feed
     };
     std::optional<Line> next();
 
@@ -92,10 +92,10 @@ private:
 enum class ValueError {
     Ok,
     NoEquals,
-    NoValue,          // nothing but blanks after "="
-    NotDigits,        // the value does not start with a digit (a sign, a letter ...)
-    TextAfterDigits,  // anything after the digits, a trailing blank included
-    TooLarge,         // more than a 32-bit signed number holds
+    NoValue,         // nothing but blanks after "="
+    NotDigits,       // the value does not start with a digit (a sign, a letter ...)
+    TextAfterDigits, // anything after the digits, a trailing blank included
+    TooLarge,        // more than a 32-bit signed number holds
     NoOpeningQuote,
     NoClosingQuote,
 };

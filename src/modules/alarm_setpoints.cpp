@@ -8,12 +8,16 @@ namespace velmora {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 struct DecimalPrefix {
-    std::size_t begin = 0;  // after the leading blanks
-    std::size_t end = 0;    // == begin when there is no number
+    std::size_t begin = 0; // after the leading blanks
+    std::size_t end = 0;   // == begin when there is no number
     bool negativeExponent = false;
 };
 
@@ -45,7 +49,9 @@ DecimalPrefix scanDecimal(std::string_view text) {
     return p;
 }
 
-std::size_t at(int index) { return static_cast<std::size_t>(index); }
+std::size_t at(int index) {
+    return static_cast<std::size_t>(index);
+}
 
 } // namespace
 
@@ -61,8 +67,8 @@ double parseSetpointText(std::string_view text) {
     if (number.front() == '+' || negative) number.remove_prefix(1);
     double value = 0.0;
     // from_chars, unlike strtod, ignores the locale's decimal point.
-    const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value,
-                                           std::chars_format::general);
+    const auto [ptr, ec] =
+        std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range)
         value = p.negativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
     else if (ec != std::errc{} || ptr != number.data() + number.size())
@@ -79,7 +85,7 @@ bool isWellFormedSetpointText(std::string_view text) {
 }
 
 std::string alarmUnitsText(double value) {
-    char text[400];  // "%.3f" of the largest double needs 313 characters
+    char text[400]; // "%.3f" of the largest double needs 313 characters
     std::snprintf(text, sizeof text, "%.3f", value);
     return text;
 }
@@ -189,7 +195,9 @@ void AlarmEditor::pressDefaults() {
     showAll();
 }
 
-void AlarmEditor::commit() { rules_.normalize(); }
+void AlarmEditor::commit() {
+    rules_.normalize();
+}
 
 void AlarmEditor::cancel() {
     for (std::size_t i = 0; i < saved_.size(); ++i) rules_.setWord(static_cast<int>(i), saved_[i]);

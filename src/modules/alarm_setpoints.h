@@ -16,8 +16,12 @@ namespace velmora {
 
 // A setpoint is numbered 0-15: setpoint s is register index s + 3 (Reg4 is 0),
 // the minimum of its pair when s is even. Its group is s / 4.
-constexpr int alarmSetpointRegister(int setpoint) { return setpoint + kFirstSetpointRegister; }
-constexpr int alarmSetpointGroup(int setpoint) { return setpoint / 4; }
+constexpr int alarmSetpointRegister(int setpoint) {
+    return setpoint + kFirstSetpointRegister;
+}
+constexpr int alarmSetpointGroup(int setpoint) {
+    return setpoint / 4;
+}
 
 struct AlarmSetpointControls {
     int valueEdit;
@@ -39,8 +43,7 @@ inline constexpr int kAlarmDefaultsButtonId = 590;
 
 inline constexpr std::array<std::string_view, 6> kAlarmRangeTexts{"-/+10v", "1/5v",   "0/5v",
                                                                   "0/10v",  "0/20ma", "4/20ma"};
-inline constexpr std::array<std::string_view, 4> kAlarmFormatTexts{" 16Bit", " DVM", " 12Bit",
-                                                                   " 15Bit"};
+inline constexpr std::array<std::string_view, 4> kAlarmFormatTexts{" 16Bit", " DVM", " 12Bit", " 15Bit"};
 
 // The caption set at initialisation, from the selected module's host window title.
 std::string alarmDialogCaption(std::string_view hostTitle);
@@ -65,7 +68,7 @@ std::array<std::optional<double>, kAlarmSetpoints> alarmSetpointUnits(const Regi
 class AlarmEditor {
 public:
     struct Fields {
-        std::string value;  // editable; "" for a setpoint without scaling
+        std::string value; // editable; "" for a setpoint without scaling
         std::string hex;
         std::string kind;
     };

@@ -17,8 +17,8 @@ enum class AnalogSetting { Range, Format, Filter, Acquisition, Calibration, Trig
 
 struct AnalogList {
     AnalogSetting setting;
-    int group;      // 0-3; -1 for the module-wide lists
-    int controlId;  // list box of dialog template 102
+    int group;     // 0-3; -1 for the module-wide lists
+    int controlId; // list box of dialog template 102
 };
 
 // In the order the lists are written back on a selection change.
@@ -41,16 +41,12 @@ inline constexpr std::array<AnalogList, 19> analogLists{{
 // Texts by code; a code beyond its table has no text.
 inline constexpr std::array<std::string_view, 6> kAnalogRangeTexts{
     "-10V to +10V", "1V to 5V", "0V to 5V", "0V to 10V", "0ma to 20ma", "4ma to 20ma"};
-inline constexpr std::array<std::string_view, 4> kAnalogFormatTexts{"16 Bit", "DVM", "12 Bit",
-                                                                    "15 Bit"};
-inline constexpr std::array<std::string_view, 4> kAnalogFilterTexts{"10 Hz", "50 Hz", "60 Hz",
-                                                                    "1000 Hz"};
-inline constexpr std::array<std::string_view, 2> kAnalogAcquisitionTexts{"Single Ended",
-                                                                         "Differential"};
+inline constexpr std::array<std::string_view, 4> kAnalogFormatTexts{"16 Bit", "DVM", "12 Bit", "15 Bit"};
+inline constexpr std::array<std::string_view, 4> kAnalogFilterTexts{"10 Hz", "50 Hz", "60 Hz", "1000 Hz"};
+inline constexpr std::array<std::string_view, 2> kAnalogAcquisitionTexts{"Single Ended", "Differential"};
 inline constexpr std::array<std::string_view, 4> kAnalogCalibrationTexts{
     "Once at Power On", "Once a minute", "Once every 10 minutes", "Once every 30 minutes"};
-inline constexpr std::array<std::string_view, 2> kAnalogTriggerTexts{"Scrolling Trigger",
-                                                                     "Latched Trigger"};
+inline constexpr std::array<std::string_view, 2> kAnalogTriggerTexts{"Scrolling Trigger", "Latched Trigger"};
 inline constexpr std::array<std::string_view, 2> kAnalogTimestampTexts{"Disabled", "Enabled"};
 
 inline constexpr int kAnalogAlarmsButtonId = 452;

@@ -9,24 +9,32 @@ namespace velmora {
 
 namespace {
 
-bool validGroup(int group) { return group >= 0 && group < kAnalogGroups; }
+bool validGroup(int group) {
+    return group >= 0 && group < kAnalogGroups;
+}
 
-std::size_t at(int group) { return static_cast<std::size_t>(group); }
+std::size_t at(int group) {
+    return static_cast<std::size_t>(group);
+}
 
 long countOf(std::uint16_t word, bool isSigned) {
     return isSigned ? static_cast<long>(static_cast<std::int16_t>(word)) : static_cast<long>(word);
 }
 
-std::string quotedText(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string quotedText(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
 
 std::string rangeText(int code) {
-    return code >= 0 && code < static_cast<int>(kAnalogRangeTexts.size()) ? quotedText(kAnalogRangeTexts[at(code)])
-                                                                            : "code " + std::to_string(code);
+    return code >= 0 && code < static_cast<int>(kAnalogRangeTexts.size())
+               ? quotedText(kAnalogRangeTexts[at(code)])
+               : "code " + std::to_string(code);
 }
 
 std::string formatText(int code) {
-    return code >= 0 && code < static_cast<int>(kAnalogFormatTexts.size()) ? quotedText(kAnalogFormatTexts[at(code)])
-                                                                             : "code " + std::to_string(code);
+    return code >= 0 && code < static_cast<int>(kAnalogFormatTexts.size())
+               ? quotedText(kAnalogFormatTexts[at(code)])
+               : "code " + std::to_string(code);
 }
 
 } // namespace
@@ -43,18 +51,21 @@ AnalogFlags analogFlags(int kind) {
     return {info.hasVoltageRanges, info.hasCurrentRanges, info.hasAlarms};
 }
 
-AnalogRules::AnalogRules(int kind) : flags_(analogFlags(kind)) { applyDefaults(); }
+AnalogRules::AnalogRules(int kind) : flags_(analogFlags(kind)) {
+    applyDefaults();
+}
 
 std::uint16_t AnalogRules::word(int index) const {
-    return index >= 0 && index < static_cast<int>(regs_.size()) ? regs_[static_cast<std::size_t>(index)]
-                                                                : 0;
+    return index >= 0 && index < static_cast<int>(regs_.size()) ? regs_[static_cast<std::size_t>(index)] : 0;
 }
 
 void AnalogRules::setWord(int index, std::uint16_t value) {
     if (index >= 0 && index < static_cast<int>(regs_.size())) regs_[static_cast<std::size_t>(index)] = value;
 }
 
-bool AnalogRules::isWritten(int index) const { return index >= 0 && index < writtenCount(); }
+bool AnalogRules::isWritten(int index) const {
+    return index >= 0 && index < writtenCount();
+}
 
 int AnalogRules::range(int group) const {
     return validGroup(group) ? static_cast<int>(analog_layout::range[at(group)].get(regs_)) : 0;
@@ -68,13 +79,23 @@ int AnalogRules::filter(int group) const {
 int AnalogRules::acquisition(int group) const {
     return validGroup(group) ? static_cast<int>(analog_layout::acquisition[at(group)].get(regs_)) : 0;
 }
-int AnalogRules::calibration() const { return static_cast<int>(analog_layout::calibration.get(regs_)); }
-int AnalogRules::trigger() const { return static_cast<int>(analog_layout::trigger.get(regs_)); }
-int AnalogRules::timestampOff() const { return static_cast<int>(analog_layout::timestampOff.get(regs_)); }
+int AnalogRules::calibration() const {
+    return static_cast<int>(analog_layout::calibration.get(regs_));
+}
+int AnalogRules::trigger() const {
+    return static_cast<int>(analog_layout::trigger.get(regs_));
+}
+int AnalogRules::timestampOff() const {
+    return static_cast<int>(analog_layout::timestampOff.get(regs_));
+}
 
-void AnalogRules::setRange(int group, int code) { setSpanField(group, analog_layout::range, code); }
+void AnalogRules::setRange(int group, int code) {
+    setSpanField(group, analog_layout::range, code);
+}
 
-void AnalogRules::setFormat(int group, int code) { setSpanField(group, analog_layout::format, code); }
+void AnalogRules::setFormat(int group, int code) {
+    setSpanField(group, analog_layout::format, code);
+}
 
 void AnalogRules::setSpanField(int group, const std::array<RegField, 4>& fields, int code) {
     if (!validGroup(group)) return;
@@ -97,15 +118,17 @@ void AnalogRules::traceLimits(int group, const RegisterWords& before, int oldRan
     // What the conversion alone gave; the limits then explain the rest.
     std::array<std::uint16_t, 4> converted{};
     std::array<std::string, 4> conversion;
-    const bool rescaled = (oldRange != newRange || oldFormat != newFormat) && analogScaleRow(oldRange, oldFormat) &&
-                          analogScaleRow(newRange, newFormat);
+    const bool rescaled = (oldRange != newRange || oldFormat != newFormat) &&
+                          analogScaleRow(oldRange, oldFormat) && analogScaleRow(newRange, newFormat);
     for (std::size_t i = 0; i < regs.size(); ++i) {
         const std::uint16_t old = before[at(regs[i])];
-        converted[i] = rescaled ? unitsToCounts(newRange, newFormat, countsToUnits(oldRange, oldFormat, old)) : old;
+        converted[i] =
+            rescaled ? unitsToCounts(newRange, newFormat, countsToUnits(oldRange, oldFormat, old)) : old;
         if (converted[i] == old) continue;
-        conversion[i] = oldRange != newRange
-                            ? "rescaled from the range " + rangeText(oldRange) + " to " + rangeText(newRange)
-                            : "rescaled from the format " + formatText(oldFormat) + " to " + formatText(newFormat);
+        conversion[i] =
+            oldRange != newRange
+                ? "rescaled from the range " + rangeText(oldRange) + " to " + rangeText(newRange)
+                : "rescaled from the format " + formatText(oldFormat) + " to " + formatText(newFormat);
     }
     const AnalogScaleRow* row = analogScaleRow(newRange, newFormat);
     const bool isSigned = isSignedCounts(newRange, newFormat);
@@ -143,7 +166,9 @@ void AnalogRules::setCalibration(int code) {
     analog_layout::calibration.set(regs_, static_cast<unsigned>(code));
 }
 
-void AnalogRules::setTrigger(int value) { analog_layout::trigger.set(regs_, value != 0 ? 1u : 0u); }
+void AnalogRules::setTrigger(int value) {
+    analog_layout::trigger.set(regs_, value != 0 ? 1u : 0u);
+}
 
 void AnalogRules::setTimestamp(int listPosition) {
     analog_layout::timestampOff.set(regs_, listPosition == 0 ? 1u : 0u);

@@ -30,7 +30,7 @@ inline constexpr std::array<RegField, 4> filter{{{0, 12, 3}, {1, 0, 3}, {1, 3, 3
 inline constexpr std::array<RegField, 4> format{{{1, 9, 2}, {1, 11, 2}, {1, 13, 2}, {2, 0, 2}}};
 inline constexpr std::array<RegField, 4> acquisition{{{2, 4, 1}, {2, 5, 1}, {2, 6, 1}, {2, 7, 1}}};
 // Module-wide, all in Reg3.
-inline constexpr RegField timestampOff{2, 2, 1};  // 1 = time stamping "Disabled"
+inline constexpr RegField timestampOff{2, 2, 1}; // 1 = time stamping "Disabled"
 inline constexpr RegField trigger{2, 3, 1};
 inline constexpr RegField calibration{2, 8, 2};
 
@@ -40,9 +40,9 @@ inline constexpr RegField calibration{2, 8, 2};
 inline constexpr std::array<std::uint16_t, 3> normalizeKeep{0x7FFF, 0x7EDB, 0x83FF};
 
 inline constexpr std::array<RegField, 19> all{
-    range[0],  range[1],  range[2],  range[3],  filter[0],       filter[1],       filter[2],
-    filter[3], format[0], format[1], format[2], format[3],       acquisition[0],  acquisition[1],
-    acquisition[2], acquisition[3], timestampOff, trigger, calibration};
+    range[0],       range[1],       range[2],     range[3],  filter[0],  filter[1],      filter[2],
+    filter[3],      format[0],      format[1],    format[2], format[3],  acquisition[0], acquisition[1],
+    acquisition[2], acquisition[3], timestampOff, trigger,   calibration};
 static_assert(wellFormed(all, 3));
 } // namespace analog_layout
 
@@ -100,10 +100,10 @@ public:
     void setRange(int group, int code);
     void setFormat(int group, int code);
     void setFilter(int group, int code);
-    void setAcquisition(int group, int value);   // bit set when value != 0
+    void setAcquisition(int group, int value); // bit set when value != 0
     void setCalibration(int code);
-    void setTrigger(int value);                  // bit set when value != 0
-    void setTimestamp(int listPosition);         // position 0 "Disabled" sets the off bit
+    void setTrigger(int value);          // bit set when value != 0
+    void setTimestamp(int listPosition); // position 0 "Disabled" sets the off bit
 
     void normalize();
     void applyDefaults();

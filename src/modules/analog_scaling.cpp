@@ -8,23 +8,28 @@ namespace velmora {
 namespace {
 
 // The count as a word; signed values are stored in two's complement.
-std::uint16_t toWord(long count) { return static_cast<std::uint16_t>(count & 0xFFFF); }
+std::uint16_t toWord(long count) {
+    return static_cast<std::uint16_t>(count & 0xFFFF);
+}
 
 long wordValue(std::uint16_t word, bool isSigned) {
     return isSigned ? static_cast<long>(static_cast<std::int16_t>(word)) : static_cast<long>(word);
 }
 
-bool validGroup(int group) { return group >= 0 && group < kAnalogGroups; }
+bool validGroup(int group) {
+    return group >= 0 && group < kAnalogGroups;
+}
 
 } // namespace
 
 const AnalogScaleRow* analogScaleRow(int range, int format) {
-    if (range < 0 || range >= kAnalogRangeCodes || format < 0 || format >= kAnalogFormatCodes)
-        return nullptr;
+    if (range < 0 || range >= kAnalogRangeCodes || format < 0 || format >= kAnalogFormatCodes) return nullptr;
     return &AnalogScaleTable[static_cast<std::size_t>(range * kAnalogFormatCodes + format)];
 }
 
-bool isSignedCounts(int range, int format) { return range == 0 && (format == 1 || format == 3); }
+bool isSignedCounts(int range, int format) {
+    return range == 0 && (format == 1 || format == 3);
+}
 
 double countsToUnits(int range, int format, std::uint16_t word) {
     const AnalogScaleRow* row = analogScaleRow(range, format);
@@ -88,8 +93,7 @@ void clampLimits(RegisterWords& regs, int group, int range, int format) {
     }
 }
 
-void rescaleLimits(RegisterWords& regs, int group, int oldRange, int oldFormat, int newRange,
-                   int newFormat) {
+void rescaleLimits(RegisterWords& regs, int group, int oldRange, int oldFormat, int newRange, int newFormat) {
     if (!validGroup(group)) return;
     if (analogScaleRow(oldRange, oldFormat) && analogScaleRow(newRange, newFormat)) {
         for (int reg : alarmPairRegisters(group)) {

@@ -10,10 +10,10 @@
 
 namespace velmora {
 
-inline constexpr int kAnalogRangeCodes = 6;   // codes 0-5 have a row; 6 and 7 do not
+inline constexpr int kAnalogRangeCodes = 6; // codes 0-5 have a row; 6 and 7 do not
 inline constexpr int kAnalogFormatCodes = 4;
 inline constexpr int kAnalogGroups = 4;
-inline constexpr int kAlarmSetpoints = 16;    // Reg4 to Reg19
+inline constexpr int kAlarmSetpoints = 16; // Reg4 to Reg19
 inline constexpr int kFirstSetpointRegister = 3;
 
 struct AnalogScaleRow {
@@ -75,7 +75,6 @@ void resetLimits(RegisterWords& regs, int group, int range, int format);
 // applying it again changes nothing.
 void clampLimits(RegisterWords& regs, int group, int range, int format);
 // Each setpoint keeps its engineering value as far as the new span holds it.
-void rescaleLimits(RegisterWords& regs, int group, int oldRange, int oldFormat, int newRange,
-                   int newFormat);
+void rescaleLimits(RegisterWords& regs, int group, int oldRange, int oldFormat, int newRange, int newFormat);
 
 } // namespace velmora

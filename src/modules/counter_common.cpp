@@ -10,8 +10,12 @@ namespace {
 constexpr bool isCBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
-constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
-constexpr char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+constexpr char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Far beyond any register value, far below overflow.
 constexpr std::int64_t kSaturation = 1'000'000'000'000LL;
@@ -56,7 +60,9 @@ std::string registerWordText(std::span<const std::uint16_t> regs, int index) {
     return hexWord(regs[static_cast<std::size_t>(index)]);
 }
 
-std::string registerLabel(int index) { return "Reg" + std::to_string(index + 1) + ":"; }
+std::string registerLabel(int index) {
+    return "Reg" + std::to_string(index + 1) + ":";
+}
 
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && isCBlank(text.front())) text.remove_prefix(1);
@@ -126,7 +132,7 @@ SettingName splitSettingName(std::string_view name) {
     long channel = 0;
     for (; i < name.size() && isDigit(name[i]); ++i) {
         channel = channel * 10 + (name[i] - '0');
-        if (channel > 1000) channel = 1000;  // beyond any module, still reported as such
+        if (channel > 1000) channel = 1000; // beyond any module, still reported as such
     }
     if (i == 2 || i >= name.size() || name[i] != '.') return {};
     return {SettingName::PerChannel, channel, name.substr(i + 1)};

@@ -19,12 +19,12 @@ enum class ControlKind { RadioSet, CheckBox };
 // One setting of a channel register: where it lives, what its buttons say and
 // which control shows it. `field.reg` is 0; the channel picks the register.
 struct ChannelSettingInfo {
-    std::string_view name;                    // after "chN." on the command line
+    std::string_view name; // after "chN." on the command line
     RegField field;
-    std::span<const std::string_view> texts;  // per code; a code past the end has no button
+    std::span<const std::string_view> texts; // per code; a code past the end has no button
     ControlKind kind;
-    int firstControl;                         // id of code 0's radio button, or of the check box
-    std::string_view label;                   // check box caption; empty for a radio set
+    int firstControl;       // id of code 0's radio button, or of the check box
+    std::string_view label; // check box caption; empty for a radio set
 };
 
 // What a check box state reads as outside the dialog.
@@ -81,7 +81,7 @@ std::string quoted(std::string_view text);
 // "ch3.range" -> channel 3, key "range"; "delay" -> module-wide, key "delay".
 struct SettingName {
     enum Form { Malformed, ModuleWide, PerChannel } form = Malformed;
-    long channel = 0;  // from 1; saturates instead of overflowing
+    long channel = 0; // from 1; saturates instead of overflowing
     std::string_view key;
 };
 SettingName splitSettingName(std::string_view name);

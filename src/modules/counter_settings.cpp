@@ -6,7 +6,9 @@ namespace velmora {
 
 namespace {
 
-constexpr std::size_t idx(CounterSetting s) { return static_cast<std::size_t>(s); }
+constexpr std::size_t idx(CounterSetting s) {
+    return static_cast<std::size_t>(s);
+}
 
 // The whole register map of one model, for the compile-time layout checks.
 template <int Channels>
@@ -140,7 +142,9 @@ bool CounterSettings::isEnabled(CounterSetting setting) const {
     return values_[current_ - 1][idx(CounterSetting::Mode)] == kUniDirectional;
 }
 
-std::string CounterSettings::registerText(int index) const { return registerWordText(regs_, index); }
+std::string CounterSettings::registerText(int index) const {
+    return registerWordText(regs_, index);
+}
 
 std::string CounterSettings::delayEditText() const {
     return typedDelay_ ? *typedDelay_ : std::to_string(delay_);

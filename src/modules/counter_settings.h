@@ -22,8 +22,8 @@ enum class CounterSetting { Range, Mode, Size, DigitalFilter, AnalogFilter, Rate
 inline constexpr std::size_t kCounterSettingCount = 6;
 
 inline constexpr std::array<std::string_view, 4> kCounterRangeTexts{"5V", "12V", "24V", "AC"};
-inline constexpr std::array<std::string_view, 4> kCounterModeTexts{
-    "UniDirectional", "BiDirectional", "Quadrature 1X", "Quadrature 4X"};
+inline constexpr std::array<std::string_view, 4> kCounterModeTexts{"UniDirectional", "BiDirectional",
+                                                                   "Quadrature 1X", "Quadrature 4X"};
 inline constexpr std::array<std::string_view, 2> kCounterSizeTexts{"16 bit (65K)", "24 bit (16M)"};
 inline constexpr std::array<std::string_view, 2> kCounterRateTexts{"1.0 Hz", "0.1 Hz"};
 
@@ -50,10 +50,9 @@ constexpr bool pairOwned(CounterSetting s) {
 
 // Control ids of template 137 that the settings decide about.
 namespace counter_ids {
-inline constexpr int kFirstChannelButton = 1079;                 // + channel index
-inline constexpr std::array<int, 9> kRegisterEdits{1071, 1072, 1073, 1074, 1075,
-                                                   1076, 1077, 1078, 1087};
-inline constexpr std::array<int, 5> kRegisterLabels{1091, 1092, 1093, 1094, 1095};  // "Reg5:".."Reg9:"
+inline constexpr int kFirstChannelButton = 1079; // + channel index
+inline constexpr std::array<int, 9> kRegisterEdits{1071, 1072, 1073, 1074, 1075, 1076, 1077, 1078, 1087};
+inline constexpr std::array<int, 5> kRegisterLabels{1091, 1092, 1093, 1094, 1095}; // "Reg5:".."Reg9:"
 inline constexpr int kDelayEdit = 1101;
 } // namespace counter_ids
 
@@ -68,11 +67,11 @@ public:
     explicit CounterSettings(int channelCount);
 
     // --- the dialog frame ---
-    void setDefaults();      // all handled registers 0, channel 1, decoded
+    void setDefaults(); // all handled registers 0, channel 1, decoded
     void decodeRegisters();
-    void encodeRegisters();  // rebuilds registers 0..N from the settings, then decodes
-    void readRegisters(const Registers& from);  // registers 0..N only
-    void writeRegisters(Registers& to) const;   // registers 0..N only
+    void encodeRegisters();                    // rebuilds registers 0..N from the settings, then decodes
+    void readRegisters(const Registers& from); // registers 0..N only
+    void writeRegisters(Registers& to) const;  // registers 0..N only
     // The synchronised start: read, decode, and the encoding the dialog shows
     // before it first appears.
     void load(const Registers& words);
@@ -102,13 +101,13 @@ public:
     bool channelShown(int index) const { return index >= 0 && index < channels_; }
     // Register edits and their labels: hidden past the delay register.
     bool registerShown(int index) const { return index >= 0 && index <= channels_; }
-    std::string registerText(int index) const;  // "%04X"; empty for an index outside 0..8
-    std::string delayEditText() const;          // what the delay edit shows
+    std::string registerText(int index) const; // "%04X"; empty for an index outside 0..8
+    std::string delayEditText() const;         // what the delay edit shows
     std::string_view caption() const;
 
 private:
     void encodeOnly();
-    void afterAction();  // encode and bring the shown edit text up to date
+    void afterAction(); // encode and bring the shown edit text up to date
 
     int channels_;
     Registers regs_{};

@@ -8,7 +8,11 @@ namespace {
 std::atomic<EditorContext*> g_context{nullptr};
 }
 
-EditorContext* editorContext() { return g_context.load(); }
-void setEditorContext(EditorContext* context) { g_context.store(context); }
+EditorContext* editorContext() {
+    return g_context.load();
+}
+void setEditorContext(EditorContext* context) {
+    g_context.store(context);
+}
 
 } // namespace velmora

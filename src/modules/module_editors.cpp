@@ -14,11 +14,15 @@ std::unique_ptr<EditorDialog> buildDialog(const DialogFactory& dialogs, const Di
     return dialog;
 }
 
-bool below(int index, int count) { return index >= 0 && index < count; }
+bool below(int index, int count) {
+    return index >= 0 && index < count;
+}
 
 } // namespace
 
-int counterChannelCount(ModuleKind kind) { return kind == 6 ? 4 : 8; }
+int counterChannelCount(ModuleKind kind) {
+    return kind == 6 ? 4 : 8;
+}
 
 // Each constructor follows the same order: the block (zeroed) is built, the
 // editor's own data set, the host positions loaded, and only then the dialog
@@ -34,7 +38,9 @@ AnalogModule::AnalogModule(ModuleKind kind, HostContext context, const DialogFac
 
 AnalogModule::~AnalogModule() = default;
 
-bool AnalogModule::isWritten(int index) const { return below(index, flags_.hasAlarms ? 19 : 3); }
+bool AnalogModule::isWritten(int index) const {
+    return below(index, flags_.hasAlarms ? 19 : 3);
+}
 
 UniversalModule::UniversalModule(HostContext context, const DialogFactory& dialogs)
     : RegisterBlock(std::move(context)) {
@@ -44,7 +50,9 @@ UniversalModule::UniversalModule(HostContext context, const DialogFactory& dialo
 
 UniversalModule::~UniversalModule() = default;
 
-bool UniversalModule::isWritten(int index) const { return below(index, 8); }
+bool UniversalModule::isWritten(int index) const {
+    return below(index, 8);
+}
 
 CounterModule::CounterModule(ModuleKind kind, HostContext context, const DialogFactory& dialogs)
     : RegisterBlock(std::move(context)), kind_(kind), channels_(counterChannelCount(kind)) {
@@ -54,7 +62,9 @@ CounterModule::CounterModule(ModuleKind kind, HostContext context, const DialogF
 
 CounterModule::~CounterModule() = default;
 
-bool CounterModule::isWritten(int index) const { return below(index, 9); }
+bool CounterModule::isWritten(int index) const {
+    return below(index, 9);
+}
 
 MultiPurposeModule::MultiPurposeModule(HostContext context, const DialogFactory& dialogs)
     : RegisterBlock(std::move(context)) {
@@ -64,7 +74,9 @@ MultiPurposeModule::MultiPurposeModule(HostContext context, const DialogFactory&
 
 MultiPurposeModule::~MultiPurposeModule() = default;
 
-bool MultiPurposeModule::isWritten(int index) const { return below(index, 9); }
+bool MultiPurposeModule::isWritten(int index) const {
+    return below(index, 9);
+}
 
 std::unique_ptr<RegisterBlock> makeEditor(ModuleKind kind, HostContext context,
                                           const DialogFactory& dialogs) {

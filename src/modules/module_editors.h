@@ -15,9 +15,9 @@ namespace velmora {
 
 // What an editor asks its dialog factory for.
 struct DialogRequest {
-    EditorFamily family;  // which dialog: analog (102), universal (136), counter (137), multi-purpose (138)
-    ModuleKind kind;      // the kind the editor was built with (4 and 7 for the editors without one)
-    int channels;         // counter channels, 4 or 8; 0 for the other families
+    EditorFamily family; // which dialog: analog (102), universal (136), counter (137), multi-purpose (138)
+    ModuleKind kind;     // the kind the editor was built with (4 and 7 for the editors without one)
+    int channels;        // counter channels, 4 or 8; 0 for the other families
 };
 
 // Builds the dialog an editor owns. It must not return null; a failure is an
@@ -33,7 +33,7 @@ public:
     AnalogModule(ModuleKind kind, HostContext context, const DialogFactory& dialogs);
     ~AnalogModule() override;
 
-    bool isWritten(int index) const override;  // index < 19 with alarms, else < 3
+    bool isWritten(int index) const override; // index < 19 with alarms, else < 3
 
     ModuleKind kind() const { return kind_; }
     const AnalogFlags& flags() const { return flags_; }
@@ -52,7 +52,7 @@ public:
     UniversalModule(HostContext context, const DialogFactory& dialogs);
     ~UniversalModule() override;
 
-    bool isWritten(int index) const override;  // index < 8
+    bool isWritten(int index) const override; // index < 8
 };
 
 // Modules 5 and 6. The 4-channel module writes the same nine registers as the
@@ -62,7 +62,7 @@ public:
     CounterModule(ModuleKind kind, HostContext context, const DialogFactory& dialogs);
     ~CounterModule() override;
 
-    bool isWritten(int index) const override;  // index < 9
+    bool isWritten(int index) const override; // index < 9
 
     ModuleKind kind() const { return kind_; }
     int channelCount() const { return channels_; }
@@ -78,12 +78,11 @@ public:
     MultiPurposeModule(HostContext context, const DialogFactory& dialogs);
     ~MultiPurposeModule() override;
 
-    bool isWritten(int index) const override;  // index < 9
+    bool isWritten(int index) const override; // index < 9
 };
 
 // The editor of `kind` as the catalogue says, `kind` clamped to 0-7 first.
-std::unique_ptr<RegisterBlock> makeEditor(ModuleKind kind, HostContext context,
-                                          const DialogFactory& dialogs);
+std::unique_ptr<RegisterBlock> makeEditor(ModuleKind kind, HostContext context, const DialogFactory& dialogs);
 
 // makeEditor over `dialogs`, in the shape of the application's EditorFactory.
 inline auto editorFactory(DialogFactory dialogs) {

@@ -6,7 +6,9 @@ namespace velmora {
 
 namespace {
 
-constexpr std::size_t idx(MultiPurposeSetting s) { return static_cast<std::size_t>(s); }
+constexpr std::size_t idx(MultiPurposeSetting s) {
+    return static_cast<std::size_t>(s);
+}
 
 constexpr RegField timeoutField(int channel) {
     return inRegister(kMultiPurposeTimeoutField, kMultiPurposeTimeoutField.reg + channel);
@@ -31,12 +33,14 @@ constexpr bool layoutTextsFit() {
 
 static_assert(wellFormed(multiPurposeRegisterMap(), MultiPurposeSettings::kRegisterCount));
 static_assert(layoutTextsFit());
-static_assert(multiPurposeInfo(MultiPurposeSetting::Size).field.get(
-                  MultiPurposeSettings::kDefaultChannelWord) == 1);
+static_assert(
+    multiPurposeInfo(MultiPurposeSetting::Size).field.get(MultiPurposeSettings::kDefaultChannelWord) == 1);
 
 } // namespace
 
-MultiPurposeSettings::MultiPurposeSettings() { setDefaults(); }
+MultiPurposeSettings::MultiPurposeSettings() {
+    setDefaults();
+}
 
 int MultiPurposeSettings::limitTimeout(std::int64_t seconds) {
     return static_cast<int>(std::clamp<std::int64_t>(seconds, 0, kTimeoutMax));
@@ -75,9 +79,13 @@ void MultiPurposeSettings::encodeRegisters() {
     decodeRegisters();
 }
 
-void MultiPurposeSettings::readRegisters(const Registers& from) { regs_ = from; }
+void MultiPurposeSettings::readRegisters(const Registers& from) {
+    regs_ = from;
+}
 
-void MultiPurposeSettings::writeRegisters(Registers& to) const { to = regs_; }
+void MultiPurposeSettings::writeRegisters(Registers& to) const {
+    to = regs_;
+}
 
 void MultiPurposeSettings::load(const Registers& words) {
     readRegisters(words);
@@ -145,7 +153,9 @@ int MultiPurposeSettings::timeout(int channel) const {
     return timeouts_[channel];
 }
 
-std::string MultiPurposeSettings::registerText(int index) const { return registerWordText(regs_, index); }
+std::string MultiPurposeSettings::registerText(int index) const {
+    return registerWordText(regs_, index);
+}
 
 std::string MultiPurposeSettings::delayEditText() const {
     return typedDelay_ ? *typedDelay_ : std::to_string(delay_);

@@ -36,13 +36,12 @@ constexpr const ChannelSettingInfo& multiPurposeInfo(MultiPurposeSetting s) {
 }
 
 inline constexpr RegField kMultiPurposeDelayField{4, 0, 16};
-inline constexpr RegField kMultiPurposeTimeoutField{5, 0, 16};  // channel 1; channel i at 5 + i
+inline constexpr RegField kMultiPurposeTimeoutField{5, 0, 16}; // channel 1; channel i at 5 + i
 
 // Control ids of template 138 that the settings decide about.
 namespace multipurpose_ids {
-inline constexpr int kFirstChannelButton = 1114;  // + channel index
-inline constexpr std::array<int, 9> kRegisterEdits{1105, 1106, 1107, 1108, 1109,
-                                                   1121, 1126, 1127, 1128};
+inline constexpr int kFirstChannelButton = 1114; // + channel index
+inline constexpr std::array<int, 9> kRegisterEdits{1105, 1106, 1107, 1108, 1109, 1121, 1126, 1127, 1128};
 inline constexpr int kDelayEdit = 1101;
 inline constexpr int kTimeoutEdit = 1102;
 } // namespace multipurpose_ids
@@ -52,15 +51,15 @@ public:
     static constexpr int kChannels = 4;
     static constexpr int kRegisterCount = 9;
     static constexpr int kTimeoutMax = 240;
-    static constexpr std::uint16_t kDefaultChannelWord = 0x0040;  // "24 Bit (16M)", rest 0
+    static constexpr std::uint16_t kDefaultChannelWord = 0x0040; // "24 Bit (16M)", rest 0
     using Registers = std::array<std::uint16_t, kRegisterCount>;
 
-    MultiPurposeSettings();  // starts at the defaults
+    MultiPurposeSettings(); // starts at the defaults
 
     // --- the dialog frame ---
     void setDefaults();
     void decodeRegisters();
-    void encodeRegisters();  // rebuilds registers 0..8 from the settings, then decodes
+    void encodeRegisters(); // rebuilds registers 0..8 from the settings, then decodes
     void readRegisters(const Registers& from);
     void writeRegisters(Registers& to) const;
     // The synchronised start: read, decode, and the encoding the dialog shows
@@ -87,9 +86,9 @@ public:
     int timeout(int channel) const;
     std::uint16_t delay() const { return delay_; }
     const Registers& registers() const { return regs_; }
-    std::string registerText(int index) const;  // "%04X"; empty for an index outside 0..8
+    std::string registerText(int index) const; // "%04X"; empty for an index outside 0..8
     std::string delayEditText() const;
-    std::string timeoutEditText() const;        // of the channel on show
+    std::string timeoutEditText() const; // of the channel on show
     static std::string_view caption() { return "Configure 770-ZPC-354-00VM"; }
 
     static int limitTimeout(std::int64_t seconds);

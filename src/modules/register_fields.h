@@ -13,13 +13,11 @@ namespace velmora {
 using RegisterWords = std::array<std::uint16_t, 24>;
 
 struct RegField {
-    std::uint8_t reg;    // register index, 0 = "Reg1"
-    std::uint8_t first;  // lowest bit
-    std::uint8_t width;  // number of bits
+    std::uint8_t reg;   // register index, 0 = "Reg1"
+    std::uint8_t first; // lowest bit
+    std::uint8_t width; // number of bits
 
-    constexpr std::uint16_t mask() const {
-        return static_cast<std::uint16_t>(((1u << width) - 1u) << first);
-    }
+    constexpr std::uint16_t mask() const { return static_cast<std::uint16_t>(((1u << width) - 1u) << first); }
     constexpr unsigned maxValue() const { return (1u << width) - 1u; }
     constexpr unsigned get(std::uint16_t word) const {
         return (static_cast<unsigned>(word) >> first) & maxValue();
@@ -48,8 +46,7 @@ constexpr bool wellFormed(const std::array<RegField, N>& fields, std::size_t reg
     for (std::size_t i = 0; i < N; ++i) {
         if (!fitsWord(fields[i]) || fields[i].reg >= registers) return false;
         for (std::size_t j = i + 1; j < N; ++j)
-            if (fields[i].reg == fields[j].reg && (fields[i].mask() & fields[j].mask()) != 0)
-                return false;
+            if (fields[i].reg == fields[j].reg && (fields[i].mask() & fields[j].mask()) != 0) return false;
     }
     return true;
 }

@@ -56,7 +56,7 @@ enum class UniversalList : int {
 namespace universal {
 
 inline constexpr int kGroups = 4;
-inline constexpr int kRegisters = 8;  // group g: first word 2g, second word 2g + 1
+inline constexpr int kRegisters = 8; // group g: first word 2g, second word 2g + 1
 
 inline constexpr std::uint16_t kDefaultFirstWord = 0x0018;
 inline constexpr std::uint16_t kDefaultSecondWord = 0x0010;
@@ -64,11 +64,10 @@ inline constexpr std::uint16_t kDefaultSecondWord = 0x0010;
 // Control ids the dialog binds; the first of each radio group is the one for code 0.
 inline constexpr int kFirstGroupButton = 1009;
 inline constexpr int kFirstTypeButton = 1013;
-inline constexpr std::array<int, kRegisters> kRegisterEditIds{1029, 1030, 1031, 1033,
-                                                             1034, 1035, 1036, 1037};
+inline constexpr std::array<int, kRegisters> kRegisterEditIds{1029, 1030, 1031, 1033, 1034, 1035, 1036, 1037};
 
-inline constexpr std::array<std::string_view, kGroups> kGroupButtonTexts{
-    "Chans 1 - 4", "Chans 5 - 8", "Chans 9 - 12", "Chans 13 -16"};
+inline constexpr std::array<std::string_view, kGroups> kGroupButtonTexts{"Chans 1 - 4", "Chans 5 - 8",
+                                                                         "Chans 9 - 12", "Chans 13 -16"};
 inline constexpr std::array<std::string_view, kInputTypeCount> kTypeButtonTexts{
     "Voltage", "Current", "Thermocouple", "RTD", "Resistance", "CJC"};
 
@@ -77,28 +76,26 @@ inline constexpr std::array<std::string_view, kInputTypeCount> kTypeButtonTexts{
 inline constexpr std::array<std::string_view, 8> kVoltageTexts{
     "+/- 0.05V", "+/- 0.5V", "+/- 2.0V", "+/- 5.0V", "+/- 10.0V", "0 ..  5V", "1 ..  5V", "0 .. 10V"};
 inline constexpr std::array<std::string_view, 3> kCurrentTexts{"+/- 20mA", "0 .. 20mA", "4 .. 20mA"};
-inline constexpr std::array<std::string_view, 8> kThermocoupleTexts{"J", "K", "T", "E",
-                                                                   "R", "S", "B", "N"};
+inline constexpr std::array<std::string_view, 8> kThermocoupleTexts{"J", "K", "T", "E", "R", "S", "B", "N"};
 inline constexpr std::array<std::string_view, 15> kRtdTexts{
-    " 100Pt385", " 200Pt385", " 500Pt385", "1000Pt385", " 100Pt392",
-    " 200Pt392", " 500Pt392", "1000Pt392", "  10Cu426", " 100Ni618",
-    " 200Ni618", " 500Ni618", "1000Ni618", " 120Ni672", " 604NiFe518"};
+    " 100Pt385", " 200Pt385", " 500Pt385", "1000Pt385", " 100Pt392", " 200Pt392", " 500Pt392",  "1000Pt392",
+    "  10Cu426", " 100Ni618", " 200Ni618", " 500Ni618", "1000Ni618", " 120Ni672", " 604NiFe518"};
 inline constexpr std::array<std::string_view, 4> kResistanceTexts{" 150 Ohm", " 490 Ohm", " 980 Ohm",
-                                                                 "3000 Ohm"};
+                                                                  "3000 Ohm"};
 inline constexpr std::array<std::string_view, 2> kUnitsTexts{"Degrees C", "Degrees F"};
 inline constexpr std::array<std::string_view, 2> kWiringTexts{"2 or 4 wire", "3 wire"};
 inline constexpr std::array<std::string_view, 4> kFormatTexts{"16 Bit", "DVM", "12 bit", "15 bit"};
 inline constexpr std::array<std::string_view, 4> kFilterTexts{"Reject 50/60Hz", "Reject high",
-                                                             "Reject middle", "Fast acquire"};
+                                                              "Reject middle", "Fast acquire"};
 inline constexpr std::array<std::string_view, 4> kFaultTexts{"Default", "Max Scale", "Min Scale",
-                                                            "Zero On Fault"};
+                                                             "Zero On Fault"};
 
 // One setting of a group: where it lives (reg 0 = the group's first word,
 // 1 = its second word) and what it offers.
 struct SettingInfo {
     UniversalSetting setting;
     RegField field;
-    std::span<const std::string_view> entries;  // codes past the end have no entry
+    std::span<const std::string_view> entries; // codes past the end have no entry
 };
 
 inline constexpr std::array<SettingInfo, kUniversalSettingCount> kSettings{{
@@ -115,7 +112,9 @@ inline constexpr std::array<SettingInfo, kUniversalSettingCount> kSettings{{
     {UniversalSetting::Units, {1, 8, 1}, kUnitsTexts},
 }};
 
-constexpr std::uint8_t typeBit(InputType t) { return static_cast<std::uint8_t>(1u << static_cast<unsigned>(t)); }
+constexpr std::uint8_t typeBit(InputType t) {
+    return static_cast<std::uint8_t>(1u << static_cast<unsigned>(t));
+}
 inline constexpr std::uint8_t kAllTypes = 0x3F;
 
 // One list box: its setting and the input types under which it is shown
@@ -156,22 +155,24 @@ inline constexpr std::uint16_t kTypeDependent =
 inline constexpr std::array<std::uint16_t, kInputTypeCount> kKeptOnTypeChange{
     settingBit(UniversalSetting::Voltage),
     settingBit(UniversalSetting::Current),
-    static_cast<std::uint16_t>(settingBit(UniversalSetting::Thermocouple) | settingBit(UniversalSetting::Units)),
+    static_cast<std::uint16_t>(settingBit(UniversalSetting::Thermocouple) |
+                               settingBit(UniversalSetting::Units)),
     static_cast<std::uint16_t>(settingBit(UniversalSetting::Rtd) | settingBit(UniversalSetting::Wiring) |
                                settingBit(UniversalSetting::Units)),
-    static_cast<std::uint16_t>(settingBit(UniversalSetting::Resistance) | settingBit(UniversalSetting::Wiring)),
+    static_cast<std::uint16_t>(settingBit(UniversalSetting::Resistance) |
+                               settingBit(UniversalSetting::Wiring)),
     settingBit(UniversalSetting::Units),
 };
 
 constexpr const SettingInfo& settingInfo(UniversalSetting s) {
     for (const SettingInfo& info : kSettings)
         if (info.setting == s) return info;
-    return kSettings[0];  // unreachable: the table covers every setting (checked below)
+    return kSettings[0]; // unreachable: the table covers every setting (checked below)
 }
 constexpr const ListInfo& listInfo(UniversalList l) {
     for (const ListInfo& info : kLists)
         if (info.list == l) return info;
-    return kLists[0];  // unreachable for the eleven enumerators (checked below)
+    return kLists[0]; // unreachable for the eleven enumerators (checked below)
 }
 // The setting's field in the working registers of group g.
 constexpr RegField fieldOf(UniversalSetting s, int group) {
@@ -242,8 +243,12 @@ public:
     static InputType effectiveType(int typeCode);
 
 private:
-    int& at(int group, UniversalSetting s) { return codes_[static_cast<std::size_t>(s)][static_cast<std::size_t>(group)]; }
-    int at(int group, UniversalSetting s) const { return codes_[static_cast<std::size_t>(s)][static_cast<std::size_t>(group)]; }
+    int& at(int group, UniversalSetting s) {
+        return codes_[static_cast<std::size_t>(s)][static_cast<std::size_t>(group)];
+    }
+    int at(int group, UniversalSetting s) const {
+        return codes_[static_cast<std::size_t>(s)][static_cast<std::size_t>(group)];
+    }
 
     Words regs_{};
     std::array<std::array<int, universal::kGroups>, kUniversalSettingCount> codes_{};

@@ -57,8 +57,7 @@ HostHandle FakeHostWindows::addField(HostHandle parent, std::string text) {
     return add(std::move(node));
 }
 
-HostHandle FakeHostWindows::addButton(HostHandle parent, std::string caption,
-                                      ButtonBehaviour behaviour) {
+HostHandle FakeHostWindows::addButton(HostHandle parent, std::string caption, ButtonBehaviour behaviour) {
     Node node;
     node.text = std::move(caption);
     node.parent = parent;
@@ -67,9 +66,9 @@ HostHandle FakeHostWindows::addButton(HostHandle parent, std::string caption,
     return add(std::move(node));
 }
 
-FakeHostWindows::ParameterWindow FakeHostWindows::addParameterWindow(
-    std::string title, const WindowLayout& layout, int childCount,
-    const std::array<std::string, kRegisterCount>& registerTexts) {
+FakeHostWindows::ParameterWindow
+FakeHostWindows::addParameterWindow(std::string title, const WindowLayout& layout, int childCount,
+                                    const std::array<std::string, kRegisterCount>& registerTexts) {
     if (childCount < 0) childCount = std::clamp(layout.maxWindows, -1, kMaxBuiltChildren - 1) + 1;
     childCount = std::min(childCount, kMaxBuiltChildren);
 
@@ -85,8 +84,7 @@ FakeHostWindows::ParameterWindow FakeHostWindows::addParameterWindow(
             for (std::size_t i = 0; i < layout.controlPositions.size(); ++i) {
                 if (layout.controlPositions[i] != p) continue;
                 if (child == 0)
-                    child = addField(built.window,
-                                     registerTexts[i].empty() ? "0" : registerTexts[i]);
+                    child = addField(built.window, registerTexts[i].empty() ? "0" : registerTexts[i]);
                 built.fields[i] = child;
             }
             if (child == 0) child = addField(built.window, "label");
@@ -139,8 +137,7 @@ void FakeHostWindows::ignoreSetText(HostHandle child) {
     if (Node* node = find(child)) node->ignoresSetText = true;
 }
 
-void FakeHostWindows::alterSetText(HostHandle child,
-                                   std::function<std::string(std::string_view)> change) {
+void FakeHostWindows::alterSetText(HostHandle child, std::function<std::string(std::string_view)> change) {
     if (Node* node = find(child)) node->alter = std::move(change);
 }
 
@@ -183,8 +180,7 @@ FakeHostWindows::Node* FakeHostWindows::deliver(Message message) {
 HostHandle FakeHostWindows::findTopLevel(std::string_view title) {
     ++findCalls_;
     for (std::size_t i = 0; i < nodes_.size(); ++i)
-        if (nodes_[i].alive && nodes_[i].parent == 0 && nodes_[i].text == title)
-            return kFirstHandle + i;
+        if (nodes_[i].alive && nodes_[i].parent == 0 && nodes_[i].text == title) return kFirstHandle + i;
     return 0;
 }
 
@@ -204,10 +200,11 @@ HostHandle FakeHostWindows::nextSibling(HostHandle window) {
     return *it;
 }
 
-bool FakeHostWindows::exists(HostHandle window) { return live(window) != nullptr; }
+bool FakeHostWindows::exists(HostHandle window) {
+    return live(window) != nullptr;
+}
 
-std::optional<std::string> FakeHostWindows::getText(HostHandle window, int maxChars,
-                                                    unsigned timeoutMs) {
+std::optional<std::string> FakeHostWindows::getText(HostHandle window, int maxChars, unsigned timeoutMs) {
     Message m{MessageKind::GetText, window, {}, maxChars, 0, 0, timeoutMs};
     Node* node = deliver(std::move(m));
     if (!node) return std::nullopt;
@@ -234,16 +231,14 @@ bool FakeHostWindows::setText(HostHandle window, std::string_view text, unsigned
 bool FakeHostWindows::sendMouse(HostHandle window, MouseMessage message, std::uintptr_t wParam,
                                 std::intptr_t lParam, unsigned timeoutMs) {
     const bool down = message == MouseMessage::LeftButtonDown;
-    Message m{down ? MessageKind::MouseDown : MessageKind::MouseUp, window, {}, 0, wParam, lParam,
-              timeoutMs};
+    Message m{down ? MessageKind::MouseDown : MessageKind::MouseUp, window, {}, 0, wParam, lParam, timeoutMs};
     Node* node = deliver(std::move(m));
     if (!node) return false;
     countMessage(*node);
     if (!node->isButton || !node->alive) return true;
     if (!down) ++node->presses;
-    const bool closes =
-        (down && node->behaviour == ButtonBehaviour::ClosesWindowOnPress) ||
-        (!down && node->behaviour == ButtonBehaviour::ClosesWindowOnRelease);
+    const bool closes = (down && node->behaviour == ButtonBehaviour::ClosesWindowOnPress) ||
+                        (!down && node->behaviour == ButtonBehaviour::ClosesWindowOnRelease);
     if (closes) destroy(node->parent);
     return true;
 }

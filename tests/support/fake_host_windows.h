@@ -19,9 +19,9 @@ namespace velmora {
 class FakeHostWindows : public HostWindows {
 public:
     enum class ButtonBehaviour {
-        ClosesWindowOnRelease,  // a normal OK/Cancel button: the click closes the window
-        ClosesWindowOnPress,    // the window is gone between button-down and button-up
-        Survives,               // the window stays open however often it is pressed
+        ClosesWindowOnRelease, // a normal OK/Cancel button: the click closes the window
+        ClosesWindowOnPress,   // the window is gone between button-down and button-up
+        Survives,              // the window stays open however often it is pressed
     };
 
     enum class MessageKind { GetText, SetText, MouseDown, MouseUp };
@@ -29,12 +29,12 @@ public:
     struct Message {
         MessageKind kind;
         HostHandle target;
-        std::string text;      // SetText: the text sent
-        int maxChars = 0;      // GetText: the size asked for
+        std::string text; // SetText: the text sent
+        int maxChars = 0; // GetText: the size asked for
         std::uintptr_t wParam = 0;
         std::intptr_t lParam = 0;
         unsigned timeoutMs = 0;
-        bool delivered = false;  // false when the target was gone, hung or threw
+        bool delivered = false; // false when the target was gone, hung or threw
     };
 
     // A host I/O parameter window built from a layout: register i's edit field
@@ -42,10 +42,10 @@ public:
     // theirs, labels everywhere else.
     struct ParameterWindow {
         HostHandle window = 0;
-        std::vector<HostHandle> children;  // by position
+        std::vector<HostHandle> children; // by position
         HostHandle ok = 0;
         HostHandle cancel = 0;
-        std::array<HostHandle, kRegisterCount> fields{};  // 0 for unmapped registers
+        std::array<HostHandle, kRegisterCount> fields{}; // 0 for unmapped registers
 
         HostHandle at(int position) const;
     };
@@ -66,15 +66,15 @@ public:
     void destroy(HostHandle window);
     std::string text(HostHandle window) const;
     void setTextDirectly(HostHandle window, std::string text);
-    int pressCount(HostHandle button) const;  // button-up messages delivered
+    int pressCount(HostHandle button) const; // button-up messages delivered
 
     // Faults.
-    void hang(HostHandle child);                 // text and mouse messages time out
-    void closeAfterMessages(HostHandle window, int count);  // after `count` messages to its children
-    void ignoreSetText(HostHandle child);        // takes the message, keeps its text
+    void hang(HostHandle child);                           // text and mouse messages time out
+    void closeAfterMessages(HostHandle window, int count); // after `count` messages to its children
+    void ignoreSetText(HostHandle child);                  // takes the message, keeps its text
     void alterSetText(HostHandle child, std::function<std::string(std::string_view)> change);
-    void answerBeyondRequest(HostHandle child);  // get-text ignores the size asked for
-    void throwOnMessage(HostHandle child);       // the platform layer throws
+    void answerBeyondRequest(HostHandle child); // get-text ignores the size asked for
+    void throwOnMessage(HostHandle child);      // the platform layer throws
 
     const std::vector<Message>& messages() const { return log_; }
     std::vector<Message> messagesTo(HostHandle target) const;
@@ -88,8 +88,8 @@ public:
     bool exists(HostHandle window) override;
     std::optional<std::string> getText(HostHandle window, int maxChars, unsigned timeoutMs) override;
     bool setText(HostHandle window, std::string_view text, unsigned timeoutMs) override;
-    bool sendMouse(HostHandle window, MouseMessage message, std::uintptr_t wParam,
-                   std::intptr_t lParam, unsigned timeoutMs) override;
+    bool sendMouse(HostHandle window, MouseMessage message, std::uintptr_t wParam, std::intptr_t lParam,
+                   unsigned timeoutMs) override;
 
 private:
     struct Node {
@@ -104,7 +104,7 @@ private:
         bool answersBeyondRequest = false;
         bool throws = false;
         std::function<std::string(std::string_view)> alter;
-        int closeAfter = -1;  // top-level: messages to children left before it closes
+        int closeAfter = -1; // top-level: messages to children left before it closes
         int presses = 0;
     };
 

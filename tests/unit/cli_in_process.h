@@ -18,8 +18,7 @@ struct CliRun {
     std::string err;
 };
 
-inline CliRun run(const std::vector<std::string>& args)
-{
+inline CliRun run(const std::vector<std::string>& args) {
     std::ostringstream out;
     std::ostringstream err;
     CliRun r;

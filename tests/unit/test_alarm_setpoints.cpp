@@ -14,16 +14,18 @@ namespace {
 
 TEST(AlarmSetpoints, TypedTextReadsAsTheLongestDecimalPrefix) {
     constexpr double inf = std::numeric_limits<double>::infinity();
-    struct Case { const char* text; double value; bool wellFormed; };
+    struct Case {
+        const char* text;
+        double value;
+        bool wellFormed;
+    };
     const Case cases[] = {
-        {"", 0, false},           {"abc", 0, false},       {"  12.5xyz", 12.5, false},
-        {"\t 7", 7, true},        {"-3", -3, true},        {"+4 ", 4, true},
-        {".5", 0.5, true},        {"5.", 5, true},         {".", 0, false},
-        {"-", 0, false},          {"--5", 0, false},       {"1e3", 1000, true},
-        {"1e", 1, false},         {"1e+", 1, false},       {"-.5e-1", -0.05, true},
-        {"2.5E1mA", 25, false},   {"0x10", 0, false},      {"inf", 0, false},
-        {"nan", 0, false},        {"1e999", inf, true},    {"-1e999", -inf, true},
-        {"1e-999", 0, true},      {"12,5", 12, false},     {"1 2", 1, false},
+        {"", 0, false},         {"abc", 0, false},   {"  12.5xyz", 12.5, false}, {"\t 7", 7, true},
+        {"-3", -3, true},       {"+4 ", 4, true},    {".5", 0.5, true},          {"5.", 5, true},
+        {".", 0, false},        {"-", 0, false},     {"--5", 0, false},          {"1e3", 1000, true},
+        {"1e", 1, false},       {"1e+", 1, false},   {"-.5e-1", -0.05, true},    {"2.5E1mA", 25, false},
+        {"0x10", 0, false},     {"inf", 0, false},   {"nan", 0, false},          {"1e999", inf, true},
+        {"-1e999", -inf, true}, {"1e-999", 0, true}, {"12,5", 12, false},        {"1 2", 1, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(parseSetpointText(c.text), c.value) << '"' << c.text << '"';
@@ -62,18 +64,23 @@ TEST(AlarmSetpoints, ShowsUnitsHexAndKind) {
 }
 
 TEST(AlarmSetpoints, TypedValuesAreStoredThroughTheLimitRules) {
-    struct Case { int range, format, setpoint; const char* typed; const char* hex; const char* value; };
+    struct Case {
+        int range, format, setpoint;
+        const char* typed;
+        const char* hex;
+        const char* value;
+    };
     const Case cases[] = {
-        {5, 1, 0, "garbage", "0190", "4.000"},   // not a number reads as 0, raised to 4 mA
+        {5, 1, 0, "garbage", "0190", "4.000"}, // not a number reads as 0, raised to 4 mA
         {5, 1, 0, "2.5", "0190", "4.000"},
         {5, 1, 2, "12.345", "04D2", "12.340"},
         {3, 1, 1, "11", "2710", "10.000"},
-        {3, 1, 1, "70", "2710", "10.000"},      // saturates instead of wrapping to 4.464
+        {3, 1, 1, "70", "2710", "10.000"}, // saturates instead of wrapping to 4.464
         {3, 1, 1, "1e300", "2710", "10.000"},
         {0, 1, 0, "-1e300", "D8F0", "-10.000"},
         {5, 1, 0, "nan", "0190", "4.000"},
-        {5, 1, 0, "1e999", "0190", "4.000"},     // infinite: counts as 0 mA
-        {5, 1, 1, "1e999", "0190", "4.000"},     // a maximum below the span is raised to it
+        {5, 1, 0, "1e999", "0190", "4.000"}, // infinite: counts as 0 mA
+        {5, 1, 1, "1e999", "0190", "4.000"}, // a maximum below the span is raised to it
         {0, 3, 0, " -3.2V", "D70B", "-3.200"},
         // Typed text is read by truncation even where the word shows another text.
         {1, 2, 1, "2.5", "05FF", "2.499"},
@@ -91,7 +98,10 @@ TEST(AlarmSetpoints, TypedValuesAreStoredThroughTheLimitRules) {
 }
 
 TEST(AlarmSetpoints, FirstFocusLossRereadsEveryFieldFromItsThreeDecimals) {
-    struct Case { int range, format; std::uint16_t word, after; };
+    struct Case {
+        int range, format;
+        std::uint16_t word, after;
+    };
     const Case cases[] = {
         {0, 3, 0x8000, 0x8001},
         {3, 0, 12345, 12346},
@@ -114,7 +124,8 @@ struct Shown {
 
 Shown shown(const AnalogRules& rules, const AlarmEditor& editor) {
     Shown out{{}, rules.words()};
-    for (int s = 0; s < kAlarmSetpoints; ++s) out.values[static_cast<std::size_t>(s)] = editor.fields(s).value;
+    for (int s = 0; s < kAlarmSetpoints; ++s)
+        out.values[static_cast<std::size_t>(s)] = editor.fields(s).value;
     return out;
 }
 
@@ -170,7 +181,7 @@ TEST(AlarmSetpoints, FocusLossesWithNothingTypedChangeNoShownValue) {
 TEST(AlarmSetpoints, UntouchedPairOfOneTextKeepsItsMinimum) {
     // 12345 reads back from "1.884" as 12346: taken for the minimum first, it
     // would stand over the maximum and the minimum would drop to 0.
-    AnalogRules rules = alarmModel(3, 0);  // 0/10v 16Bit
+    AnalogRules rules = alarmModel(3, 0); // 0/10v 16Bit
     rules.setWord(3, 12345);
     rules.setWord(4, 12345);
     AlarmEditor editor(rules);
@@ -182,22 +193,22 @@ TEST(AlarmSetpoints, UntouchedPairOfOneTextKeepsItsMinimum) {
 }
 
 TEST(AlarmSetpoints, MaximumTypedBelowItsMinimumResetsTheMinimum) {
-    AnalogRules rules = alarmModel(3, 1);  // 0..10000
+    AnalogRules rules = alarmModel(3, 1); // 0..10000
     rules.setWord(5, 5000);
     AlarmEditor editor(rules);
-    editor.type(3, "3");  // Reg7, the maximum of the second pair
+    editor.type(3, "3"); // Reg7, the maximum of the second pair
     editor.focusLost();
     EXPECT_EQ(rules.word(5), 0);
     EXPECT_EQ(rules.word(6), 3000);
-    EXPECT_EQ(editor.fields(2).value, "0.000");  // shown right after the second pass
+    EXPECT_EQ(editor.fields(2).value, "0.000"); // shown right after the second pass
     EXPECT_EQ(editor.fields(2).hex, "0000");
 }
 
 TEST(AlarmSetpoints, CancelRestoresReg1ToReg19AsOpened) {
     AnalogRules rules = alarmModel(3, 1);
-    rules.setWord(0, static_cast<std::uint16_t>(rules.word(0) | 0x8000));  // reserved bit from the host
+    rules.setWord(0, static_cast<std::uint16_t>(rules.word(0) | 0x8000)); // reserved bit from the host
     rules.setWord(5, 5000);
-    rules.setWord(6, 0x3000);  // out of span: left as the host gave it
+    rules.setWord(6, 0x3000); // out of span: left as the host gave it
     const RegisterWords opened = rules.words();
     AlarmEditor editor(rules);
     editor.type(3, "3");
@@ -232,7 +243,7 @@ TEST(AlarmSetpoints, DefaultsResetEveryPairToItsSpan) {
 
 TEST(AlarmSetpoints, GroupWithoutScalingShowsItsWordOnlyAndKeepsIt) {
     AnalogRules rules(3);
-    rules.setWord(0, static_cast<std::uint16_t>((rules.word(0) & ~0x01C0) | (7 << 6)));  // Group3 range 7
+    rules.setWord(0, static_cast<std::uint16_t>((rules.word(0) & ~0x01C0) | (7 << 6))); // Group3 range 7
     rules.setWord(11, 0xBEEF);
     rules.setWord(12, 0x0001);
     AlarmEditor editor(rules);
@@ -255,7 +266,9 @@ TEST(AlarmSetpoints, GroupWithoutScalingShowsItsWordOnlyAndKeepsIt) {
 }
 
 TEST(AlarmSetpoints, EnterMovesTheFocusAlongTheRows) {
-    struct Case { int from, to; };
+    struct Case {
+        int from, to;
+    };
     const Case cases[] = {{556, 513}, {513, 557}, {557, 514}, {519, 563},
                           {563, 520}, {520, 556}, {572, 0},   {1, 0}};
     for (const Case& c : cases) EXPECT_EQ(AlarmEditor::nextFocus(c.from), c.to) << c.from;

@@ -26,14 +26,23 @@ AnalogRules hostRules(int kind, std::uint16_t reg1, std::uint16_t reg2, std::uin
 using Texts = std::vector<std::string>;
 
 TEST(AnalogForm, ListEntriesByModel) {
-    struct Case { int kind; Texts ranges; Texts trigger; bool alarms; };
+    struct Case {
+        int kind;
+        Texts ranges;
+        Texts trigger;
+        bool alarms;
+    };
     const Case cases[] = {
         {0, {"-10V to +10V", "1V to 5V", "0V to 5V", "0V to 10V"}, {"Disabled", "Disabled"}, false},
         {1, {"0ma to 20ma", "4ma to 20ma"}, {"Disabled", "Disabled"}, false},
-        {2, {"-10V to +10V", "1V to 5V", "0V to 5V", "0V to 10V", "0ma to 20ma", "4ma to 20ma"},
-         {"Disabled", "Disabled"}, false},
-        {3, {"-10V to +10V", "1V to 5V", "0V to 5V", "0V to 10V", "0ma to 20ma", "4ma to 20ma"},
-         {"Scrolling Trigger", "Latched Trigger"}, true},
+        {2,
+         {"-10V to +10V", "1V to 5V", "0V to 5V", "0V to 10V", "0ma to 20ma", "4ma to 20ma"},
+         {"Disabled", "Disabled"},
+         false},
+        {3,
+         {"-10V to +10V", "1V to 5V", "0V to 5V", "0V to 10V", "0ma to 20ma", "4ma to 20ma"},
+         {"Scrolling Trigger", "Latched Trigger"},
+         true},
     };
     for (const Case& c : cases) {
         AnalogRules rules(c.kind);
@@ -50,7 +59,7 @@ TEST(AnalogForm, ListEntriesByModel) {
 TEST(AnalogForm, ShowsDefaultsSelected) {
     AnalogRules rules(1);
     const AnalogInputForm form(rules);
-    EXPECT_EQ(form.selection(listOf(AnalogSetting::Range, 0)), 0);  // code 4 is position 0
+    EXPECT_EQ(form.selection(listOf(AnalogSetting::Range, 0)), 0); // code 4 is position 0
     EXPECT_EQ(form.selection(listOf(AnalogSetting::Format, 0)), 1);
     EXPECT_EQ(form.selection(listOf(AnalogSetting::Filter, 3)), 2);
     EXPECT_EQ(form.selection(listOf(AnalogSetting::Calibration)), 2);
@@ -63,7 +72,7 @@ TEST(AnalogForm, ShowsDefaultsSelected) {
     const AnalogInputForm alarmForm(alarm);
     EXPECT_EQ(alarmForm.selection(listOf(AnalogSetting::Range, 0)), 0);
     EXPECT_EQ(alarmForm.selection(listOf(AnalogSetting::Trigger)), 0);
-    EXPECT_EQ(alarmForm.selection(listOf(AnalogSetting::Timestamp)), 0);  // off bit set: "Disabled"
+    EXPECT_EQ(alarmForm.selection(listOf(AnalogSetting::Timestamp)), 0); // off bit set: "Disabled"
 }
 
 TEST(AnalogForm, HostVoltageRangeOnTheCurrentModelBecomes0To20maAtTheFirstChange) {
@@ -76,9 +85,10 @@ TEST(AnalogForm, HostVoltageRangeOnTheCurrentModelBecomes0To20maAtTheFirstChange
 
     ASSERT_TRUE(form.select(listOf(AnalogSetting::Filter, 0), 1));
     EXPECT_EQ(rules.range(1), 4);
-    EXPECT_EQ(form.entries(listOf(AnalogSetting::Range, 1))[form.positionOfCode(listOf(AnalogSetting::Range, 1), 4)],
+    EXPECT_EQ(form.entries(
+                  listOf(AnalogSetting::Range, 1))[form.positionOfCode(listOf(AnalogSetting::Range, 1), 4)],
               "0ma to 20ma");
-    EXPECT_EQ(rules.range(0), 4);  // the other groups keep their codes
+    EXPECT_EQ(rules.range(0), 4); // the other groups keep their codes
     EXPECT_EQ(rules.filter(0), 1);
     EXPECT_EQ(form.wordTexts()[0], "1924");
 }
@@ -128,7 +138,7 @@ TEST(AnalogForm, ListWithoutSelectionKeepsItsField) {
 TEST(AnalogForm, WriteBackOfEveryListAppliesTheLimitRulesToEveryGroup) {
     AnalogRules rules(3);
     AnalogInputForm form(rules);
-    rules.setWord(15, 0x3000);  // Group4 minimum above its maximum 0x2710
+    rules.setWord(15, 0x3000); // Group4 minimum above its maximum 0x2710
     ASSERT_TRUE(form.select(listOf(AnalogSetting::Filter, 0), 0));
     EXPECT_EQ(rules.word(15), 0xD8F0);
 }

@@ -35,7 +35,12 @@ TEST(AnalogModel, StandaloneStartsFromTheDefaults) {
 }
 
 TEST(AnalogModel, RefusedActions) {
-    struct Case { int kind; const char* name; const char* value; const char* mentions; };
+    struct Case {
+        int kind;
+        const char* name;
+        const char* value;
+        const char* mentions;
+    };
     const Case cases[] = {
         {2, "g5.range", "0", "unknown setting"},
         {2, "reg4", "1", "unknown setting"},
@@ -66,7 +71,13 @@ TEST(AnalogModel, RefusedActions) {
 }
 
 TEST(AnalogModel, ValuesByCodeOrTextAnyCase) {
-    struct Case { int kind; const char* name; const char* value; int code; const char* text; };
+    struct Case {
+        int kind;
+        const char* name;
+        const char* value;
+        int code;
+        const char* text;
+    };
     const Case cases[] = {
         {1, "g1.range", "5", 5, "4ma to 20ma"},
         {1, "g2.range", "  0MA TO 20MA ", 4, "0ma to 20ma"},
@@ -98,7 +109,7 @@ TEST(AnalogModel, FinishKeepsUnhandledRegistersAsTheyCame) {
     host[1] = 0x2A92;
     host[2] = 0x8205;
     model->startSynchronised(host);
-    ASSERT_TRUE(model->apply("g1.range", "1V to 5V").ok());  // rescales Reg4-Reg7 inside
+    ASSERT_TRUE(model->apply("g1.range", "1V to 5V").ok()); // rescales Reg4-Reg7 inside
     const RegisterWords out = model->finish();
     EXPECT_EQ(out[0], 0x2001);
     for (int i = 3; i < 24; ++i) EXPECT_EQ(out[i], 0x7777) << i;
@@ -124,7 +135,7 @@ TEST(AnalogModel, SetpointsTypedInUnits) {
 TEST(AnalogModel, SetpointsOfAGroupWithoutScaling) {
     auto model = makeAnalogModel(3);
     RegisterWords host = model->finish();
-    host[0] = static_cast<std::uint16_t>(host[0] | 6);  // Group1 range 6
+    host[0] = static_cast<std::uint16_t>(host[0] | 6); // Group1 range 6
     host[3] = 0x1234;
     model->startSynchronised(host);
     const std::optional<SettingView> reg4 = find(model->settings(), "reg4");
@@ -133,9 +144,10 @@ TEST(AnalogModel, SetpointsOfAGroupWithoutScaling) {
     EXPECT_EQ(find(model->settings(), "g1.range")->text, "");
     EXPECT_FALSE(dynamic_cast<AnalogModel&>(*model).setpointUnits()[0].has_value());
     const ActionResult result = model->apply("reg4", "2");
-    EXPECT_NE(result.error.find("no scaling; allowed: set g1.range to a code 0-5"), std::string::npos) << result.error;
+    EXPECT_NE(result.error.find("no scaling; allowed: set g1.range to a code 0-5"), std::string::npos)
+        << result.error;
     EXPECT_EQ(model->finish()[3], 0x1234);
-    ASSERT_TRUE(model->apply("reg8", "2").ok());  // another group still takes values
+    ASSERT_TRUE(model->apply("reg8", "2").ok()); // another group still takes values
     EXPECT_EQ(model->finish()[3], 0x1234);
 }
 

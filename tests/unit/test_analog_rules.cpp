@@ -8,7 +8,12 @@ namespace velmora {
 namespace {
 
 TEST(AnalogRules, FlagsDefaultsAndWrittenRegistersByKind) {
-    struct Case { int kind; bool voltage, current, alarms; std::uint16_t reg1; int written; };
+    struct Case {
+        int kind;
+        bool voltage, current, alarms;
+        std::uint16_t reg1;
+        int written;
+    };
     const Case cases[] = {
         {0, true, false, false, 0x2000, 3},
         {1, false, true, false, 0x2924, 3},
@@ -88,12 +93,15 @@ TEST(AnalogRules, FieldWritesReplaceOnlyTheirBits) {
 }
 
 TEST(AnalogRules, NormalizeClearsReservedBitsAndKeepsReg1Bit14AndReg3Bit15) {
-    struct Case { int kind; std::uint16_t reg1, reg2, reg3; };
+    struct Case {
+        int kind;
+        std::uint16_t reg1, reg2, reg3;
+    };
     // All ones in: range codes 7 stay on the models that have both kinds of range.
     const Case cases[] = {
         {3, 0x7FFF, 0x7EDB, 0x83FF},
-        {2, 0x7FFF, 0x7EDB, 0x83F7},  // no alarms: time stamping off, scrolling trigger
-        {0, 0x7000, 0x7EDB, 0x83F7},  // range 7 is not a voltage range: becomes 0
+        {2, 0x7FFF, 0x7EDB, 0x83F7}, // no alarms: time stamping off, scrolling trigger
+        {0, 0x7000, 0x7EDB, 0x83F7}, // range 7 is not a voltage range: becomes 0
     };
     for (const Case& c : cases) {
         AnalogRules rules(c.kind);
@@ -113,15 +121,16 @@ TEST(AnalogRules, NormalizeClearsReservedBitsAndKeepsReg1Bit14AndReg3Bit15) {
 }
 
 TEST(AnalogRules, NormalizeReplacesRangesTheModelLacks) {
-    struct Case { int kind, before, after; };
+    struct Case {
+        int kind, before, after;
+    };
     const Case cases[] = {
-        {1, 0, 4}, {1, 3, 4}, {1, 5, 5}, {1, 6, 6},
-        {0, 3, 3}, {0, 4, 0}, {0, 5, 0}, {0, 7, 0},
-        {2, 6, 6}, {2, 7, 7}, {3, 6, 6},
+        {1, 0, 4}, {1, 3, 4}, {1, 5, 5}, {1, 6, 6}, {0, 3, 3}, {0, 4, 0},
+        {0, 5, 0}, {0, 7, 0}, {2, 6, 6}, {2, 7, 7}, {3, 6, 6},
     };
     for (const Case& c : cases) {
         AnalogRules rules(c.kind);
-        rules.setWord(0, static_cast<std::uint16_t>(c.before << 6));  // Group3
+        rules.setWord(0, static_cast<std::uint16_t>(c.before << 6)); // Group3
         rules.normalize();
         EXPECT_EQ(rules.range(2), c.after) << "kind " << c.kind << " range " << c.before;
     }
@@ -129,13 +138,13 @@ TEST(AnalogRules, NormalizeReplacesRangesTheModelLacks) {
 
 TEST(AnalogRules, RangeAndFormatChangesCarryTheAlarmPairs) {
     AnalogRules rules(3);
-    rules.setRange(1, 5);  // -10..10 V "DVM" taken as mA: -10 below 4-20, 10 inside
+    rules.setRange(1, 5); // -10..10 V "DVM" taken as mA: -10 below 4-20, 10 inside
     EXPECT_EQ(rules.word(7), 0x0190);
     EXPECT_EQ(rules.word(8), 0x03E8);
-    rules.setFormat(1, 0);  // 4 mA and 10 mA in the 16-bit row
+    rules.setFormat(1, 0); // 4 mA and 10 mA in the 16-bit row
     EXPECT_EQ(rules.word(7), 0x0000);
     EXPECT_EQ(rules.word(8), 24575);
-    EXPECT_EQ(rules.word(3), 0xD8F0);  // other groups untouched
+    EXPECT_EQ(rules.word(3), 0xD8F0); // other groups untouched
     // The same code again converts nothing but still applies the limit rules.
     rules.setWord(9, 0xFFFF);
     rules.setWord(10, 0x0005);
@@ -147,11 +156,11 @@ TEST(AnalogRules, RangeAndFormatChangesCarryTheAlarmPairs) {
 
 TEST(AnalogRules, StoreAndCheck) {
     AnalogRules rules(3);
-    rules.setRange(0, 3);  // 0-10 V DVM: 0 .. 10000
+    rules.setRange(0, 3); // 0-10 V DVM: 0 .. 10000
     rules.storeAndCheck(4, 11000);
     EXPECT_EQ(rules.word(4), 10000);
-    rules.storeAndCheck(4, 3000);  // below the pair's minimum 0: fine
-    rules.storeAndCheck(3, 5000);  // minimum above maximum
+    rules.storeAndCheck(4, 3000); // below the pair's minimum 0: fine
+    rules.storeAndCheck(3, 5000); // minimum above maximum
     EXPECT_EQ(rules.word(3), 0);
     // Index 19 and beyond store nothing but still normalize.
     rules.setWord(0, static_cast<std::uint16_t>(rules.word(0) | 0x8000));
@@ -163,11 +172,12 @@ TEST(AnalogRules, StoreAndCheck) {
 }
 
 TEST(AnalogRules, RangeListPositions) {
-    struct Case { int kind, code, position; };
+    struct Case {
+        int kind, code, position;
+    };
     const Case cases[] = {
-        {0, 0, 0}, {0, 3, 3}, {0, 4, -1}, {0, 6, -1},
-        {1, 0, -1}, {1, 3, -1}, {1, 4, 0}, {1, 5, 1}, {1, 6, -1},
-        {2, 4, 4}, {2, 5, 5}, {2, 6, -1}, {3, 4, 4}, {3, 7, -1}, {3, -1, -1},
+        {0, 0, 0},  {0, 3, 3}, {0, 4, -1}, {0, 6, -1}, {1, 0, -1}, {1, 3, -1}, {1, 4, 0},   {1, 5, 1},
+        {1, 6, -1}, {2, 4, 4}, {2, 5, 5},  {2, 6, -1}, {3, 4, 4},  {3, 7, -1}, {3, -1, -1},
     };
     for (const Case& c : cases) {
         const AnalogRules rules(c.kind);
@@ -186,17 +196,18 @@ TEST(AnalogRules, TraceRecordsEachLimitRuleThatChangedAWord) {
     std::vector<AlarmWordEffect> trace;
     AnalogRules rules(3);
     rules.setTrace(&trace);
-    rules.setRange(0, 1);  // -10..10 V DVM to 1..5 V DVM
+    rules.setRange(0, 1); // -10..10 V DVM to 1..5 V DVM
     ASSERT_EQ(trace.size(), 4u);
     EXPECT_EQ(trace[0].reg, 3);
     EXPECT_EQ(trace[0].before, 0xD8F0);
     EXPECT_EQ(trace[0].after, 0x03E8);
-    EXPECT_EQ(trace[0].rule, "rescaled from the range \"-10V to +10V\" to \"1V to 5V\", then raised to the lowest "
-                             "count of the span");
+    EXPECT_EQ(trace[0].rule,
+              "rescaled from the range \"-10V to +10V\" to \"1V to 5V\", then raised to the lowest "
+              "count of the span");
     EXPECT_EQ(trace[1].rule, "lowered to the highest count of the span") << "10 V is the same word in both";
 
     trace.clear();
-    rules.storeAndCheck(4, 0x0100);  // a maximum below the span
+    rules.storeAndCheck(4, 0x0100); // a maximum below the span
     ASSERT_EQ(trace.size(), 2u);
     EXPECT_EQ(trace[0].rule, "") << "the store itself";
     EXPECT_EQ(trace[1].rule, "raised to the lowest count of the span");

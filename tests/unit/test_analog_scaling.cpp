@@ -19,15 +19,28 @@ TEST(AnalogScaling, SignedCountsOnlyForTheBipolarDvmAnd15BitRows) {
 }
 
 TEST(AnalogScaling, CountsToUnits) {
-    struct Case { int range, format; std::uint16_t word; double units; };
+    struct Case {
+        int range, format;
+        std::uint16_t word;
+        double units;
+    };
     const Case cases[] = {
-        {0, 0, 0x0000, -10.0},   {0, 0, 0xFFFF, 10.0},
-        {0, 1, 0xD8F0, -10.0},   {0, 1, 0x2710, 10.0},    {0, 1, 0x8000, -10.0},  // below span
-        {0, 3, 0x8000, -10.000152590218967}, {0, 3, 0x7FFF, 9.999847409781033},
-        {1, 1, 0x0000, 1.0},     {1, 1, 0x03E8, 1.0},     {1, 1, 0xFFFF, 5.0},
+        {0, 0, 0x0000, -10.0},
+        {0, 0, 0xFFFF, 10.0},
+        {0, 1, 0xD8F0, -10.0},
+        {0, 1, 0x2710, 10.0},
+        {0, 1, 0x8000, -10.0}, // below span
+        {0, 3, 0x8000, -10.000152590218967},
+        {0, 3, 0x7FFF, 9.999847409781033},
+        {1, 1, 0x0000, 1.0},
+        {1, 1, 0x03E8, 1.0},
+        {1, 1, 0xFFFF, 5.0},
         {3, 0, 12345, 1.8837262531471732},
-        {5, 1, 0x0190, 4.0},     {5, 1, 1234, 12.34},     {5, 1, 3000, 20.0},  // above span
-        {5, 0, 0, 4.0},          {4, 2, 4095, 20.0},
+        {5, 1, 0x0190, 4.0},
+        {5, 1, 1234, 12.34},
+        {5, 1, 3000, 20.0}, // above span
+        {5, 0, 0, 4.0},
+        {4, 2, 4095, 20.0},
     };
     for (const Case& c : cases)
         EXPECT_NEAR(countsToUnits(c.range, c.format, c.word), c.units, 1e-9)
@@ -37,23 +50,24 @@ TEST(AnalogScaling, CountsToUnits) {
 }
 
 TEST(AnalogScaling, UnitsToCountsTruncatesAndSaturates) {
-    struct Case { int range, format; double value; std::uint16_t word; };
+    struct Case {
+        int range, format;
+        double value;
+        std::uint16_t word;
+    };
     const Case cases[] = {
-        {5, 1, 12.345, 1234},           // truncated toward zero
-        {0, 3, -10.0, 0x8001},          // -32767.5 truncated toward zero
-        {0, 1, -10.0, 0xD8F0},
-        {3, 1, 11.0, 11000},            // beyond the span: left to the limit rules
-        {3, 1, 70.0, 0xFFFF},           // 70000 would wrap to 4464
-        {3, 0, 1e300, 0xFFFF},
-        {3, 0, -1e300, 0x0000},
-        {0, 1, 100.0, 0x7FFF},          // signed rows saturate at 32767 ...
-        {0, 1, -100.0, 0x8000},         // ... and -32768
-        {5, 1, -10.0, 0x0000},          // unsigned rows never go below 0
-        {5, 1, kNaN, 0x0000},           // not finite: 0 mA
-        {3, 1, kInf, 0x0000},
-        {0, 1, -kInf, 0x0000},
-        {0, 0, kNaN, 0x7FFF},           // 0 V in the offset 16-bit row
-        {6, 0, 5.0, 0x0000},            // no row
+        {5, 1, 12.345, 1234},                        // truncated toward zero
+        {0, 3, -10.0, 0x8001},                       // -32767.5 truncated toward zero
+        {0, 1, -10.0, 0xD8F0},  {3, 1, 11.0, 11000}, // beyond the span: left to the limit rules
+        {3, 1, 70.0, 0xFFFF},                        // 70000 would wrap to 4464
+        {3, 0, 1e300, 0xFFFF},  {3, 0, -1e300, 0x0000},
+        {0, 1, 100.0, 0x7FFF},  // signed rows saturate at 32767 ...
+        {0, 1, -100.0, 0x8000}, // ... and -32768
+        {5, 1, -10.0, 0x0000},  // unsigned rows never go below 0
+        {5, 1, kNaN, 0x0000},   // not finite: 0 mA
+        {3, 1, kInf, 0x0000},   {0, 1, -kInf, 0x0000},
+        {0, 0, kNaN, 0x7FFF}, // 0 V in the offset 16-bit row
+        {6, 0, 5.0, 0x0000},  // no row
     };
     for (const Case& c : cases)
         EXPECT_EQ(unitsToCounts(c.range, c.format, c.value), c.word)
@@ -102,16 +116,19 @@ TEST(AnalogScaling, ResetLimitsGivesTheFullSpanOfEveryRow) {
 }
 
 TEST(AnalogScaling, ClampLimits) {
-    struct Case { int range, format; std::uint16_t min, max, wantMin, wantMax; };
+    struct Case {
+        int range, format;
+        std::uint16_t min, max, wantMin, wantMax;
+    };
     const Case cases[] = {
-        {5, 1, 1000, 500, 400, 500},          // minimum above maximum
-        {5, 1, 50, 100, 400, 400},            // a maximum below the span is raised too
-        {5, 1, 500, 1500, 500, 1500},         // inside: unchanged
-        {5, 1, 0xFC18, 1000, 400, 1000},      // 64536 read unsigned
+        {5, 1, 1000, 500, 400, 500},     // minimum above maximum
+        {5, 1, 50, 100, 400, 400},       // a maximum below the span is raised too
+        {5, 1, 500, 1500, 500, 1500},    // inside: unchanged
+        {5, 1, 0xFC18, 1000, 400, 1000}, // 64536 read unsigned
         {0, 1, 0x8000, 0x7FFF, 0xD8F0, 0x2710},
-        {0, 1, 0xD8F0, 0xD000, 0xD8F0, 0xD8F0},  // signed maximum below -10000
+        {0, 1, 0xD8F0, 0xD000, 0xD8F0, 0xD8F0}, // signed maximum below -10000
         {3, 1, 6000, 3000, 0, 3000},
-        {3, 1, 12000, 20000, 0, 10000},       // minimum above the span, maximum lowered to hi
+        {3, 1, 12000, 20000, 0, 10000}, // minimum above the span, maximum lowered to hi
         {3, 1, 20000, 15000, 0, 10000},
         {1, 1, 0, 0, 1000, 1000},
     };
@@ -127,8 +144,8 @@ TEST(AnalogScaling, ClampLimits) {
 }
 
 TEST(AnalogScaling, ClampLimitsIsIdempotentAndKeepsEveryPairOrderedInsideItsSpan) {
-    const std::uint16_t words[] = {0,      1,      400,    999,    1000,   2000,   4095,  5000,
-                                   10000,  32767,  0x8000, 0x8001, 0xD8F0, 0xD8EF, 0xFC18, 0xFFFF};
+    const std::uint16_t words[] = {0,     1,     400,    999,    1000,   2000,   4095,   5000,
+                                   10000, 32767, 0x8000, 0x8001, 0xD8F0, 0xD8EF, 0xFC18, 0xFFFF};
     for (int range = 0; range < kAnalogRangeCodes; ++range)
         for (int format = 0; format < kAnalogFormatCodes; ++format) {
             const AnalogScaleRow& row = *analogScaleRow(range, format);
@@ -163,16 +180,19 @@ TEST(AnalogScaling, ClampLimitsWithoutAScalingRowChangesNothing) {
 }
 
 TEST(AnalogScaling, RescaleLimitsKeepsEngineeringValues) {
-    struct Case { int fromRange, fromFormat, toRange, toFormat; std::uint16_t min, max, wantMin, wantMax; };
+    struct Case {
+        int fromRange, fromFormat, toRange, toFormat;
+        std::uint16_t min, max, wantMin, wantMax;
+    };
     const Case cases[] = {
         {0, 1, 0, 0, 0xD8F0, 0x2710, 0x0000, 0xFFFF},
         {0, 1, 5, 1, 0xD8F0, 0x2710, 0x0190, 0x03E8},
         {0, 1, 1, 1, 0xD8F0, 0x2710, 0x03E8, 0x1388},
         {4, 1, 5, 1, 0, 2000, 0x0190, 0x07D0},
-        {5, 1, 3, 1, 0x0190, 0x07D0, 4000, 10000},  // 4-20 "mA" as 4-20 V, held to 10 V
+        {5, 1, 3, 1, 0x0190, 0x07D0, 4000, 10000}, // 4-20 "mA" as 4-20 V, held to 10 V
         {3, 1, 3, 3, 5000, 10000, 16383, 32767},
-        {6, 1, 5, 1, 1000, 500, 400, 500},          // no old row: words kept, new rules applied
-        {5, 1, 7, 1, 1000, 500, 1000, 500},         // no new row: nothing to do
+        {6, 1, 5, 1, 1000, 500, 400, 500},  // no old row: words kept, new rules applied
+        {5, 1, 7, 1, 1000, 500, 1000, 500}, // no new row: nothing to do
     };
     for (const Case& c : cases) {
         RegisterWords regs = withGroup(2, c.min, c.max, c.min, c.max);

@@ -71,7 +71,7 @@ std::string tempFile(const std::string& name, const std::string& content) {
 
 struct ErrorCase {
     std::vector<std::string> args;
-    std::string says;  // part of the one line on stderr
+    std::string says; // part of the one line on stderr
 };
 
 TEST(Cli, EveryErrorIsOneLineOnStderrWithStatus2AndNothingOnStdout) {
@@ -107,7 +107,8 @@ TEST(Cli, EveryErrorIsOneLineOnStderrWithStatus2AndNothingOnStdout) {
         {{"encode", "5", "delay=1", "--from", "2"}, "--from after an action"},
         {{"encode", "5", "--from", "1", "delay=1", "2"}, "'2' is not an action"},
         {{"encode", "5", "--from", "zz"}, "Reg1: 'zz' is not a hexadecimal word"},
-        {{"encode", "5", "--explained"}, "unknown option '--explained'; allowed: --from, --explain, --json, --help"},
+        {{"encode", "5", "--explained"},
+         "unknown option '--explained'; allowed: --from, --explain, --json, --help"},
         {{"encode", "nine", "delay=1"}, "unknown module 'nine'"},
         // encode: names and values the control does not offer
         {{"encode", "5", "ch1.colour=red"}, "unknown setting"},
@@ -116,15 +117,24 @@ TEST(Cli, EveryErrorIsOneLineOnStderrWithStatus2AndNothingOnStdout) {
         {{"encode", "5", "delay=abc"}, "delay: \"abc\" is not a whole number; allowed: 0 to 65535"},
         {{"encode", "7", "ch1.timeout=1.5"}, "ch1.timeout: \"1.5\" is not a whole number; allowed: 0 to 240"},
         {{"encode", "4", "g1.voltage=11"}, "g1.voltage: \"11\" is not offered; allowed: 0 \"+/- 0.05V\""},
-        {{"encode", "0", "g1.range=4"}, "g1.range: '4' is not offered on this module; allowed: 0 \"-10V to +10V\""},
-        {{"encode", "3", "reg4=abc"}, "reg4: 'abc' is not a finite decimal number; allowed: a decimal number such as 4, -2.5 or 1.2e1 (g1 spans -10.000 to 10.000 V; values beyond it are limited)"},
+        {{"encode", "0", "g1.range=4"},
+         "g1.range: '4' is not offered on this module; allowed: 0 \"-10V to +10V\""},
+        {{"encode", "3", "reg4=abc"},
+         "reg4: 'abc' is not a finite decimal number; allowed: a decimal number such as 4, -2.5 or 1.2e1 (g1 "
+         "spans -10.000 to 10.000 V; values beyond it are limited)"},
         // encode: choices the dialog does not allow in that state
-        {{"encode", "5", "ch2.range=5V"}, "ch2.range: disabled on the second channel of pair 1-2; allowed: set ch1.range"},
-        {{"encode", "5", "ch1.mode=1", "ch2.size=1"}, "ch2.size: disabled while pair 1-2 counts \"BiDirectional\""},
+        {{"encode", "5", "ch2.range=5V"},
+         "ch2.range: disabled on the second channel of pair 1-2; allowed: set ch1.range"},
+        {{"encode", "5", "ch1.mode=1", "ch2.size=1"},
+         "ch2.size: disabled while pair 1-2 counts \"BiDirectional\""},
         {{"encode", "5", "delay=250", "ch1.mode=1", "ch2.rate=1", "--json"}, "ch2.rate: disabled"},
-        {{"encode", "4", "g1.rtd=0"}, "g1.rtd: hidden while g1.type is Voltage (shown for RTD); allowed: set g1.type to RTD first, or now one of g1.type, g1.voltage"},
-        {{"encode", "0", "trigger=1"}, "trigger: the control is disabled on this module (it has no alarms); allowed: g1.range, g1.format"},
-        {{"encode", "3", "--from", "0006", "reg4=1"}, "reg4: group 1 has range code 6, which has no scaling; allowed: set g1.range to a code 0-5 first"},
+        {{"encode", "4", "g1.rtd=0"},
+         "g1.rtd: hidden while g1.type is Voltage (shown for RTD); allowed: set g1.type to RTD first, or now "
+         "one of g1.type, g1.voltage"},
+        {{"encode", "0", "trigger=1"},
+         "trigger: the control is disabled on this module (it has no alarms); allowed: g1.range, g1.format"},
+        {{"encode", "3", "--from", "0006", "reg4=1"},
+         "reg4: group 1 has range code 6, which has no scaling; allowed: set g1.range to a code 0-5 first"},
         // check-wdb
         {{"check-wdb", "a", "b"}, "check-wdb takes one FILE"},
         {{"check-wdb", "--verbose"}, "unknown option '--verbose'; allowed: --help"},
@@ -141,11 +151,13 @@ TEST(Cli, HelpGoesToStdoutWithStatus0) {
         {{"--help"}, "usage:\n  velmora-cli modules [--json]"},
         {{"-h"}, "velmora-cli check-wdb [FILE]"},
         {{"help"}, "velmora-cli COMMAND --help"},
-        {{"help", "encode"}, "usage: velmora-cli encode MODULE [--from WORD...] [ACTION...] [--json] [--explain]"},
+        {{"help", "encode"},
+         "usage: velmora-cli encode MODULE [--from WORD...] [ACTION...] [--json] [--explain]"},
         {{"modules", "--help"}, "usage: velmora-cli modules [--json]"},
         {{"decode", "--help"}, "usage: velmora-cli decode MODULE [WORD...] [--json | --format FORMAT]"},
         {{"encode", "-h"}, "chN.analog_filter chN.timeout delay"},
-        {{"check-wdb", "--help"}, "exit status: 0 when every line with a key took effect, 1 otherwise, 2 when"},
+        {{"check-wdb", "--help"},
+         "exit status: 0 when every line with a key took effect, 1 otherwise, 2 when"},
         // Help wins over whatever else is on the line, even a bad module.
         {{"decode", "99", "--help"}, "usage: velmora-cli decode"},
         {{"encode", "5", "ch9.range=0", "--help"}, "usage: velmora-cli encode"},
@@ -174,12 +186,14 @@ TEST(Cli, ModulesListsTheEightCatalogueRows) {
                          0),
               0u)
         << json;
-    EXPECT_NE(json.find("{\"kind\": 4, \"name\": \"770_ZUI_340VM\", \"host_key\": \"Q770_ZUI_340_00VM\", "
-                        "\"default_title\": \"KTR-ZUI-340-00VM\", \"family\": \"universal\", \"written\": 8}"),
-              std::string::npos);
+    EXPECT_NE(
+        json.find("{\"kind\": 4, \"name\": \"770_ZUI_340VM\", \"host_key\": \"Q770_ZUI_340_00VM\", "
+                  "\"default_title\": \"KTR-ZUI-340-00VM\", \"family\": \"universal\", \"written\": 8}"),
+        std::string::npos);
     EXPECT_EQ(json.substr(json.size() - 2), "}]");
     std::size_t objects = 0;
-    for (std::size_t at = json.find("{\"kind\""); at != std::string::npos; at = json.find("{\"kind\"", at + 1))
+    for (std::size_t at = json.find("{\"kind\""); at != std::string::npos;
+         at = json.find("{\"kind\"", at + 1))
         ++objects;
     EXPECT_EQ(objects, 8u);
 }
@@ -237,32 +251,35 @@ TEST(Cli, DecodeTextShowsCodesAndTheDialogTexts) {
 
 TEST(Cli, DecodeReadsWordsWithTheHostTextRules) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"00C5", "00C5"},      {"c5", "00C5"},         {"0xc5", "00C5"},  {"0XC5", "00C5"},
-        {" C5 ", "00C5"},      {"+c5", "00C5"},        {"-1", "FFFF"},    {"12345", "2345"},
-        {"1FFFF", "FFFF"},     {"123456789", "FFFF"},  {"0", "0000"},     {"ffff", "FFFF"},
+        {"00C5", "00C5"},  {"c5", "00C5"},        {"0xc5", "00C5"}, {"0XC5", "00C5"},
+        {" C5 ", "00C5"},  {"+c5", "00C5"},       {"-1", "FFFF"},   {"12345", "2345"},
+        {"1FFFF", "FFFF"}, {"123456789", "FFFF"}, {"0", "0000"},    {"ffff", "FFFF"},
     };
     for (const auto& [word, shown] : cases) {
         const std::string json = ok({"decode", "7", word, "--json"});
-        EXPECT_EQ(json.find("\"registers\": [\"" + shown + "\", \"0000\""), json.find("\"registers\"")) << word << json;
+        EXPECT_EQ(json.find("\"registers\": [\"" + shown + "\", \"0000\""), json.find("\"registers\""))
+            << word << json;
     }
 }
 
 TEST(Cli, DecodeMultiPurposeTimeoutsAreLimitedAsTheDialogShowsThem) {
-    const std::string json = ok({"decode", "7", "00FF", "0", "0", "0", "0", "0100", "FFFF", "00EF", "--json"});
+    const std::string json =
+        ok({"decode", "7", "00FF", "0", "0", "0", "0", "0100", "FFFF", "00EF", "--json"});
     EXPECT_NE(json.find("\"ch1.timeout\": 240"), std::string::npos) << json;
     EXPECT_NE(json.find("\"ch2.timeout\": 0"), std::string::npos);
     EXPECT_NE(json.find("\"ch3.timeout\": 239"), std::string::npos);
     EXPECT_NE(json.find("\"ch1.digital_filter\": 1, \"ch1.analog_filter\": 1"), std::string::npos);
     // The registers are shown as given, not as OK would store them.
-    EXPECT_NE(json.find("\"registers\": [\"00FF\", \"0000\", \"0000\", \"0000\", \"0000\", \"0100\", \"FFFF\""),
-              std::string::npos);
+    EXPECT_NE(
+        json.find("\"registers\": [\"00FF\", \"0000\", \"0000\", \"0000\", \"0000\", \"0100\", \"FFFF\""),
+        std::string::npos);
 }
 
 TEST(Cli, DecodeAlarmSetpointsInEngineeringUnits) {
     // Group 1 range 6 (no row), group 2 "0V to 10V" 16 bit, groups 3 and 4 "-10V to +10V" DVM.
     const std::string json =
-        ok({"decode", "3", "001E", "2000", "8205", "1", "2", "3", "4", "0", "FFFF", "8000", "0001",
-            "D8F0", "2710", "0000", "FC18", "7FFF", "8000", "2710", "D8F0", "--json"});
+        ok({"decode", "3",    "001E", "2000", "8205", "1",    "2",    "3",    "4",    "0",    "FFFF",
+            "8000",   "0001", "D8F0", "2710", "0000", "FC18", "7FFF", "8000", "2710", "D8F0", "--json"});
     EXPECT_NE(json.find("\"g1.range\": 6, \"g1.format\": 0"), std::string::npos) << json;
     EXPECT_NE(json.find("\"alarms\": {\"reg4\": null, \"reg5\": null, \"reg6\": null, \"reg7\": null, "
                         "\"reg8\": 0, \"reg9\": 10, "),
@@ -274,10 +291,11 @@ TEST(Cli, DecodeAlarmSetpointsInEngineeringUnits) {
         << json;
     // The alarm words are not settings.
     EXPECT_EQ(settingsPart(json).find("\"reg4\": 1"), std::string::npos);
-    EXPECT_EQ(json.find("\"registers\": [\"001E\", \"2000\", \"8205\", \"0001\""), json.find("\"registers\""));
+    EXPECT_EQ(json.find("\"registers\": [\"001E\", \"2000\", \"8205\", \"0001\""),
+              json.find("\"registers\""));
 
-    const std::string text = ok({"decode", "3", "001E", "2000", "8205", "1", "2", "3", "4", "0", "FFFF", "8000",
-                                 "0001", "D8F0", "2710", "0000", "FC18"});
+    const std::string text = ok({"decode", "3", "001E", "2000", "8205", "1", "2", "3", "4", "0", "FFFF",
+                                 "8000", "0001", "D8F0", "2710", "0000", "FC18"});
     EXPECT_NE(text.find("alarm setpoints (engineering units):\n"), std::string::npos);
     EXPECT_EQ(settingLine(text, "reg4"), "reg4 0001 (no scaling)");
     EXPECT_EQ(settingLine(text, "reg9"), "reg9 FFFF 10.000 0/10v 16Bit");
@@ -291,16 +309,18 @@ TEST(Cli, EncodeStandaloneGivesEachModulesDefaultWords) {
         {"0", "2000 2A92 8205"},
         {"1", "2924 2A92 8205"},
         {"2", "2000 2A92 8205"},
-        {"3", "2000 2A92 8205 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710"},
+        {"3",
+         "2000 2A92 8205 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710"},
         {"4", "0018 0010 0018 0010 0018 0010 0018 0010"},
         {"5", "0000 0000 0000 0000 0000 0000 0000 0000 0000"},
         {"6", "0000 0000 0000 0000 0000 0000 0000 0000 0000"},
         {"7", "0040 0040 0040 0040 0000 0000 0000 0000 0000"},
     };
     for (const auto& [module, words] : cases) EXPECT_EQ(ok({"encode", module}), words) << module;
-    EXPECT_EQ(ok({"encode", "--json", "7"}),
-              "{\"registers\": [\"0040\", \"0040\", \"0040\", \"0040\", \"0000\", \"0000\", \"0000\", \"0000\", "
-              "\"0000\"]}");
+    EXPECT_EQ(
+        ok({"encode", "--json", "7"}),
+        "{\"registers\": [\"0040\", \"0040\", \"0040\", \"0040\", \"0000\", \"0000\", \"0000\", \"0000\", "
+        "\"0000\"]}");
 }
 
 std::vector<std::string> words(const std::string& spaced) {
@@ -311,8 +331,9 @@ std::vector<std::string> words(const std::string& spaced) {
 }
 
 TEST(Cli, DecodeOfAStandaloneEncodeGivesTheDefaultsOfEveryModule) {
-    const std::vector<std::string> noise = words("FFFF 1234 ABCD 7FFF 8000 0F0F F0F0 5555 AAAA 0101 FEFE 3C3C "
-                                                 "C3C3 0001 FFFE 4321 9999 6666 0246 1357 8888 7777 2222 EEEE");
+    const std::vector<std::string> noise =
+        words("FFFF 1234 ABCD 7FFF 8000 0F0F F0F0 5555 AAAA 0101 FEFE 3C3C "
+              "C3C3 0001 FFFE 4321 9999 6666 0246 1357 8888 7777 2222 EEEE");
     for (int module = 0; module < 8; ++module) {
         const std::string m = std::to_string(module);
         const std::string standalone = ok({"encode", m});
@@ -320,7 +341,8 @@ TEST(Cli, DecodeOfAStandaloneEncodeGivesTheDefaultsOfEveryModule) {
         const std::string pressed = ok(withArgs(withArgs({"encode", m, "--from"}, noise), {"defaults"}));
         const std::string decoded = ok(withArgs({"decode", m, "--json"}, words(standalone)));
         const std::string fromNoise = ok(withArgs(withArgs({"decode", m}, noise), {"--json"}));
-        EXPECT_NE(settingsPart(decoded), settingsPart(fromNoise)) << m << ": the noise must differ to prove anything";
+        EXPECT_NE(settingsPart(decoded), settingsPart(fromNoise))
+            << m << ": the noise must differ to prove anything";
         // Settings and the words the dialog handles; the others go back as they came.
         EXPECT_EQ(decoded, ok(withArgs({"decode", m, "--json"}, words(pressed)))) << m;
     }
@@ -352,12 +374,14 @@ TEST(Cli, EncodeFromWordsPrintsWhatTheSynchronisedDialogsOkStores) {
 
 TEST(Cli, EncodeActionsFollowTheDialogsRules) {
     const std::string analogDefaults = "2000 2A92 8205";
-    const std::string alarmDefaults = " D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710";
+    const std::string alarmDefaults =
+        " D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710 D8F0 2710";
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         // Counter pair: the copy at once; back to UniDirectional keeps the second
         // channel's own bits and clears its bits 0-3.
         {{"5", "ch1.mode=BiDirectional", "ch1.range=12v"}, "0005 0005 0000 0000 0000 0000 0000 0000 0000"},
-        {{"5", "ch1.size=1", "ch1.rate=1", "ch1.mode=1", "ch1.mode=0"}, "00C0 00C0 0000 0000 0000 0000 0000 0000 0000"},
+        {{"5", "ch1.size=1", "ch1.rate=1", "ch1.mode=1", "ch1.mode=0"},
+         "00C0 00C0 0000 0000 0000 0000 0000 0000 0000"},
         {{"5", "delay=250"}, "0000 0000 0000 0000 0000 0000 0000 0000 00FA"},
         {{"6", "delay=250"}, "0000 0000 0000 0000 00FA 0000 0000 0000 0000"},
         // Delays outside 0-65535 are limited, never wrapped.
@@ -378,7 +402,8 @@ TEST(Cli, EncodeActionsFollowTheDialogsRules) {
         {{"4", "g2.type=RTD", "g2.rtd=3", "g2.wiring=1"}, "0018 0010 9803 0010 0018 0010 0018 0010"},
         {{"4", "G1.Type=Current", "g1.CURRENT=4 .. 20mA"}, "0081 0010 0018 0010 0018 0010 0018 0010"},
         // An input type 6 from a host becomes Voltage once its group is shown.
-        {{"4", "--from", "001E", "0", "0", "0", "001E", "g3.format=0"}, "0018 0000 0000 0000 0018 0000 0000 0000"},
+        {{"4", "--from", "001E", "0", "0", "0", "001E", "g3.format=0"},
+         "0018 0000 0000 0000 0018 0000 0000 0000"},
     };
     for (const auto& [args, stored] : cases) {
         const CliRun r = run(withArgs({"encode"}, args));
@@ -388,13 +413,14 @@ TEST(Cli, EncodeActionsFollowTheDialogsRules) {
 }
 
 TEST(Cli, EncodeAcceptsOptionsAnywhereAndNamesInAnyCase) {
-    const std::string pairWords =
-        "{\"registers\": [\"0004\", \"0004\", \"0000\", \"0000\", \"0000\", \"0000\", \"0000\", \"0000\", \"0000\"]}";
+    const std::string pairWords = "{\"registers\": [\"0004\", \"0004\", \"0000\", \"0000\", \"0000\", "
+                                  "\"0000\", \"0000\", \"0000\", \"0000\"]}";
     EXPECT_EQ(ok({"encode", "--json", "5", "CH1.MODE=1"}), pairWords);
     EXPECT_EQ(ok({"encode", "5", "--from", "--json", "ch1.mode=BIDIRECTIONAL"}), pairWords);
-    EXPECT_EQ(ok({"encode", "770_zpm_354vm", "--from", "1", "2", "--json", "DEFAULTS"}),
-              "{\"registers\": [\"0040\", \"0040\", \"0040\", \"0040\", \"0000\", \"0000\", \"0000\", \"0000\", "
-              "\"0000\"]}");
+    EXPECT_EQ(
+        ok({"encode", "770_zpm_354vm", "--from", "1", "2", "--json", "DEFAULTS"}),
+        "{\"registers\": [\"0040\", \"0040\", \"0040\", \"0040\", \"0000\", \"0000\", \"0000\", \"0000\", "
+        "\"0000\"]}");
 }
 
 // --- check-wdb ------------------------------------------------------------
@@ -402,38 +428,54 @@ TEST(Cli, EncodeAcceptsOptionsAnywhereAndNamesInAnyCase) {
 struct WdbCase {
     std::string content;
     int status;
-    std::vector<std::string> says;  // lines of the output, squeezed
+    std::vector<std::string> says; // lines of the output, squeezed
 };
 
 TEST(Cli, CheckWdbReportsWhatTookEffectAndWhyLinesDidNot) {
     const std::vector<WdbCase> cases = {
-        {"", 0, {"lines ignored or only partly used: none", "0 lines with a key: 0 took effect, 0 did not (or only in part)"}},
+        {"",
+         0,
+         {"lines ignored or only partly used: none",
+          "0 lines with a key: 0 took effect, 0 did not (or only in part)"}},
         {"REG_05 = 12\r\nMAX_WINDOWS=60\nQ770_ZHC_358_00VM = \"HOST FIVE\"\n\n",
          0,
-         {"REG_05 (Reg6) 12 line 1", "MAX_WINDOWS 60 line 2 (children walked)", "5 770_ZHC_358VM \"HOST FIVE\" line 3",
-          "REG_06 (Reg7) 7 default", "REG_19 (Reg20) unmapped default", "OK_BUTTON 52 default",
-          "lines ignored or only partly used: none", "3 lines with a key: 3 took effect, 0 did not (or only in part)"}},
+         {"REG_05 (Reg6) 12 line 1", "MAX_WINDOWS 60 line 2 (children walked)",
+          "5 770_ZHC_358VM \"HOST FIVE\" line 3", "REG_06 (Reg7) 7 default",
+          "REG_19 (Reg20) unmapped default", "OK_BUTTON 52 default",
+          "lines ignored or only partly used: none",
+          "3 lines with a key: 3 took effect, 0 did not (or only in part)"}},
         // A line without a key is reported but does not fail the check.
-        {"# positions for the plant host\nREG_00=3\n", 0,
+        {"# positions for the plant host\nREG_00=3\n",
+         0,
          {"line 1: \"# positions for the plant host\"", "no key: ignored", "REG_00 (Reg1) 3 line 2"}},
-        {"REG_24 = 70\n", 1, {"line 1: \"REG_24 = 70\"", "REG_24: ignored: register index 24 is out of range"}},
+        {"REG_24 = 70\n",
+         1,
+         {"line 1: \"REG_24 = 70\"", "REG_24: ignored: register index 24 is out of range"}},
         {"OK_BUTTON = 52 \n", 1, {"OK_BUTTON: ignored: text after the digits", "OK_BUTTON 52 default"}},
-        {"OK_BUTTON = 9 CANCEL_BUTTON = 10\n", 1,
+        {"OK_BUTTON = 9 CANCEL_BUTTON = 10\n",
+         1,
          {"OK_BUTTON: ignored: text after the digits", "CANCEL_BUTTON: sets cancelPosition = 10",
           "CANCEL_BUTTON 10 line 1", "1 line with a key: 0 took effect, 1 did not (or only in part)"}},
         // A title longer than its field is only partly used.
-        {"Q770_ZVI_310_00VM=\"A title that is far too long\"\n", 1,
-         {"0 770_ZVI_310VM \"A title that is far\" line 1", "line 1: \"Q770_ZVI_310_00VM=\\\"A title that is far too long\\\"\""}},
+        {"Q770_ZVI_310_00VM=\"A title that is far too long\"\n",
+         1,
+         {"0 770_ZVI_310VM \"A title that is far\" line 1",
+          "line 1: \"Q770_ZVI_310_00VM=\\\"A title that is far too long\\\"\""}},
         // A line over 80 characters is split; its keys are not read as written.
-        {"REG_01 = 5" + std::string(75, ' ') + "OK_BUTTON=9\n", 1,
+        {"REG_01 = 5" + std::string(75, ' ') + "OK_BUTTON=9\n",
+         1,
          {"line 1 (continued): \"    OK_BUTTON=9\"",
-          "line longer than 80 characters was split: its 81st character was dropped and the rest is read as the next line",
+          "line longer than 80 characters was split: its 81st character was dropped and the rest is read as "
+          "the next line",
           "REG_01: ignored: text after the digits", "REG_01 (Reg2) 2 default", "OK_BUTTON 9 line 1"}},
         // Even when the split cuts the only key in two.
-        {std::string(78, '#') + "REG_04=9\n", 1,
+        {std::string(78, '#') + "REG_04=9\n",
+         1,
          {"line 1 (continued): \"_04=9\"", "REG_04 (Reg5) 5 default",
           "1 line with a key: 0 took effect, 1 did not (or only in part)"}},
-        {std::string("REG_02=7\0 junk\n", 15), 1, {"ignored: text after a NUL byte is not read", "REG_02 (Reg3) 7 line 1"}},
+        {std::string("REG_02=7\0 junk\n", 15),
+         1,
+         {"ignored: text after a NUL byte is not read", "REG_02 (Reg3) 7 line 1"}},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const std::string file = tempFile("case" + std::to_string(i) + ".wdb", cases[i].content);

@@ -36,7 +36,8 @@ protected:
         if (std::string(kCliPath).empty() || !std::filesystem::exists(kCliPath))
             GTEST_SKIP() << "velmora-cli not built";
         dir_ = std::filesystem::temp_directory_path() /
-               ("velmora-cli-binary-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               ("velmora-cli-binary-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
     }
@@ -74,7 +75,8 @@ TEST_F(CliBinary, PrintsResultsOnStdoutWithStatus0) {
 
     const Process json = run("decode 6 00C5 --json");
     EXPECT_EQ(json.status, 0);
-    EXPECT_EQ(json.out.rfind("{\"module\": 6, \"name\": \"770_ZHC_354VM\", \"registers\": [\"00C5\", ", 0), 0u);
+    EXPECT_EQ(json.out.rfind("{\"module\": 6, \"name\": \"770_ZHC_354VM\", \"registers\": [\"00C5\", ", 0),
+              0u);
 }
 
 TEST_F(CliBinary, AnErrorIsOneLineOnStderrWithStatus2) {
@@ -104,7 +106,8 @@ TEST_F(CliBinary, CheckWdbReadsTheFileInTheCurrentDirectory) {
     write("VELMORA.WDB", "OK_BUTTON=60\nREG_30=2\n");
     const Process bad = run("check-wdb");
     EXPECT_EQ(bad.status, 1);
-    EXPECT_NE(bad.out.find("REG_30: ignored: register index 30 is out of range"), std::string::npos) << bad.out;
+    EXPECT_NE(bad.out.find("REG_30: ignored: register index 30 is out of range"), std::string::npos)
+        << bad.out;
     EXPECT_EQ(bad.err, "");
 }
 
@@ -112,7 +115,8 @@ TEST_F(CliBinary, ExplanationsGoToStderrAndDiffAnswers1) {
     const Process p = run("encode 7 ch1.timeout=300 --explain");
     EXPECT_EQ(p.status, 0);
     EXPECT_EQ(p.out, "0040 0040 0040 0040 0000 00F0 0000 0000 0000\n");
-    EXPECT_NE(p.err.find("  ch1.timeout: 0 -> 240; rule: 300 typed, limited to 240 s\n"), std::string::npos) << p.err;
+    EXPECT_NE(p.err.find("  ch1.timeout: 0 -> 240; rule: 300 typed, limited to 240 s\n"), std::string::npos)
+        << p.err;
 
     const Process differ = run("diff 5 00C5 --against 00C4");
     EXPECT_EQ(differ.status, 1);
@@ -123,7 +127,8 @@ TEST_F(CliBinary, ExplanationsGoToStderrAndDiffAnswers1) {
 TEST_F(CliBinary, HelpExitsWith0) {
     const Process p = run("--help");
     EXPECT_EQ(p.status, 0);
-    EXPECT_NE(p.out.find("velmora-cli encode MODULE [--from WORD...] [ACTION...] [--json]"), std::string::npos);
+    EXPECT_NE(p.out.find("velmora-cli encode MODULE [--from WORD...] [ACTION...] [--json]"),
+              std::string::npos);
     EXPECT_EQ(p.err, "");
 }
 

@@ -40,40 +40,42 @@ TEST(CliExplain, TellsEachActionsChangesOnStderrAndKeepsStdoutTheWords) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, run(args).out);
     EXPECT_EQ(r.out, "0044 0044 0000 0000 0000 0000 0000 0000 0000\n");
-    EXPECT_EQ(r.err,
-              "after ch1.mode=BiDirectional:\n"
-              "  ch1.mode: 0 \"UniDirectional\" -> 1 \"BiDirectional\"; chosen\n"
-              "  ch2.mode: 0 \"UniDirectional\" -> 1 \"BiDirectional\"; rule: follows channel 1: range and mode "
-              "belong to the pair\n"
-              "  Reg1: 0000 -> 0004; bit 2 (ch1.mode)\n"
-              "  Reg2: 0000 -> 0004; bit 2 (ch2.mode)\n"
-              "after ch1.size=1:\n"
-              "  ch1.size: 0 \"16 bit (65K)\" -> 1 \"24 bit (16M)\"; chosen\n"
-              "  ch2.size: 0 \"16 bit (65K)\" -> 1 \"24 bit (16M)\"; rule: copied from channel 1 while the pair "
-              "counts BiDirectional\n"
-              "  Reg1: 0004 -> 0044; bit 6 (ch1.size)\n"
-              "  Reg2: 0004 -> 0044; bit 6 (ch2.size)\n"
-              "after ch1.size=1:\n"
-              "  no change\n");
+    EXPECT_EQ(
+        r.err,
+        "after ch1.mode=BiDirectional:\n"
+        "  ch1.mode: 0 \"UniDirectional\" -> 1 \"BiDirectional\"; chosen\n"
+        "  ch2.mode: 0 \"UniDirectional\" -> 1 \"BiDirectional\"; rule: follows channel 1: range and mode "
+        "belong to the pair\n"
+        "  Reg1: 0000 -> 0004; bit 2 (ch1.mode)\n"
+        "  Reg2: 0000 -> 0004; bit 2 (ch2.mode)\n"
+        "after ch1.size=1:\n"
+        "  ch1.size: 0 \"16 bit (65K)\" -> 1 \"24 bit (16M)\"; chosen\n"
+        "  ch2.size: 0 \"16 bit (65K)\" -> 1 \"24 bit (16M)\"; rule: copied from channel 1 while the pair "
+        "counts BiDirectional\n"
+        "  Reg1: 0004 -> 0044; bit 6 (ch1.size)\n"
+        "  Reg2: 0004 -> 0044; bit 6 (ch2.size)\n"
+        "after ch1.size=1:\n"
+        "  no change\n");
 }
 
 TEST(CliExplain, ASetpointTellsWhatWasTypedAndWhatTheStoredWordIs) {
     const CliRun r = run({"encode", "3", "g1.range=0V to 10V", "reg5=11", "--explain"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err,
-              "after g1.range=0V to 10V:\n"
-              "  g1.range: 0 \"-10V to +10V\" -> 3 \"0V to 10V\"; chosen\n"
-              "  reg4: D8F0 (-10.000) -> 0000 (0.000); rule: rescaled from the range \"-10V to +10V\" to \"0V to "
-              "10V\"\n"
-              "  reg6: D8F0 (-10.000) -> 0000 (0.000); rule: rescaled from the range \"-10V to +10V\" to \"0V to "
-              "10V\"\n"
-              "  Reg1: 2000 -> 2003; bits 0-1 (g1.range)\n"
-              "  Reg4: D8F0 -> 0000; bits 4-7, 11-12, 14-15 (reg4)\n"
-              "  Reg6: D8F0 -> 0000; bits 4-7, 11-12, 14-15 (reg6)\n"
-              // Told although the word stands: 11 V does not fit the span.
-              "after reg5=11:\n"
-              "  reg5: 2710 (10.000) -> 2710 (10.000); rule: 11 typed, stored 0x2710 = 10.000 V (lowered to the "
-              "highest count of the span)\n");
+    EXPECT_EQ(
+        r.err,
+        "after g1.range=0V to 10V:\n"
+        "  g1.range: 0 \"-10V to +10V\" -> 3 \"0V to 10V\"; chosen\n"
+        "  reg4: D8F0 (-10.000) -> 0000 (0.000); rule: rescaled from the range \"-10V to +10V\" to \"0V to "
+        "10V\"\n"
+        "  reg6: D8F0 (-10.000) -> 0000 (0.000); rule: rescaled from the range \"-10V to +10V\" to \"0V to "
+        "10V\"\n"
+        "  Reg1: 2000 -> 2003; bits 0-1 (g1.range)\n"
+        "  Reg4: D8F0 -> 0000; bits 4-7, 11-12, 14-15 (reg4)\n"
+        "  Reg6: D8F0 -> 0000; bits 4-7, 11-12, 14-15 (reg6)\n"
+        // Told although the word stands: 11 V does not fit the span.
+        "after reg5=11:\n"
+        "  reg5: 2710 (10.000) -> 2710 (10.000); rule: 11 typed, stored 0x2710 = 10.000 V (lowered to the "
+        "highest count of the span)\n");
 }
 
 TEST(CliExplain, WordsTheSynchronisedStartChangesComeFirst) {
@@ -104,23 +106,29 @@ TEST(CliExplain, EveryRuleIsNamed) {
         {{"4", "g1.type=Thermocouple"},
          "  g1.voltage: 3 \"+/- 5.0V\" -> 0 \"+/- 0.05V\"; rule: cleared by the input type Thermocouple"},
         {{"4", "--from", "0", "0", "001E", "0", "g2.format=1"},
-         "  g2.type: 6 (no selection) -> 0 \"Voltage\"; rule: type code 6 has no button: taken as Voltage once "
+         "  g2.type: 6 (no selection) -> 0 \"Voltage\"; rule: type code 6 has no button: taken as Voltage "
+         "once "
          "group 2 is shown"},
         // Analog lists: normalize after the write-back of every list.
         {{"1", "--from", "290C", "2A92", "8205", "g1.filter=1"},
-         "  g2.range: 1 (no selection) -> 4 \"0ma to 20ma\"; rule: range not offered by this model, set to 0ma to "
+         "  g2.range: 1 (no selection) -> 4 \"0ma to 20ma\"; rule: range not offered by this model, set to "
+         "0ma to "
          "20ma"},
         {{"0", "--from", "0004", "2A92", "8205", "g2.filter=1"},
-         "  g1.range: 4 (no selection) -> 0 \"-10V to +10V\"; rule: range not offered by this model, set to -10V "
+         "  g1.range: 4 (no selection) -> 0 \"-10V to +10V\"; rule: range not offered by this model, set to "
+         "-10V "
          "to +10V"},
         {{"0", "--from", "2000", "2A96", "8205", "g1.filter=1"},
-         "  g2.filter: 6 (no selection) -> 2 \"60 Hz\"; rule: Reg2 holds filter codes 0-3 only: the high bit was "
+         "  g2.filter: 6 (no selection) -> 2 \"60 Hz\"; rule: Reg2 holds filter codes 0-3 only: the high bit "
+         "was "
          "cleared"},
         {{"0", "--from", "2000", "2A92", "820D", "g1.filter=1"},
-         "  trigger: 1 (no selection) -> 0 (no selection); rule: the module has no alarms: the trigger bit is "
+         "  trigger: 1 (no selection) -> 0 (no selection); rule: the module has no alarms: the trigger bit "
+         "is "
          "cleared"},
         {{"0", "--from", "2000", "2A92", "8201", "g1.filter=1"},
-         "  timestamp: 1 (no selection) -> 0 (no selection); rule: the module has no alarms: time stamping stays "
+         "  timestamp: 1 (no selection) -> 0 (no selection); rule: the module has no alarms: time stamping "
+         "stays "
          "disabled"},
         // Analog alarm limits.
         {{"3", "g1.format=16 bit"},
@@ -135,16 +143,20 @@ TEST(CliExplain, EveryRuleIsNamed) {
          "  reg4: FFFF (5.000) -> 03E8 (1.000); rule: set to the lowest count of the span: it was above the "
          "pair's maximum"},
         {{"3", "g1.format=16 bit", "reg5=99"},
-         "  reg5: FFFF (10.000) -> FFFF (10.000); rule: 99 typed, stored 0xFFFF = 10.000 V (held at the end of "
+         "  reg5: FFFF (10.000) -> FFFF (10.000); rule: 99 typed, stored 0xFFFF = 10.000 V (held at the end "
+         "of "
          "the span)"},
         // The focus leaving a setpoint re-reads all sixteen from their 3-decimal texts.
         {{"3", "--from", "2000", "2892", "8205", "0", "0", "0", "1234", "reg8=-5"},
-         "  reg7: 1234 (-8.578) -> 1233 (-8.578); rule: re-read from the three-decimal value the alarm dialog "
+         "  reg7: 1234 (-8.578) -> 1233 (-8.578); rule: re-read from the three-decimal value the alarm "
+         "dialog "
          "shows"},
         {{"3", "--from", "2000", "2892", "8205", "0", "0", "0", "1234", "reg8=-5"},
          "  reg8: 0000 (0.000) -> EC78 (-5.000); chosen: -5 typed, stored 0xEC78 = -5.000 V"},
-        {{"6", "ch3.mode=1", "defaults"}, "  ch4.mode: 1 \"BiDirectional\" -> 0 \"UniDirectional\"; chosen: Defaults"},
-        {{"2", "g1.range=5", "copy=g1:g4"}, "  g4.range: 0 \"-10V to +10V\" -> 5 \"4ma to 20ma\"; copied from g1"},
+        {{"6", "ch3.mode=1", "defaults"},
+         "  ch4.mode: 1 \"BiDirectional\" -> 0 \"UniDirectional\"; chosen: Defaults"},
+        {{"2", "g1.range=5", "copy=g1:g4"},
+         "  g4.range: 0 \"-10V to +10V\" -> 5 \"4ma to 20ma\"; copied from g1"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args{"encode"};
@@ -160,9 +172,10 @@ TEST(CliExplain, ARefusedActionLeavesTheErrorAloneOnStderr) {
     const CliRun r = run({"encode", "5", "ch1.mode=1", "ch2.size=1", "--explain"});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err,
-              "velmora-cli: ch2.size: disabled while pair 1-2 counts \"BiDirectional\"; allowed only when ch1.mode "
-              "is \"UniDirectional\"\n");
+    EXPECT_EQ(
+        r.err,
+        "velmora-cli: ch2.size: disabled while pair 1-2 counts \"BiDirectional\"; allowed only when ch1.mode "
+        "is \"UniDirectional\"\n");
 }
 
 // Random sessions on every module: each change must come with its cause, and
@@ -170,7 +183,8 @@ TEST(CliExplain, ARefusedActionLeavesTheErrorAloneOnStderr) {
 TEST(CliExplain, EveryChangeOfARandomSessionHasACause) {
     std::mt19937 random(7);
     // Mostly codes every list offers, some the dialogs refuse or limit.
-    const std::vector<std::string> values{"0", "1", "0", "1", "2", "3", "1", "7", "300", "-3", "11", "2.5", "-0.07"};
+    const std::vector<std::string> values{"0", "1",   "0",  "1",  "2",   "3",    "1",
+                                          "7", "300", "-3", "11", "2.5", "-0.07"};
     for (int module = 0; module < kModuleCount; ++module) {
         std::size_t told = 0;
         for (int session = 0; session < 6; ++session) {
@@ -191,8 +205,8 @@ TEST(CliExplain, EveryChangeOfARandomSessionHasACause) {
                     const int source = static_cast<int>(random() % units.count);
                     a.kind = Action::Kind::Copy;
                     a.name = "copy";
-                    a.value = units.prefix + std::to_string(source + 1) + ":" + units.prefix + "1-" + units.prefix +
-                              std::to_string(units.count);
+                    a.value = units.prefix + std::to_string(source + 1) + ":" + units.prefix + "1-" +
+                              units.prefix + std::to_string(units.count);
                     std::vector<std::vector<CopyStep>> steps;
                     for (int t = 0; t < units.count; ++t)
                         if (t != source) steps.push_back(probe->copySteps(source, t));
@@ -208,11 +222,12 @@ TEST(CliExplain, EveryChangeOfARandomSessionHasACause) {
             }
             std::size_t next = 0;
             encodeModule(request, [&](const ActionEffect& e) {
-                if (e.token.empty()) return;  // the start
+                if (e.token.empty()) return; // the start
                 const Action& a = request.actions[next++];
                 for (const SettingChange& c : e.settings) {
                     ++told;
-                    EXPECT_NE(c.cause, SettingChange::Cause::Unexplained) << module << " " << e.token << ": " << c.after.name;
+                    EXPECT_NE(c.cause, SettingChange::Cause::Unexplained)
+                        << module << " " << e.token << ": " << c.after.name;
                     if (c.cause == SettingChange::Cause::Chosen) {
                         EXPECT_EQ(c.after.name, a.name) << module << " " << e.token;
                     }
@@ -234,16 +249,21 @@ TEST(CliCopy, TargetsTakeTheSourcesSettingsThroughTheDialogsRules) {
         {{"5", "ch1.mode=BiDirectional", "ch1.range=24V", "ch1.rate=1", "copy=ch1:ch2-ch8"},
          "0086 0086 0086 0086 0086 0086 0086 0086 0000"},
         // A UniDirectional pair's second channel takes what its dialog lets it.
-        {{"6", "ch1.size=1", "ch1.digital_filter=on", "copy=ch1:ch2-ch4"}, "0050 0050 0050 0050 0000 0000 0000 0000 0000"},
-        {{"6", "ch3.mode=1", "ch3.range=AC", "copy=CH3 : ch1"}, "0007 0007 0007 0007 0000 0000 0000 0000 0000"},
+        {{"6", "ch1.size=1", "ch1.digital_filter=on", "copy=ch1:ch2-ch4"},
+         "0050 0050 0050 0050 0000 0000 0000 0000 0000"},
+        {{"6", "ch3.mode=1", "ch3.range=AC", "copy=CH3 : ch1"},
+         "0007 0007 0007 0007 0000 0000 0000 0000 0000"},
         {{"7", "ch2.gate=24V", "ch2.timeout=90", "copy=ch2:ch3-4"},
          "0040 0048 0048 0048 0000 0000 005A 005A 005A"},
         // Universal: the type first, which clears what it hides, then the lists it shows.
-        {{"4", "g1.type=RTD", "g1.rtd=3", "g1.wiring=1", "copy=g1:g2-g4"}, "9803 0010 9803 0010 9803 0010 9803 0010"},
+        {{"4", "g1.type=RTD", "g1.rtd=3", "g1.wiring=1", "copy=g1:g2-g4"},
+         "9803 0010 9803 0010 9803 0010 9803 0010"},
         // g2's hidden thermocouple goes with the click on Voltage.
-        {{"4", "--from", "0", "0", "0718", "0", "g1.fault=3", "copy=g1:g2"}, "0000 00C0 0000 00C0 0000 0000 0000 0000"},
+        {{"4", "--from", "0", "0", "0718", "0", "g1.fault=3", "copy=g1:g2"},
+         "0000 00C0 0000 00C0 0000 0000 0000 0000"},
         // A host's type 7 is copied as the Voltage the dialog shows for it; the source stays as it is.
-        {{"4", "--from", "0", "0", "0019", "0", "0", "0", "003F", "0", "copy=g4:g2"}, "0000 0000 0038 0000 0000 0000 003F 0000"},
+        {{"4", "--from", "0", "0", "0019", "0", "0", "0", "003F", "0", "copy=g4:g2"},
+         "0000 0000 0038 0000 0000 0000 003F 0000"},
         {{"2", "g1.range=5", "g1.format=3", "copy=g1:g2-g3"}, "216D 7E92 8205"},
         // The alarm limits follow, typed in units as the alarm dialog takes them.
         {{"3", "g1.range=0V to 10V", "reg5=7.5", "reg6=2", "copy=g1:g3"},
@@ -261,32 +281,37 @@ TEST(CliCopy, TargetsTakeTheSourcesSettingsThroughTheDialogsRules) {
 TEST(CliCopy, ExplainListsTheStepsTheDialogRefused) {
     const CliRun r = run({"encode", "5", "ch1.mode=1", "copy=ch1:ch2-ch3", "--explain"});
     const std::string block = r.err.substr(r.err.find("after copy="));
-    EXPECT_EQ(block,
-              "after copy=ch1:ch2-ch3:\n"
-              "  ch3.mode: 0 \"UniDirectional\" -> 1 \"BiDirectional\"; copied from ch1\n"
-              "  ch4.mode: 0 \"UniDirectional\" -> 1 \"BiDirectional\"; rule: follows channel 3: range and mode "
-              "belong to the pair\n"
-              "  not copied: ch2.range, ch2.mode: disabled on the second channel of pair 1-2\n"
-              "  not copied: ch2.size, ch2.digital_filter, ch2.analog_filter, ch2.rate: disabled while pair 1-2 "
-              "counts \"BiDirectional\"\n"
-              "  Reg3: 0000 -> 0004; bit 2 (ch3.mode)\n"
-              "  Reg4: 0000 -> 0004; bit 2 (ch4.mode)\n");
+    EXPECT_EQ(
+        block,
+        "after copy=ch1:ch2-ch3:\n"
+        "  ch3.mode: 0 \"UniDirectional\" -> 1 \"BiDirectional\"; copied from ch1\n"
+        "  ch4.mode: 0 \"UniDirectional\" -> 1 \"BiDirectional\"; rule: follows channel 3: range and mode "
+        "belong to the pair\n"
+        "  not copied: ch2.range, ch2.mode: disabled on the second channel of pair 1-2\n"
+        "  not copied: ch2.size, ch2.digital_filter, ch2.analog_filter, ch2.rate: disabled while pair 1-2 "
+        "counts \"BiDirectional\"\n"
+        "  Reg3: 0000 -> 0004; bit 2 (ch3.mode)\n"
+        "  Reg4: 0000 -> 0004; bit 2 (ch4.mode)\n");
 }
 
 TEST(CliCopy, AMalformedOrImpossibleCopyIsAnError) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"5", "copy=ch1"}, "copy: 'ch1' is malformed; allowed: copy=chA:chB-chC or copy=chA:chB, channels 1 to 8"},
+        {{"5", "copy=ch1"},
+         "copy: 'ch1' is malformed; allowed: copy=chA:chB-chC or copy=chA:chB, channels 1 to 8"},
         {{"5", "copy="}, "copy: '' is malformed"},
         {{"5", "copy=g1:g2"}, "copy: 'g1:g2' is malformed; allowed: copy=chA:chB-chC"},
-        {{"4", "copy=ch1:ch2"}, "copy: 'ch1:ch2' is malformed; allowed: copy=gA:gB-gC or copy=gA:gB, groups 1 to 4"},
+        {{"4", "copy=ch1:ch2"},
+         "copy: 'ch1:ch2' is malformed; allowed: copy=gA:gB-gC or copy=gA:gB, groups 1 to 4"},
         {{"5", "copy=ch1:ch2-"}, "is malformed"},
         {{"5", "copy=ch1:ch2-ch3x"}, "is malformed"},
         {{"5", "copy=ch1:ch99999999999"}, "is malformed"},
-        {{"6", "copy=ch1:ch2-ch5"}, "copy: ch5 does not exist on this module; allowed: copy=chA:chB-chC or "
-                                    "copy=chA:chB, channels 1 to 4"},
+        {{"6", "copy=ch1:ch2-ch5"},
+         "copy: ch5 does not exist on this module; allowed: copy=chA:chB-chC or "
+         "copy=chA:chB, channels 1 to 4"},
         {{"7", "copy=ch0:ch2"}, "copy: ch0 does not exist"},
-        {{"0", "copy=g1:g4-g2"}, "copy: the targets g4-g2 run backwards; allowed: copy=gA:gB-gC or copy=gA:gB, "
-                                 "groups 1 to 4, B not above C"},
+        {{"0", "copy=g1:g4-g2"},
+         "copy: the targets g4-g2 run backwards; allowed: copy=gA:gB-gC or copy=gA:gB, "
+         "groups 1 to 4, B not above C"},
         {{"3", "copy=g2:g2"}, "copy: g2 onto itself changes nothing"},
     };
     for (const auto& [args, says] : cases) {
@@ -302,16 +327,15 @@ TEST(CliDiff, OneLinePerSettingThatDiffersAndStatus1) {
     const CliRun r = run({"diff", "5", "00C5", "0000", "00FA", "--against", "0006", "0006", "00FA"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out,
-              "ch1.range  1 \"12V\"           | 2 \"24V\"\n"
-              "ch1.size   1 \"24 bit (16M)\"  | 0 \"16 bit (65K)\"\n"
-              "ch1.rate   1 \"0.1 Hz\"        | 0 \"1.0 Hz\"\n"
-              "ch2.range  1 \"12V\"           | 2 \"24V\"\n"
-              "ch2.size   1 \"24 bit (16M)\"  | 0 \"16 bit (65K)\"\n"
-              "ch2.rate   1 \"0.1 Hz\"        | 0 \"1.0 Hz\"\n");
+    EXPECT_EQ(r.out, "ch1.range  1 \"12V\"           | 2 \"24V\"\n"
+                     "ch1.size   1 \"24 bit (16M)\"  | 0 \"16 bit (65K)\"\n"
+                     "ch1.rate   1 \"0.1 Hz\"        | 0 \"1.0 Hz\"\n"
+                     "ch2.range  1 \"12V\"           | 2 \"24V\"\n"
+                     "ch2.size   1 \"24 bit (16M)\"  | 0 \"16 bit (65K)\"\n"
+                     "ch2.rate   1 \"0.1 Hz\"        | 0 \"1.0 Hz\"\n");
     // Alarm setpoints compare by word; both sides show 10.000 here.
-    const CliRun alarms = run({"diff", "3", "2003", "2A92", "8205", "0", "C000", "--against", "2003", "2A92",
-                               "8205", "0", "2710"});
+    const CliRun alarms = run(
+        {"diff", "3", "2003", "2A92", "8205", "0", "C000", "--against", "2003", "2A92", "8205", "0", "2710"});
     EXPECT_EQ(alarms.status, 1);
     EXPECT_EQ(alarms.out, "reg5  C000 (10.000)  | 2710 (10.000)\n");
 }
@@ -321,17 +345,18 @@ TEST(CliDiff, SameSettingsGiveStatus0EvenWhenTheWordsDiffer) {
     // The pair counts BiDirectional, so the dialog shows Reg2 as a copy of Reg1.
     const CliRun r = run({"diff", "5", "00C5", "0000", "1234", "--against", "00C5", "00C5", "5634"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "no setting differs (the words differ in Reg2 Reg3, where the dialog ignores or overrides them)\n");
+    EXPECT_EQ(
+        r.out,
+        "no setting differs (the words differ in Reg2 Reg3, where the dialog ignores or overrides them)\n");
     EXPECT_EQ(run({"diff", "7", "--against"}).status, 0);
 }
 
 TEST(CliDiff, JsonForScripts) {
     const CliRun r = run({"diff", "--json", "4", "0018", "--against", "0019"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out,
-              "{\"module\": 4, \"name\": \"770_ZUI_340VM\", \"equal\": false, \"differences\": ["
-              "{\"setting\": \"g1.type\", \"given\": {\"code\": 0, \"text\": \"Voltage\"}, "
-              "\"against\": {\"code\": 1, \"text\": \"Current\"}}]}\n");
+    EXPECT_EQ(r.out, "{\"module\": 4, \"name\": \"770_ZUI_340VM\", \"equal\": false, \"differences\": ["
+                     "{\"setting\": \"g1.type\", \"given\": {\"code\": 0, \"text\": \"Voltage\"}, "
+                     "\"against\": {\"code\": 1, \"text\": \"Current\"}}]}\n");
     EXPECT_EQ(run({"diff", "6", "--against", "--format", "json"}).out,
               "{\"module\": 6, \"name\": \"770_ZHC_354VM\", \"equal\": true, \"differences\": []}\n");
 }
@@ -348,8 +373,10 @@ TEST(CliDiff, Errors) {
         {{"diff", "5", "zz", "--against"}, "Reg1: 'zz' is not a hexadecimal word"},
         {{"diff", "5", "--against", "0", "12g"}, "Reg2: '12g' is not a hexadecimal word"},
         {tooMany, "25 register words given; allowed: at most 24"},
-        {{"diff", "5", "--against", "--format", "markdown"}, "unknown format 'markdown'; allowed: text, json"},
-        {{"diff", "5", "--against", "--verbose"}, "unknown option '--verbose'; allowed: --against, --json, --format"},
+        {{"diff", "5", "--against", "--format", "markdown"},
+         "unknown format 'markdown'; allowed: text, json"},
+        {{"diff", "5", "--against", "--verbose"},
+         "unknown option '--verbose'; allowed: --against, --json, --format"},
     };
     for (const auto& [args, says] : cases) testing::expectRefused(args, says);
     EXPECT_NE(run({"diff", "--help"}).out.find("exit status: 0 when no setting differs, 1 when some do"),
@@ -361,42 +388,46 @@ TEST(CliDiff, Errors) {
 TEST(CliMarkdown, ACommissioningSheetOfOneModule) {
     const CliRun r = run({"decode", "6", "00C5", "0000", "0010", "0000", "00FA", "--format", "markdown"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out,
-              "## 770_ZHC_354VM\n\n"
-              "- Module: 6 (counter)\n"
-              "- Host window title: KTR-ZHC-354-00VM\n\n"
-              "### Registers\n\n"
-              "| Reg1 | Reg2 | Reg3 | Reg4 | Reg5 |\n"
-              "|---|---|---|---|---|\n"
-              "| 00C5 | 0000 | 0010 | 0000 | 00FA |\n\n"
-              "### Settings\n\n"
-              "| Setting | ch1 | ch2 | ch3 | ch4 |\n"
-              "|---|---|---|---|---|\n"
-              "| `range` | 12V | 12V | 5V | 5V |\n"
-              "| `mode` | BiDirectional | BiDirectional | UniDirectional | UniDirectional |\n"
-              "| `size` | 24 bit (16M) | 24 bit (16M) | 16 bit (65K) | 16 bit (65K) |\n"
-              "| `digital_filter` | off | off | on | off |\n"
-              "| `analog_filter` | off | off | off | off |\n"
-              "| `rate` | 0.1 Hz | 0.1 Hz | 1.0 Hz | 1.0 Hz |\n\n"
-              "| Setting | Value |\n"
-              "|---|---|\n"
-              "| `delay` | 250 |\n");
+    EXPECT_EQ(r.out, "## 770_ZHC_354VM\n\n"
+                     "- Module: 6 (counter)\n"
+                     "- Host window title: KTR-ZHC-354-00VM\n\n"
+                     "### Registers\n\n"
+                     "| Reg1 | Reg2 | Reg3 | Reg4 | Reg5 |\n"
+                     "|---|---|---|---|---|\n"
+                     "| 00C5 | 0000 | 0010 | 0000 | 00FA |\n\n"
+                     "### Settings\n\n"
+                     "| Setting | ch1 | ch2 | ch3 | ch4 |\n"
+                     "|---|---|---|---|---|\n"
+                     "| `range` | 12V | 12V | 5V | 5V |\n"
+                     "| `mode` | BiDirectional | BiDirectional | UniDirectional | UniDirectional |\n"
+                     "| `size` | 24 bit (16M) | 24 bit (16M) | 16 bit (65K) | 16 bit (65K) |\n"
+                     "| `digital_filter` | off | off | on | off |\n"
+                     "| `analog_filter` | off | off | off | off |\n"
+                     "| `rate` | 0.1 Hz | 0.1 Hz | 1.0 Hz | 1.0 Hz |\n\n"
+                     "| Setting | Value |\n"
+                     "|---|---|\n"
+                     "| `delay` | 250 |\n");
 }
 
 TEST(CliMarkdown, AnalogSheetHasTheAlarmLimitsPerGroup) {
     const std::string out =
         run({"decode", "770_zci_312vm", "2033", "2A92", "8205", "0", "C000", "--format=markdown"}).out;
-    EXPECT_TRUE(hasLine(out, "| `range` | 0V to 10V | (no selection, code 6) | -10V to +10V | -10V to +10V |")) << out;
+    EXPECT_TRUE(
+        hasLine(out, "| `range` | 0V to 10V | (no selection, code 6) | -10V to +10V | -10V to +10V |"))
+        << out;
     EXPECT_TRUE(hasLine(out, "| `timestamp` | Disabled |")) << out;
     EXPECT_TRUE(hasLine(out, "| Limit | g1 | g2 | g3 | g4 |"));
-    EXPECT_TRUE(hasLine(out, "| pair 1 maximum | 10.000 V (reg5 = C000) | (no scaling) (reg9 = 0000) | 0.000 V "
-                             "(reg13 = 0000) | 0.000 V (reg17 = 0000) |"))
+    EXPECT_TRUE(hasLine(out,
+                        "| pair 1 maximum | 10.000 V (reg5 = C000) | (no scaling) (reg9 = 0000) | 0.000 V "
+                        "(reg13 = 0000) | 0.000 V (reg17 = 0000) |"))
         << out;
-    EXPECT_TRUE(hasLine(out, "| Reg1 | Reg2 | Reg3 | Reg4 | Reg5 | Reg6 | Reg7 | Reg8 | Reg9 | Reg10 | Reg11 | "
-                             "Reg12 | Reg13 | Reg14 | Reg15 | Reg16 | Reg17 | Reg18 | Reg19 |"));
+    EXPECT_TRUE(hasLine(out,
+                        "| Reg1 | Reg2 | Reg3 | Reg4 | Reg5 | Reg6 | Reg7 | Reg8 | Reg9 | Reg10 | Reg11 | "
+                        "Reg12 | Reg13 | Reg14 | Reg15 | Reg16 | Reg17 | Reg18 | Reg19 |"));
     // A universal list text keeps its words and loses the blanks that line it up.
-    EXPECT_TRUE(hasLine(run({"decode", "4", "0003", "0", "0", "0", "0", "0", "0", "0", "--format", "markdown"}).out,
-                        "| `rtd` | 100Pt385 | 100Pt385 | 100Pt385 | 100Pt385 |"));
+    EXPECT_TRUE(
+        hasLine(run({"decode", "4", "0003", "0", "0", "0", "0", "0", "0", "0", "--format", "markdown"}).out,
+                "| `rtd` | 100Pt385 | 100Pt385 | 100Pt385 | 100Pt385 |"));
 }
 
 TEST(CliMarkdown, FormatOptionErrors) {
@@ -404,7 +435,8 @@ TEST(CliMarkdown, FormatOptionErrors) {
         {{"decode", "5", "--format", "xml"}, "unknown format 'xml'; allowed: text, json, markdown"},
         {{"decode", "5", "--format"}, "--format needs a FORMAT; allowed: text, json, markdown"},
         {{"decode", "5", "--format=Markdown"}, "unknown format 'Markdown'"},
-        {{"decode", "5", "--json", "--format", "markdown"}, "two output formats given ('markdown' after another)"},
+        {{"decode", "5", "--json", "--format", "markdown"},
+         "two output formats given ('markdown' after another)"},
     };
     for (const auto& [args, says] : cases) testing::expectRefused(args, says);
     // The same format twice is no conflict; text is the default.

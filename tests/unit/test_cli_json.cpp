@@ -42,12 +42,29 @@ TEST(CliJson, NumbersReadBackExactlyAndStayJson) {
 TEST(CliJson, WriterPlacesSeparatorsInNestedValues) {
     JsonWriter json;
     json.beginObject()
-        .key("a").value(1)
-        .key("b").beginArray().value("x").null().beginObject().endObject().beginArray().endArray().endArray()
-        .key("c").beginObject().key("d").value(2.5).key("e").null().endObject()
-        .key("f").value(-7LL)
+        .key("a")
+        .value(1)
+        .key("b")
+        .beginArray()
+        .value("x")
+        .null()
+        .beginObject()
+        .endObject()
+        .beginArray()
+        .endArray()
+        .endArray()
+        .key("c")
+        .beginObject()
+        .key("d")
+        .value(2.5)
+        .key("e")
+        .null()
+        .endObject()
+        .key("f")
+        .value(-7LL)
         .endObject();
-    EXPECT_EQ(json.text(), "{\"a\": 1, \"b\": [\"x\", null, {}, []], \"c\": {\"d\": 2.5, \"e\": null}, \"f\": -7}");
+    EXPECT_EQ(json.text(),
+              "{\"a\": 1, \"b\": [\"x\", null, {}, []], \"c\": {\"d\": 2.5, \"e\": null}, \"f\": -7}");
 
     JsonWriter list;
     list.beginArray().value(1).value(2).endArray();

@@ -88,7 +88,7 @@ TEST(CounterModel, RefusedActionsNameTheProblemAndChangeNothing) {
         {5, "ch1.digital_filter", "", "\"off\", \"on\""},
         {5, "ch2.range", "12V", "set ch1.range"},
         {5, "ch4.mode", "BiDirectional", "set ch3.mode"},
-        {5, "ch2.size", "1", "\"BiDirectional\""},  // ch1 put in BiDirectional below
+        {5, "ch2.size", "1", "\"BiDirectional\""}, // ch1 put in BiDirectional below
         {5, "delay", "12abc", "not a whole number"},
         {5, "delay", "0x10", "not a whole number"},
         {5, "delay", "", "not a whole number"},
@@ -100,7 +100,8 @@ TEST(CounterModel, RefusedActionsNameTheProblemAndChangeNothing) {
         m->startSynchronised(RegisterWords{0x0004, 0x0000, 0x0000});
         const RegisterWords before = m->finish();
         const ActionResult r = m->apply(tc.name, tc.value);
-        EXPECT_NE(r.error.find(tc.mentions), std::string::npos) << tc.name << "=" << tc.value << ": " << r.error;
+        EXPECT_NE(r.error.find(tc.mentions), std::string::npos)
+            << tc.name << "=" << tc.value << ": " << r.error;
         EXPECT_EQ(r.error.find('\n'), std::string::npos) << r.error;
         EXPECT_EQ(m->finish(), before) << tc.name;
     }

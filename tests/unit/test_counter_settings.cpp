@@ -90,7 +90,7 @@ TEST(CounterSettings, SecondChannelOfUniDirectionalPairKeepsItsOwnSettings) {
 struct DecodeCase {
     int channels;
     Regs in;
-    Regs out;  // what the dialog shows, and OK stores, right after reading `in`
+    Regs out; // what the dialog shows, and OK stores, right after reading `in`
 };
 
 TEST(CounterSettings, ReadWordsGiveTheStoredEncoding) {
@@ -102,7 +102,9 @@ TEST(CounterSettings, ReadWordsGiveTheStoredEncoding) {
         {8, {0x0005, 0x1234}, {0x0005, 0x0005}},
         {8, {0, 0, 0, 0, 0, 0, 0x00BE, 0x0041, 0xFFFF}, {0, 0, 0, 0, 0, 0, 0x00BE, 0x00BE, 0xFFFF}},
         // 4 channels: register 4 is the delay, 5-8 are not the dialog's.
-        {4, {0x0008, 0x0001, 0x0000, 0x0077, 0xFFFF, 1, 2, 3, 4}, {0x0008, 0x0008, 0x0000, 0x0070, 0xFFFF, 1, 2, 3, 4}},
+        {4,
+         {0x0008, 0x0001, 0x0000, 0x0077, 0xFFFF, 1, 2, 3, 4},
+         {0x0008, 0x0008, 0x0000, 0x0070, 0xFFFF, 1, 2, 3, 4}},
     };
     for (const auto& tc : cases) {
         CounterSettings c = loaded(tc.channels, tc.in);
@@ -116,8 +118,10 @@ TEST(CounterSettings, ReadWordsGiveTheStoredEncoding) {
 Regs expectedStore(int n, const Regs& w) {
     Regs out = w;
     for (int i = 0; i < n; ++i) {
-        if (i % 2 == 0) out[i] = w[i] & 0x00FF;
-        else out[i] = ((w[i - 1] >> 2) & 3) != 0 ? out[i - 1] : static_cast<std::uint16_t>(w[i] & 0x00F0);
+        if (i % 2 == 0)
+            out[i] = w[i] & 0x00FF;
+        else
+            out[i] = ((w[i - 1] >> 2) & 3) != 0 ? out[i - 1] : static_cast<std::uint16_t>(w[i] & 0x00F0);
     }
     return out;
 }
@@ -146,9 +150,19 @@ struct DelayCase {
 
 TEST(CounterSettings, TypedDelayIsLimitedNotWrapped) {
     const DelayCase cases[] = {
-        {"250", 250},   {"99999", 65535}, {"65536", 65535}, {"65535", 65535}, {"-5", 0},
-        {"-0", 0},      {"12abc", 12},    {"abc", 0},       {"", 0},          {"  +42", 42},
-        {"0250", 250},  {"99999999999999999999999999", 65535}, {"-99999999999999999999", 0},
+        {"250", 250},
+        {"99999", 65535},
+        {"65536", 65535},
+        {"65535", 65535},
+        {"-5", 0},
+        {"-0", 0},
+        {"12abc", 12},
+        {"abc", 0},
+        {"", 0},
+        {"  +42", 42},
+        {"0250", 250},
+        {"99999999999999999999999999", 65535},
+        {"-99999999999999999999", 0},
     };
     for (int n : {8, 4}) {
         for (const auto& tc : cases) {

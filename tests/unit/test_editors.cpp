@@ -53,11 +53,11 @@ TEST(ModuleEditor, EachKindBuildsTheCataloguesEditor) {
         int written;
     };
     const Case cases[] = {
-        {0, EditorFamily::Analog, 0, 0, 3},        {1, EditorFamily::Analog, 1, 0, 3},
-        {2, EditorFamily::Analog, 2, 0, 3},        {3, EditorFamily::Analog, 3, 0, 19},
-        {4, EditorFamily::Universal, 4, 0, 8},     {5, EditorFamily::Counter, 5, 8, 9},
-        {6, EditorFamily::Counter, 6, 4, 9},       {7, EditorFamily::MultiPurpose, 7, 0, 9},
-        {-1, EditorFamily::MultiPurpose, 7, 0, 9}, {8, EditorFamily::MultiPurpose, 7, 0, 9},
+        {0, EditorFamily::Analog, 0, 0, 3},          {1, EditorFamily::Analog, 1, 0, 3},
+        {2, EditorFamily::Analog, 2, 0, 3},          {3, EditorFamily::Analog, 3, 0, 19},
+        {4, EditorFamily::Universal, 4, 0, 8},       {5, EditorFamily::Counter, 5, 8, 9},
+        {6, EditorFamily::Counter, 6, 4, 9},         {7, EditorFamily::MultiPurpose, 7, 0, 9},
+        {-1, EditorFamily::MultiPurpose, 7, 0, 9},   {8, EditorFamily::MultiPurpose, 7, 0, 9},
         {1000, EditorFamily::MultiPurpose, 7, 0, 9},
     };
     for (const Case& c : cases) {
@@ -67,9 +67,15 @@ TEST(ModuleEditor, EachKindBuildsTheCataloguesEditor) {
         ASSERT_NE(editor, nullptr);
         ASSERT_NE(editor->dialog(), nullptr);
         switch (c.family) {
-        case EditorFamily::Analog: EXPECT_NE(dynamic_cast<AnalogModule*>(editor.get()), nullptr); break;
-        case EditorFamily::Universal: EXPECT_NE(dynamic_cast<UniversalModule*>(editor.get()), nullptr); break;
-        case EditorFamily::Counter: EXPECT_NE(dynamic_cast<CounterModule*>(editor.get()), nullptr); break;
+        case EditorFamily::Analog:
+            EXPECT_NE(dynamic_cast<AnalogModule*>(editor.get()), nullptr);
+            break;
+        case EditorFamily::Universal:
+            EXPECT_NE(dynamic_cast<UniversalModule*>(editor.get()), nullptr);
+            break;
+        case EditorFamily::Counter:
+            EXPECT_NE(dynamic_cast<CounterModule*>(editor.get()), nullptr);
+            break;
         case EditorFamily::MultiPurpose:
             EXPECT_NE(dynamic_cast<MultiPurposeModule*>(editor.get()), nullptr);
             break;
@@ -123,9 +129,8 @@ TEST(ModuleEditor, ADialogThatCannotBeBuiltLeavesNoEditor) {
         DialogFactory factory;
     };
     const std::vector<Case> cases{
-        {"factory throws", [](const DialogRequest&) -> std::unique_ptr<EditorDialog> {
-             throw std::bad_alloc();
-         }},
+        {"factory throws",
+         [](const DialogRequest&) -> std::unique_ptr<EditorDialog> { throw std::bad_alloc(); }},
         {"factory gives nothing", [](const DialogRequest&) { return std::unique_ptr<EditorDialog>(); }},
         {"no factory", DialogFactory()},
     };

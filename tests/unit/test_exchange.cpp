@@ -41,7 +41,7 @@ struct Rig {
     FakeHostWindows host;
     FakeClock clock;
     std::string title = kTitle;
-    std::optional<std::string> description;  // the window description file, none when empty
+    std::optional<std::string> description; // the window description file, none when empty
 
     HostContext context() {
         return {&host, &clock, [this] { return title; },
@@ -81,7 +81,7 @@ TEST(Exchange, ReadsEveryMappedRegisterWithTheDefaultLayout) {
 
     ASSERT_TRUE(block->exchange(ExchangeMode::Read));
     const std::uint16_t expected[kRegisterCount] = {
-        0x1A2B, 0x1A2B, 0,     0x2345, 0xFFFF, 0x105, 0x106, 0x107, 0x108, 0x109, 0x10a, 0x10b,
+        0x1A2B, 0x1A2B, 0,     0x2345, 0xFFFF, 0x105, 0x106, 0x107, 0x108,  0x109, 0x10a, 0x10b,
         0x10c,  0x10d,  0x10e, 0x10f,  0x110,  0x111, 0x112, 0,     0x5555, 0,     0,     0};
     for (int i = 0; i < kRegisterCount; ++i) EXPECT_EQ(block->getRegister(i), expected[i]) << i;
 
@@ -99,7 +99,10 @@ TEST(Exchange, ReadsEveryMappedRegisterWithTheDefaultLayout) {
 }
 
 TEST(Exchange, ReadSucceedsOnlyWhenTheWalkReachesMaxWindows) {
-    const struct { int children; bool ok; } cases[] = {{55, true}, {54, false}, {36, false}, {1, false}};
+    const struct {
+        int children;
+        bool ok;
+    } cases[] = {{55, true}, {54, false}, {36, false}, {1, false}};
     for (const auto& c : cases) {
         Rig rig;
         rig.host.addParameterWindow(kTitle, WindowLayout::defaults(), c.children, numberedTexts());
@@ -152,15 +155,19 @@ TEST(Exchange, WriteCoversOnlyRegistersMappedInOrder) {
         const char* name;
         std::string description;
         std::function<bool(int)> written;
-        std::vector<int> writtenFields;  // registers whose host field gets a text
+        std::vector<int> writtenFields; // registers whose host field gets a text
     };
     const std::vector<Case> cases = {
         {"alarm module", "", firstN(19), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}},
         {"universal module", "", firstN(8), {0, 1, 2, 3, 4, 5, 6, 7}},
         {"a refused register stops the rest", "", [](int i) { return i == 0 || i == 2; }, {0}},
         {"a register placed before its predecessor is never reached",
-         "REG_00=40\nREG_01=39\nREG_02=41\n", firstN(3), {0}},
-        {"OK before the later registers ends the walk", "OK_BUTTON=12\n", firstN(9),
+         "REG_00=40\nREG_01=39\nREG_02=41\n",
+         firstN(3),
+         {0}},
+        {"OK before the later registers ends the walk",
+         "OK_BUTTON=12\n",
+         firstN(9),
          {0, 1, 2, 3, 4, 5, 6, 7}},
     };
     for (const Case& c : cases) {
@@ -197,8 +204,8 @@ TEST(Exchange, ButtonAtOrBeyondMaxWindowsIsNeverPressed) {
 }
 
 TEST(Exchange, CancelPressesCancelAndSendsNoText) {
-    for (ExchangeMode mode : {ExchangeMode::Cancel, static_cast<ExchangeMode>(7),
-                              static_cast<ExchangeMode>(-1)}) {
+    for (ExchangeMode mode :
+         {ExchangeMode::Cancel, static_cast<ExchangeMode>(7), static_cast<ExchangeMode>(-1)}) {
         Rig rig;
         const auto window = rig.host.addParameterWindow(kTitle);
         auto block = rig.block();
@@ -244,7 +251,8 @@ TEST(Exchange, WriteIsCheckedAgainstWhatTheFieldHolds) {
     };
     for (const Case& c : cases) {
         Rig rig;
-        const auto window = rig.host.addParameterWindow(kTitle, WindowLayout::defaults(), -1, numberedTexts());
+        const auto window =
+            rig.host.addParameterWindow(kTitle, WindowLayout::defaults(), -1, numberedTexts());
         c.fault(rig.host, window.fields[1]);
         auto block = rig.block(firstN(3));
         for (int i = 0; i < 3; ++i) block->setRegister(i, 0xBEE0 + i);
@@ -272,11 +280,16 @@ TEST(Exchange, FailuresPressNothingAndDoNotPause) {
         {"no window with the title", ExchangeMode::Read,
          [](Rig& r) { r.host.addParameterWindow("KTR-ZHC-354-00VM"); }, ExchangeFailure::NoHostWindow},
         {"empty title", ExchangeMode::Cancel,
-         [](Rig& r) { r.host.addParameterWindow(""); r.title = ""; }, ExchangeFailure::NoHostWindow},
-        {"window without children", ExchangeMode::WriteAndOk,
-         [](Rig& r) { r.host.addWindow(kTitle); }, ExchangeFailure::NoChildren},
+         [](Rig& r) {
+             r.host.addParameterWindow("");
+             r.title = "";
+         },
+         ExchangeFailure::NoHostWindow},
+        {"window without children", ExchangeMode::WriteAndOk, [](Rig& r) { r.host.addWindow(kTitle); },
+         ExchangeFailure::NoChildren},
         {"read: field hangs", ExchangeMode::Read,
-         [](Rig& r) { r.host.hang(r.host.addParameterWindow(kTitle).fields[3]); }, ExchangeFailure::TextMessage},
+         [](Rig& r) { r.host.hang(r.host.addParameterWindow(kTitle).fields[3]); },
+         ExchangeFailure::TextMessage},
         {"read: window closes after three messages", ExchangeMode::Read,
          [](Rig& r) { r.host.closeAfterMessages(r.host.addParameterWindow(kTitle).window, 3); },
          ExchangeFailure::ChildMissing},
@@ -346,7 +359,7 @@ TEST(Exchange, FindsTheWindowByTheApplicationsCurrentTitle) {
     const auto first = rig.host.addParameterWindow(kTitle);
     const auto second = rig.host.addParameterWindow("Other");
     auto block = rig.block();
-    rig.title = "Other";  // the application selected another module after the block was built
+    rig.title = "Other"; // the application selected another module after the block was built
     EXPECT_TRUE(block->exchange(ExchangeMode::Cancel));
     EXPECT_EQ(rig.host.pressCount(second.cancel), 1);
     EXPECT_EQ(rig.host.pressCount(first.cancel), 0);
@@ -379,8 +392,8 @@ TEST(Exchange, PressHostButton) {
         EXPECT_EQ(downs, c.downs);
         EXPECT_EQ(ups, c.ups);
         EXPECT_EQ(host.pressCount(button), c.behaviour == Button::Survives && !c.goneBefore ? 3
-                                           : c.behaviour == Button::ClosesWindowOnRelease ? 1
-                                                                                          : 0);
+                                           : c.behaviour == Button::ClosesWindowOnRelease   ? 1
+                                                                                            : 0);
     }
 }
 

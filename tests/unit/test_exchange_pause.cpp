@@ -12,8 +12,7 @@ namespace {
 
 using testing::AppRig;
 
-TEST(ExchangePause, EveryExchangeOfTheCyclePausesAsThePortsSay)
-{
+TEST(ExchangePause, EveryExchangeOfTheCyclePausesAsThePortsSay) {
     for (const unsigned pause : {500u, 40u, 0u}) {
         SCOPED_TRACE(pause);
         AppRig rig;
@@ -28,8 +27,7 @@ TEST(ExchangePause, EveryExchangeOfTheCyclePausesAsThePortsSay)
             }
         };
         AppPorts ports = rig.ports();
-        if (pause != kPauseAfterExchangeMs)
-            ports.pauseAfterExchangeMs = pause;
+        if (pause != kPauseAfterExchangeMs) ports.pauseAfterExchangeMs = pause;
         ConfigApp app(std::move(ports));
         app.runCycle({"SYNC_WITH_CONCEPT"});
         EXPECT_EQ(rig.host.pressCount(window.ok), 1);

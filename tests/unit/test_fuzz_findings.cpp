@@ -32,11 +32,15 @@ TEST(FuzzFindings, EveryWordInItsSpanSurvivesTheTripThroughUnits) {
 }
 
 TEST(FuzzFindings, TypedDvmValuesKeepTheirLastDigit) {
-    struct Case { int range; const char* typed; std::uint16_t word; };
+    struct Case {
+        int range;
+        const char* typed;
+        std::uint16_t word;
+    };
     const Case cases[] = {
-        {1, "2.001", 2001},   {3, "4.01", 4010},  {0, "-8.19", 0xE002},  // -8190
-        {5, "4.1", 410},      {4, "0.29", 29},    {4, "0.58", 58},
-        {5, "12.345", 1234},  // a real fraction of a count is still truncated
+        {1, "2.001", 2001},  {3, "4.01", 4010}, {0, "-8.19", 0xE002}, // -8190
+        {5, "4.1", 410},     {4, "0.29", 29},   {4, "0.58", 58},
+        {5, "12.345", 1234}, // a real fraction of a count is still truncated
     };
     for (const Case& c : cases)
         EXPECT_EQ(unitsToCounts(c.range, 1, parseSetpointText(c.typed)), c.word) << c.typed;
@@ -49,7 +53,7 @@ TEST(FuzzFindings, RescalingBetweenDvmRowsOfOneScaleKeepsTheCount) {
     regs[r[1]] = 4009;
     regs[r[2]] = 2005;
     regs[r[3]] = 5000;
-    rescaleLimits(regs, 0, 1, 1, 2, 1);  // 1/5v DVM to 0/5v DVM: both a thousandth of a volt
+    rescaleLimits(regs, 0, 1, 1, 2, 1); // 1/5v DVM to 0/5v DVM: both a thousandth of a volt
     EXPECT_EQ(regs[r[0]], 2001);
     EXPECT_EQ(regs[r[1]], 4009);
     EXPECT_EQ(regs[r[2]], 2005);
@@ -58,10 +62,10 @@ TEST(FuzzFindings, RescalingBetweenDvmRowsOfOneScaleKeepsTheCount) {
 
 TEST(FuzzFindings, FocusLossLeavesAnUntouchedDvmSetpointAlone) {
     AnalogRules rules(3);
-    rules.setRange(0, 5);   // 4/20ma
-    rules.setFormat(0, 1);  // DVM, hundredths of a milliamp
+    rules.setRange(0, 5);  // 4/20ma
+    rules.setFormat(0, 1); // DVM, hundredths of a milliamp
     rules.resetLimits(0);
-    rules.setWord(alarmSetpointRegister(1), 410);  // 4.1 mA
+    rules.setWord(alarmSetpointRegister(1), 410); // 4.1 mA
     AlarmEditor editor(rules);
     EXPECT_EQ(editor.fields(1).value, "4.100");
     editor.focusLost();

@@ -80,7 +80,8 @@ TEST(MultiPurposeModel, RefusedActionsNameTheProblemAndChangeNothing) {
         m->startSynchronised(RegisterWords{0x00FF, 0, 0, 0, 5, 6});
         const RegisterWords before = m->finish();
         const ActionResult r = m->apply(tc.name, tc.value);
-        EXPECT_NE(r.error.find(tc.mentions), std::string::npos) << tc.name << "=" << tc.value << ": " << r.error;
+        EXPECT_NE(r.error.find(tc.mentions), std::string::npos)
+            << tc.name << "=" << tc.value << ": " << r.error;
         EXPECT_EQ(m->finish(), before) << tc.name;
     }
 }

@@ -41,7 +41,7 @@ struct TimeoutReadCase {
 };
 
 TEST(MultiPurposeSettings, TimeoutsReadAreLimited) {
-    const TimeoutReadCase cases[] = {{0x0100, 240}, {0xFFFF, 0}, {0x8000, 0}, {0x7FFF, 240},
+    const TimeoutReadCase cases[] = {{0x0100, 240}, {0xFFFF, 0},   {0x8000, 0}, {0x7FFF, 240},
                                      {0x00F0, 240}, {0x00F1, 240}, {0x0005, 5}, {0x0000, 0}};
     for (const auto& tc : cases) {
         for (int ch = 0; ch < 4; ++ch) {
@@ -62,9 +62,18 @@ struct TypedCase {
 
 TEST(MultiPurposeSettings, TypedEntriesAreLimitedOnTheWholeNumber) {
     const TypedCase cases[] = {
-        {"300", 240, 300},       {"65536", 240, 65535}, {"70000", 240, 65535}, {"-1", 0, 0},
-        {"-32768", 0, 0},        {"-70000", 0, 0},      {"240", 240, 240},     {"17", 17, 17},
-        {"12x", 12, 12},         {"abc", 0, 0},         {"", 0, 0},            {" \t+9", 9, 9},
+        {"300", 240, 300},
+        {"65536", 240, 65535},
+        {"70000", 240, 65535},
+        {"-1", 0, 0},
+        {"-32768", 0, 0},
+        {"-70000", 0, 0},
+        {"240", 240, 240},
+        {"17", 17, 17},
+        {"12x", 12, 12},
+        {"abc", 0, 0},
+        {"", 0, 0},
+        {" \t+9", 9, 9},
         {"99999999999999999999999", 240, 65535},
     };
     for (const auto& tc : cases) {
@@ -76,7 +85,8 @@ TEST(MultiPurposeSettings, TypedEntriesAreLimitedOnTheWholeNumber) {
         m.typeDelay(tc.typed);
         EXPECT_EQ(m.registers()[4], tc.delay) << tc.typed;
         EXPECT_EQ(m.delayEditText(), tc.typed);
-        EXPECT_EQ(m.timeoutEditText(), std::to_string(tc.timeout)) << "typing the delay refreshes the time-out";
+        EXPECT_EQ(m.timeoutEditText(), std::to_string(tc.timeout))
+            << "typing the delay refreshes the time-out";
     }
 }
 

@@ -21,7 +21,9 @@ using testing::AppRig;
 using testing::EventLog;
 using Kind = FakeHostWindows::MessageKind;
 
-std::string titleOf(ModuleKind kind) { return std::string(ModuleCatalogue[kind].defaultTitle); }
+std::string titleOf(ModuleKind kind) {
+    return std::string(ModuleCatalogue[kind].defaultTitle);
+}
 
 // The user's choice in the start-up window, as its handlers make it.
 void choose(RunMode mode) {
@@ -50,9 +52,9 @@ void expectWindowClosedThenDeleted(const EventLog& log) {
 
 TEST(CommandLine, SwitchesLoseTheirFirstCharacterAndNeverMatch) {
     const ParamCommandLine line({"-NO_SYNC", "/x", "plain", "", "-", "//y", "a-b"});
-    const std::vector<std::pair<bool, std::string>> expected{
-        {true, "NO_SYNC"}, {true, "x"}, {false, "plain"}, {false, ""},
-        {true, ""},        {true, "/y"}, {false, "a-b"}};
+    const std::vector<std::pair<bool, std::string>> expected{{true, "NO_SYNC"}, {true, "x"}, {false, "plain"},
+                                                             {false, ""},       {true, ""},  {true, "/y"},
+                                                             {false, "a-b"}};
     ASSERT_EQ(line.params().size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(line.params()[i].isSwitch, expected[i].first) << i;
@@ -94,8 +96,7 @@ TEST(ConfigApp, RefusedStartShowsItsMessageAndTheRunEndsAtOnce) {
         MessageIcon icon;
     };
     const Case cases[] = {
-        {false, true, "Could not allocate resources.  Try closing some other program.",
-         MessageIcon::Stop},
+        {false, true, "Could not allocate resources.  Try closing some other program.", MessageIcon::Stop},
         {true, false, "\"velmora.exe\" already running.", MessageIcon::Exclamation},
     };
     for (const Case& c : cases) {
@@ -141,8 +142,8 @@ TEST(ConfigApp, SelectModuleClampsToTheLastModule) {
     rig.description = "Q770_ZVI_310_00VM=\"Volts\"\nQ770_ZPM_354_00VM=\"Multi\"\n";
     auto app = rig.app();
     app->loadModuleTitles();
-    const std::pair<int, int> cases[] = {{0, 0},  {3, 3},        {7, 7},      {-1, 7},
-                                         {8, 7},  {INT_MIN, 7},  {INT_MAX, 7}, {5, 5}};
+    const std::pair<int, int> cases[] = {{0, 0}, {3, 3},       {7, 7},       {-1, 7},
+                                         {8, 7}, {INT_MIN, 7}, {INT_MAX, 7}, {5, 5}};
     for (auto [index, expected] : cases) {
         app->selectModule(index);
         EXPECT_EQ(app->moduleIndex(), expected) << index;
@@ -262,9 +263,8 @@ TEST(RunCycle, StandaloneChosenInTheStartupWindow) {
     EXPECT_EQ(rig.clock.sleeps.size(), 2u);
     // Undecided only waits: no probes, no minimise, no caption.
     EXPECT_EQ(rig.host.findCalls(), 0);
-    EXPECT_EQ(windowEvents(rig.log),
-              (EventLog{"startup created", "start thread", "hide", "module list", "dialog",
-                        "close and join", "deleted"}));
+    EXPECT_EQ(windowEvents(rig.log), (EventLog{"startup created", "start thread", "hide", "module list",
+                                               "dialog", "close and join", "deleted"}));
 }
 
 TEST(RunCycle, QuitFromTheStartupWindowEndsAtTheNextPoll) {
@@ -296,16 +296,15 @@ TEST(RunCycle, SynchronisedMinimisesOncePerCycleAndStepsTheCaptionWhileWaiting) 
         if (polls == 2) rig.host.addParameterWindow(titleOf(7));
         if (polls == 4) choose(RunMode::Quit);
     };
-    rig.dialogAction = [](RegisterBlock&) { return 1; };  // OK closes the host window
+    rig.dialogAction = [](RegisterBlock&) { return 1; }; // OK closes the host window
     auto app = rig.app();
     app->runCycle({"SYNC_WITH_CONCEPT"});
 
-    EXPECT_EQ(windowEvents(rig.log),
-              (EventLog{"startup created", "start thread",
-                        "minimise", "caption", "caption",  // two polls find nothing
-                        "hide", "dialog",                   // the third finds module 7
-                        "minimise", "caption", "caption",  // back to waiting
-                        "close and join", "deleted"}));
+    EXPECT_EQ(windowEvents(rig.log), (EventLog{"startup created", "start thread", "minimise", "caption",
+                                               "caption",                        // two polls find nothing
+                                               "hide", "dialog",                 // the third finds module 7
+                                               "minimise", "caption", "caption", // back to waiting
+                                               "close and join", "deleted"}));
     // The read's and the write's pauses between the polls.
     EXPECT_EQ(rig.clock.sleeps, (std::vector<unsigned>{250, 250, 500, 500, 250, 250}));
 }
@@ -318,7 +317,7 @@ TEST(RunCycle, TwoHostWindowsAreServedLowerKindFirst) {
     rig.dialogAction = [&](RegisterBlock&) {
         titlesSeen.push_back(theApp()->currentTitle());
         if (titlesSeen.size() == 2) choose(RunMode::Quit);
-        return 2;  // Cancel closes the host window
+        return 2; // Cancel closes the host window
     };
     auto app = rig.app();
     app->runCycle({"SYNC_WITH_CONCEPT"});
@@ -351,8 +350,7 @@ TEST(RunCycle, OkWritesTheModulesRegistersInLowerCaseHexAndPressesOk) {
         AppRig rig;
         std::array<std::string, kRegisterCount> texts;
         texts.fill("7777");
-        const auto window =
-            rig.host.addParameterWindow(titleOf(kind), WindowLayout::defaults(), -1, texts);
+        const auto window = rig.host.addParameterWindow(titleOf(kind), WindowLayout::defaults(), -1, texts);
         rig.dialogAction = [](RegisterBlock& editor) {
             for (int i = 0; i < kRegisterCount; ++i) editor.setRegister(i, 0x0AB0 + i);
             choose(RunMode::Quit);
@@ -418,7 +416,7 @@ TEST(RunCycle, FailedWriteShowsTheMessageAndTheCycleGoesOn) {
                 c.fault(rig.host, window);
                 return 1;
             }
-            choose(RunMode::Quit);  // a host window left open is served again
+            choose(RunMode::Quit); // a host window left open is served again
             return 2;
         };
         rig.clock.onSleep = [&](int, unsigned ms) {
@@ -487,8 +485,7 @@ TEST(RunCycle, AnExceptionEndsTheRunSilently) {
         EXPECT_FALSE(app->runCycle({"SYNC_WITH_CONCEPT"})) << c.name;
         EXPECT_TRUE(rig.messages.shown.empty()) << c.name;
         EXPECT_EQ(rig.host.pressCount(window.ok), 0) << c.name;
-        EXPECT_TRUE(rig.clock.sleeps.empty() || rig.clock.sleeps == std::vector<unsigned>{500})
-            << c.name;
+        EXPECT_TRUE(rig.clock.sleeps.empty() || rig.clock.sleeps == std::vector<unsigned>{500}) << c.name;
         EXPECT_EQ(app->currentEditor(), nullptr);
         EXPECT_EQ(rig.count("dialog deleted"), c.inDialog ? 1 : 0) << c.name;
         expectWindowClosedThenDeleted(rig.log);
@@ -498,7 +495,7 @@ TEST(RunCycle, AnExceptionEndsTheRunSilently) {
 TEST(RunCycle, PollHoldsTheLockForProbesAndCaptionAndNeverReleasesAnUnownedOne) {
     AppRig rig;
     rig.clock.onSleep = [&](int n, unsigned) {
-        if (n == 1) rig.lock.failWaits = 1;  // the next poll's wait runs out
+        if (n == 1) rig.lock.failWaits = 1; // the next poll's wait runs out
         if (n == 3) choose(RunMode::Quit);
     };
     auto app = rig.app();
@@ -515,7 +512,7 @@ TEST(RunCycle, TitlesComeFromTheDescriptionFile) {
     AppRig rig;
     rig.description = "Q770_ZHC_354_00VM=\"Counter four\"\n";
     rig.host.addParameterWindow("Counter four");
-    rig.host.addParameterWindow(titleOf(6));  // the default title no longer applies
+    rig.host.addParameterWindow(titleOf(6)); // the default title no longer applies
     rig.dialogAction = [](RegisterBlock&) {
         choose(RunMode::Quit);
         return 2;
@@ -607,13 +604,13 @@ private:
     std::thread thread_;
     std::atomic<bool> open_{false};
     std::atomic<bool> closeRequested_{false};
-    std::string caption_ = " Corvent I/O Configuration Tool";  // under the state lock
+    std::string caption_ = " Corvent I/O Configuration Tool"; // under the state lock
 };
 
 TEST(RunCycleThreads, StartupWindowHandlersRaceThePollAndCancelEndsTheRun) {
     const auto started = std::chrono::steady_clock::now();
     EventLog log;
-    FakeHostWindows host;  // main thread only
+    FakeHostWindows host; // main thread only
     FastClock clock;
     testing::RecordingMessages messages(log);
     testing::FakeInstanceGuard::Calls guardCalls;
@@ -647,7 +644,7 @@ TEST(RunCycleThreads, StartupWindowHandlersRaceThePollAndCancelEndsTheRun) {
     EXPECT_TRUE(stats.joinedBeforeDelete);
     EXPECT_EQ(stats.starts, 1);
     EXPECT_GE(stats.captions, 12);
-    EXPECT_GE(stats.minimised, 2);  // the first synchronised poll, and after the dialog
+    EXPECT_GE(stats.minimised, 2); // the first synchronised poll, and after the dialog
     EXPECT_EQ(built, std::vector<ModuleKind>{3});
     EXPECT_EQ(host.pressCount(hostWindow.ok), 1);
     EXPECT_TRUE(messages.shown.empty());
@@ -660,7 +657,7 @@ TEST(RunCycleThreads, StateLockIsRecursiveForItsOwnerAndBoundedForOthers) {
     ASSERT_TRUE(lock.tryLockFor(0));
     bool otherGotIt = true;
     std::thread([&] {
-        lock.unlock();  // not the owner: nothing happens
+        lock.unlock(); // not the owner: nothing happens
         otherGotIt = lock.tryLockFor(20);
     }).join();
     EXPECT_FALSE(otherGotIt);

@@ -18,7 +18,8 @@ RegisterWords withFirstEight(std::array<std::uint16_t, 8> eight, std::uint16_t r
     return w;
 }
 
-const RegisterWords kDefaults = withFirstEight({0x0018, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010});
+const RegisterWords kDefaults =
+    withFirstEight({0x0018, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010});
 
 TEST(UniversalModel, StartsAndFinishesAsTheDialog) {
     auto m = makeUniversalModel();
@@ -26,9 +27,11 @@ TEST(UniversalModel, StartsAndFinishesAsTheDialog) {
     EXPECT_EQ(m->finish(), kDefaults) << "built in the standalone state";
 
     // Registers past the eighth go back as they came; bits 9-15 of second words do not.
-    const RegisterWords host = withFirstEight({0xCEAB, 0xFFB6, 0x0019, 0x0210, 0x001F, 0x0010, 0x8003, 0x0111}, 0xBEEF);
+    const RegisterWords host =
+        withFirstEight({0xCEAB, 0xFFB6, 0x0019, 0x0210, 0x001F, 0x0010, 0x8003, 0x0111}, 0xBEEF);
     m->startSynchronised(host);
-    RegisterWords expected = withFirstEight({0xCEAB, 0x01B6, 0x0019, 0x0010, 0x001F, 0x0010, 0x8003, 0x0111}, 0xBEEF);
+    RegisterWords expected =
+        withFirstEight({0xCEAB, 0x01B6, 0x0019, 0x0010, 0x001F, 0x0010, 0x8003, 0x0111}, 0xBEEF);
     EXPECT_EQ(m->finish(), expected);
 
     m->pressDefaults();
@@ -46,22 +49,31 @@ TEST(UniversalModel, AppliesChoicesAsTheDialogDoes) {
         std::array<std::uint16_t, 8> words;
     };
     const std::vector<Case> cases{
-        {"codes", {{"g1.voltage", "7"}, {"g2.type", "1"}, {"g2.current", "2"}, {"g4.fault", "3"}},
+        {"codes",
+         {{"g1.voltage", "7"}, {"g2.type", "1"}, {"g2.current", "2"}, {"g4.fault", "3"}},
          {0x0038, 0x0010, 0x0081, 0x0010, 0x0018, 0x0010, 0x0018, 0x00D0}},
         {"texts in any case, blanks around ignored",
          {{"g3.type", "  rtd "}, {"g3.rtd", "1000PT392"}, {"g3.wiring", "3 WIRE"}, {"g3.units", "degrees f"}},
          {0x0018, 0x0010, 0x0018, 0x0010, 0xB803, 0x0110, 0x0018, 0x0010}},
         {"list texts with leading blanks and double spaces",
-         {{"g1.voltage", "0 ..  5v"}, {"g2.type", "Resistance"}, {"g2.resistance", "490 Ohm"},
-          {"g2.wiring", "\t3 wire"}, {"g4.type", "RTD"}, {"g4.rtd", "10cu426"}},
+         {{"g1.voltage", "0 ..  5v"},
+          {"g2.type", "Resistance"},
+          {"g2.resistance", "490 Ohm"},
+          {"g2.wiring", "\t3 wire"},
+          {"g4.type", "RTD"},
+          {"g4.rtd", "10cu426"}},
          {0x0028, 0x0010, 0x8004, 0x0011, 0x0018, 0x0010, 0x4003, 0x0010}},
-        {"3 wire kept under Resistance", {{"g1.type", "RTD"}, {"g1.wiring", "1"}, {"g1.type", "Resistance"}},
+        {"3 wire kept under Resistance",
+         {{"g1.type", "RTD"}, {"g1.wiring", "1"}, {"g1.type", "Resistance"}},
          {0x8004, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010}},
-        {"3 wire cleared under Thermocouple", {{"g1.type", "RTD"}, {"g1.wiring", "1"}, {"g1.type", "thermocouple"}},
+        {"3 wire cleared under Thermocouple",
+         {{"g1.type", "RTD"}, {"g1.wiring", "1"}, {"g1.type", "thermocouple"}},
          {0x0002, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010}},
-        {"leading zeros in group and code", {{"g02.format", "003"}, {"g1.filter", "Fast acquire"}},
+        {"leading zeros in group and code",
+         {{"g02.format", "003"}, {"g1.filter", "Fast acquire"}},
          {0x0018, 0x001C, 0x0018, 0x0030, 0x0018, 0x0010, 0x0018, 0x0010}},
-        {"CJC shows only units", {{"g4.type", "cjc"}, {"g4.units", "1"}},
+        {"CJC shows only units",
+         {{"g4.type", "cjc"}, {"g4.units", "1"}},
          {0x0018, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010, 0x0005, 0x0110}},
     };
     for (const Case& c : cases) {
@@ -119,13 +131,16 @@ TEST(UniversalModel, RefusesWithOneLineNamingTheProblem) {
         {"g1.type", "Volt", {"not offered"}},
         {"g1.format", "16 bits", {"not offered", "0 \"16 Bit\""}},
         {"g1.rtd", "0", {"g1.rtd", "hidden", "Voltage", "RTD", "g1.voltage"}},
-        {"g2.wiring", "3 wire", {"g2.wiring", "hidden", "RTD, Resistance", "allowed: set g2.type to RTD or Resistance first"}},
+        {"g2.wiring",
+         "3 wire",
+         {"g2.wiring", "hidden", "RTD, Resistance", "allowed: set g2.type to RTD or Resistance first"}},
         {"g3.units", "Degrees C", {"hidden", "Thermocouple, RTD, CJC"}},
         {"g1.current", "0", {"hidden"}},
     };
     for (const Case& c : cases) {
         auto m = makeUniversalModel();
-        m->startSynchronised(withFirstEight({0x0018, 0x0010, 0x0019, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010}));
+        m->startSynchronised(
+            withFirstEight({0x0018, 0x0010, 0x0019, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010}));
         ASSERT_TRUE(m->apply("g4.format", "0").ok());
         const RegisterWords before = m->finish();
         const ActionResult r = m->apply(c.name, c.value);
@@ -150,9 +165,22 @@ TEST(UniversalModel, SettingsListEveryGroupInReadingOrder) {
 }
 
 TEST(UniversalModel, GarbageNeverBreaksIt) {
-    const std::vector<std::string> names{"g1.type", "g4.voltage", "g2.wiring", "g3.rtd", "g1.units", "g9.x", ""};
-    const std::vector<std::string> values{"", "0", "1", "3", "15", "-0", "\xff\xfe", std::string(5000, '9'),
-                                          std::string(5000, ' '), "Resistance", "rtd", "3 wire", "nan", "1e9"};
+    const std::vector<std::string> names{"g1.type",  "g4.voltage", "g2.wiring", "g3.rtd",
+                                         "g1.units", "g9.x",       ""};
+    const std::vector<std::string> values{"",
+                                          "0",
+                                          "1",
+                                          "3",
+                                          "15",
+                                          "-0",
+                                          "\xff\xfe",
+                                          std::string(5000, '9'),
+                                          std::string(5000, ' '),
+                                          "Resistance",
+                                          "rtd",
+                                          "3 wire",
+                                          "nan",
+                                          "1e9"};
     auto m = makeUniversalModel();
     for (const auto& n : names)
         for (const auto& v : values) {

@@ -13,9 +13,9 @@ using S = UniversalSetting;
 using L = UniversalList;
 using Words = UniversalSettings::Words;
 
-constexpr std::array<L, 11> kAllLists{L::Voltage,  L::Current,   L::Thermocouple, L::Rtd,
+constexpr std::array<L, 11> kAllLists{L::Voltage,    L::Current, L::Thermocouple, L::Rtd,
                                       L::Resistance, L::Units,   L::RtdWiring,    L::ResistanceWiring,
-                                      L::Format,   L::Filter,    L::Fault};
+                                      L::Format,     L::Filter,  L::Fault};
 
 std::vector<std::string> edits(const UniversalSettings& st) {
     std::vector<std::string> out;
@@ -40,12 +40,15 @@ TEST(UniversalSettings, DefaultsAsTheDialogOpens) {
     st.chooseGroup(2);
     st.chooseInputType(2);
     st.pressDefaults();
-    EXPECT_EQ(edits(st), (std::vector<std::string>{"0018", "0010", "0018", "0010", "0018", "0010", "0018", "0010"}));
+    EXPECT_EQ(edits(st),
+              (std::vector<std::string>{"0018", "0010", "0018", "0010", "0018", "0010", "0018", "0010"}));
     EXPECT_EQ(st.groupOnShow(), 0);
     EXPECT_EQ(st.checkedTypeButton(), 0);
-    EXPECT_EQ(UniversalSettings::listTexts(L::Voltage)[static_cast<std::size_t>(st.listSelection(L::Voltage))],
-              "+/- 5.0V");
-    EXPECT_EQ(UniversalSettings::listTexts(L::Format)[static_cast<std::size_t>(st.listSelection(L::Format))], "DVM");
+    EXPECT_EQ(
+        UniversalSettings::listTexts(L::Voltage)[static_cast<std::size_t>(st.listSelection(L::Voltage))],
+        "+/- 5.0V");
+    EXPECT_EQ(UniversalSettings::listTexts(L::Format)[static_cast<std::size_t>(st.listSelection(L::Format))],
+              "DVM");
     EXPECT_EQ(shownLists(st), (std::set<L>{L::Voltage, L::Format, L::Filter, L::Fault}));
     EXPECT_EQ(st.text(3, S::Rtd), " 100Pt385");
 }
@@ -53,7 +56,7 @@ TEST(UniversalSettings, DefaultsAsTheDialogOpens) {
 TEST(UniversalSettings, DecodesEveryFieldFromItsBits) {
     struct Case {
         std::uint16_t first, second;
-        std::array<int, kUniversalSettingCount> codes;  // in UniversalSetting order
+        std::array<int, kUniversalSettingCount> codes; // in UniversalSetting order
     };
     // type, voltage, current, thermocouple, rtd, wiring, resistance, units, format, filter, fault
     const std::vector<Case> cases{
@@ -123,14 +126,14 @@ TEST(UniversalSettings, HostWordsAreReencodedOnOpen) {
         UniversalSettings fresh;
         fresh.openSynchronised(c.host);
         EXPECT_EQ(edits(fresh), c.shown);
-        fresh.encodeRegisters();  // OK
+        fresh.encodeRegisters(); // OK
         EXPECT_EQ(edits(fresh), c.shown);
     }
 }
 
 TEST(UniversalSettings, TypeSixOrSevenBecomesVoltageOnlyWhenShown) {
     for (std::uint16_t type : {std::uint16_t{6}, std::uint16_t{7}}) {
-        const std::uint16_t first = static_cast<std::uint16_t>(0x0620 | type);  // thermocouple 6, voltage 4
+        const std::uint16_t first = static_cast<std::uint16_t>(0x0620 | type); // thermocouple 6, voltage 4
         UniversalSettings st;
         st.setRegisters({0x0018, 0x0010, first, 0x0010, first, 0x0010, 0x0018, 0x0010});
         st.decodeRegisters();
@@ -157,15 +160,16 @@ TEST(UniversalSettings, TypeClickKeepsOnlyWhatTheNewTypeShows) {
         {0, {5, 0, 0, 0, 0, 0, 0}, {L::Voltage}},
         {1, {0, 2, 0, 0, 0, 0, 0}, {L::Current}},
         {2, {0, 0, 6, 0, 0, 0, 1}, {L::Thermocouple, L::Units}},
-        {3, {0, 0, 0, 9, 1, 0, 1}, {L::Rtd, L::Units, L::RtdWiring}},  // the type it already has
+        {3, {0, 0, 0, 9, 1, 0, 1}, {L::Rtd, L::Units, L::RtdWiring}}, // the type it already has
         {4, {0, 0, 0, 0, 1, 2, 0}, {L::Resistance, L::ResistanceWiring}},
         {5, {0, 0, 0, 0, 0, 0, 1}, {L::Units}},
     };
-    const std::array<S, 7> dependent{S::Voltage, S::Current, S::Thermocouple, S::Rtd,
+    const std::array<S, 7> dependent{S::Voltage, S::Current,    S::Thermocouple, S::Rtd,
                                      S::Wiring,  S::Resistance, S::Units};
     for (const Case& c : cases) {
         UniversalSettings st;
-        st.openSynchronised({kBusyFirst, kBusySecond, kBusyFirst, kBusySecond, 0x0018, 0x0010, 0x0018, 0x0010});
+        st.openSynchronised(
+            {kBusyFirst, kBusySecond, kBusyFirst, kBusySecond, 0x0018, 0x0010, 0x0018, 0x0010});
         st.chooseGroup(1);
         ASSERT_TRUE(st.chooseInputType(c.type));
         EXPECT_EQ(st.code(1, S::Type), c.type);
@@ -194,18 +198,12 @@ TEST(UniversalSettings, ListChoicesReachTheirBitsOfTheGroupOnShow) {
         std::uint16_t first, second;
     };
     const std::vector<Case> cases{
-        {0, L::Voltage, 7, 0x0038, 0x0010},
-        {1, L::Current, 2, 0x0081, 0x0010},
-        {2, L::Thermocouple, 7, 0x0702, 0x0010},
-        {2, L::Units, 1, 0x0002, 0x0110},
-        {3, L::Rtd, 14, 0x7003, 0x0010},
-        {3, L::RtdWiring, 1, 0x8003, 0x0010},
-        {4, L::Resistance, 3, 0x0004, 0x0013},
-        {4, L::ResistanceWiring, 1, 0x8004, 0x0010},
-        {5, L::Units, 1, 0x0005, 0x0110},
-        {5, L::Format, 0, 0x0005, 0x0000},
-        {0, L::Filter, 3, 0x0018, 0x001C},
-        {0, L::Fault, 3, 0x0018, 0x00D0},
+        {0, L::Voltage, 7, 0x0038, 0x0010},      {1, L::Current, 2, 0x0081, 0x0010},
+        {2, L::Thermocouple, 7, 0x0702, 0x0010}, {2, L::Units, 1, 0x0002, 0x0110},
+        {3, L::Rtd, 14, 0x7003, 0x0010},         {3, L::RtdWiring, 1, 0x8003, 0x0010},
+        {4, L::Resistance, 3, 0x0004, 0x0013},   {4, L::ResistanceWiring, 1, 0x8004, 0x0010},
+        {5, L::Units, 1, 0x0005, 0x0110},        {5, L::Format, 0, 0x0005, 0x0000},
+        {0, L::Filter, 3, 0x0018, 0x001C},       {0, L::Fault, 3, 0x0018, 0x00D0},
     };
     for (const Case& c : cases) {
         UniversalSettings st;
@@ -225,7 +223,8 @@ TEST(UniversalSettings, ActionsNoUserCanMakeChangeNothing) {
     };
     const std::vector<Case> cases{
         {"hidden list", [](UniversalSettings& s) { return s.chooseListEntry(L::Rtd, 2); }},
-        {"hidden wiring list", [](UniversalSettings& s) { return s.chooseListEntry(L::ResistanceWiring, 1); }},
+        {"hidden wiring list",
+         [](UniversalSettings& s) { return s.chooseListEntry(L::ResistanceWiring, 1); }},
         {"no selection", [](UniversalSettings& s) { return s.chooseListEntry(L::Voltage, -1); }},
         {"past the last entry", [](UniversalSettings& s) { return s.chooseListEntry(L::Voltage, 8); }},
         {"past the current entries", [](UniversalSettings& s) { return s.chooseListEntry(L::Format, 4); }},
@@ -252,7 +251,10 @@ TEST(UniversalSettings, SwitchingGroupsChangesNoSetting) {
     const Words before = st.registers();
     const std::vector<std::pair<int, std::array<int, 3>>> cases{
         // group, then voltage, current and format selections shown
-        {2, {0, 1, 2}}, {3, {0, -1, 1}}, {1, {3, 0, 1}}, {0, {5, 2, 3}}};
+        {2, {0, 1, 2}},
+        {3, {0, -1, 1}},
+        {1, {3, 0, 1}},
+        {0, {5, 2, 3}}};
     for (const auto& [g, selections] : cases) {
         ASSERT_TRUE(st.chooseGroup(g));
         EXPECT_EQ(st.registers(), before) << "group " << g;

@@ -21,7 +21,10 @@ std::vector<std::string> readLines(const std::string& content) {
 
 TEST(WindowDescription, LineReader) {
     const std::string a80(80, 'a');
-    const struct { std::string content; std::vector<std::string> lines; } cases[] = {
+    const struct {
+        std::string content;
+        std::vector<std::string> lines;
+    } cases[] = {
         {"", {""}},
         {"abc", {"abc"}},
         {"abc\n", {"abc", ""}},
@@ -40,11 +43,17 @@ TEST(WindowDescription, LineReader) {
 }
 
 TEST(WindowDescription, ParseNumberValue) {
-    const struct { std::string text; std::optional<int> value; ValueError error; } cases[] = {
+    const struct {
+        std::string text;
+        std::optional<int> value;
+        ValueError error;
+    } cases[] = {
         {"OK_BUTTON = 52", 52, ValueError::Ok},
         {"OK_BUTTON=0", 0, ValueError::Ok},
         {"OK_BUTTON=\t\x01\x7f", std::nullopt, ValueError::NotDigits},
-        {"OK_BUTTON=\t\x01\x80\xff" "7", 7, ValueError::Ok},
+        {"OK_BUTTON=\t\x01\x80\xff"
+         "7",
+         7, ValueError::Ok},
         {"OK_BUTTON = 52 ", std::nullopt, ValueError::TextAfterDigits},
         {"OK_BUTTON = 5x2", std::nullopt, ValueError::TextAfterDigits},
         {"OK_BUTTON = 52 ; comment", std::nullopt, ValueError::TextAfterDigits},
@@ -59,7 +68,10 @@ TEST(WindowDescription, ParseNumberValue) {
         {"X = 2147483648", std::nullopt, ValueError::TooLarge},
         {"X = 99999999999999999999999999", std::nullopt, ValueError::TooLarge},
         {"X = 0000000000000000000000012", 12, ValueError::Ok},
-        {std::string("X = 12\0" "34", 9), 12, ValueError::Ok},
+        {std::string("X = 12\0"
+                     "34",
+                     9),
+         12, ValueError::Ok},
     };
     for (const auto& c : cases) {
         ValueError error = ValueError::Ok;
@@ -69,7 +81,11 @@ TEST(WindowDescription, ParseNumberValue) {
 }
 
 TEST(WindowDescription, ParseQuotedValue) {
-    const struct { const char* text; std::optional<std::string> value; ValueError error; } cases[] = {
+    const struct {
+        const char* text;
+        std::optional<std::string> value;
+        ValueError error;
+    } cases[] = {
         {"K = \"Title\"", "Title", ValueError::Ok},
         {"K=\"\"", "", ValueError::Ok},
         {"K = \"A B\" trailing \"x\"", "A B", ValueError::Ok},
@@ -106,7 +122,7 @@ TEST(WindowDescription, Defaults) {
 TEST(WindowDescription, PositionLines) {
     struct Case {
         std::string line;
-        std::function<void(WindowLayout&)> change;  // from the defaults
+        std::function<void(WindowLayout&)> change; // from the defaults
     };
     const std::vector<Case> cases = {
         {"REG_05 = 12", [](WindowLayout& l) { l.controlPositions[5] = 12; }},
@@ -132,7 +148,11 @@ TEST(WindowDescription, PositionLines) {
         {"OK_BUTTON = 9 and CANCEL_BUTTON = 10", [](WindowLayout& l) { l.cancelPosition = 10; }},
         {"CANCEL_BUTTON=7", [](WindowLayout& l) { l.cancelPosition = 7; }},
         {"REG_03 OK_BUTTON MAX_WINDOWS=5",
-         [](WindowLayout& l) { l.controlPositions[3] = 5; l.okPosition = 5; l.maxWindows = 5; }},
+         [](WindowLayout& l) {
+             l.controlPositions[3] = 5;
+             l.okPosition = 5;
+             l.maxWindows = 5;
+         }},
         {"OK_BUTTON = 99999999999", [](WindowLayout&) {}},
         {std::string("OK_BUTTON = 4\0MAX_WINDOWS=9", 27), [](WindowLayout& l) { l.okPosition = 4; }},
     };
@@ -145,8 +165,8 @@ TEST(WindowDescription, PositionLines) {
 }
 
 TEST(WindowDescription, LaterLinesWinAndSplitLinesAreReadAsTwo) {
-    const WindowLayout l = layoutOf("OK_BUTTON=3\nOK_BUTTON=4\n" + std::string(74, ' ') +
-                                    "REG_1=2MAX_WINDOWS=7\n");
+    const WindowLayout l =
+        layoutOf("OK_BUTTON=3\nOK_BUTTON=4\n" + std::string(74, ' ') + "REG_1=2MAX_WINDOWS=7\n");
     EXPECT_EQ(l.okPosition, 4);
     // The line's 81st character ("2") is lost; "MAX_WINDOWS=7" becomes a line of its own.
     EXPECT_EQ(l.controlPositions[1], WindowLayout::defaults().controlPositions[1]);
@@ -161,7 +181,7 @@ ModuleTitles titlesOf(const std::string& content) {
 TEST(WindowDescription, TitleLines) {
     struct Case {
         std::string content;
-        int module;  // -1: nothing changes
+        int module; // -1: nothing changes
         std::string title;
     };
     const std::vector<Case> cases = {
@@ -199,26 +219,30 @@ TEST(WindowDescription, OpensTheFileByName) {
 }
 
 TEST(WindowDescription, ReportsSayWhatEachLineDid) {
-    std::istringstream in(
-        "Q770_ZHC_358_00VM = \"Counter\"\n"       // 1
-        "OK_BUTTON = 9 and CANCEL_BUTTON = 10\n"  // 2
-        "REG_0 = 3\n"                             // 3
-        "REG_24 = 70\n"                           // 4
-        "OK_BUTTON 52\n"                          // 5
-        "Q770_ZVI_310_00VM = none\n"              // 6
-        "MAX_WINDOWS =\n"                         // 7
-        "; a comment\n"                           // 8
-        + std::string(81, '#') + "REG_01=5\n");  // 9
+    std::istringstream in("Q770_ZHC_358_00VM = \"Counter\"\n"      // 1
+                          "OK_BUTTON = 9 and CANCEL_BUTTON = 10\n" // 2
+                          "REG_0 = 3\n"                            // 3
+                          "REG_24 = 70\n"                          // 4
+                          "OK_BUTTON 52\n"                         // 5
+                          "Q770_ZVI_310_00VM = none\n"             // 6
+                          "MAX_WINDOWS =\n"                        // 7
+                          "; a comment\n"                          // 8
+                          + std::string(81, '#') + "REG_01=5\n");  // 9
     const WindowDescription d = checkWindowDescription(in);
     EXPECT_EQ(d.titles[5], "Counter");
     EXPECT_EQ(d.layout.cancelPosition, 10);
     EXPECT_EQ(d.layout.controlPositions[1], 5);
 
-    struct Expect { std::size_t index; int number; std::vector<LineEffect> effects; };
+    struct Expect {
+        std::size_t index;
+        int number;
+        std::vector<LineEffect> effects;
+    };
     const std::vector<Expect> expected = {
         {0, 1, {{"Q770_ZHC_358_00VM", true, "title of module 5 (770_ZHC_358VM) = \"Counter\""}}},
-        {1, 2, {{"OK_BUTTON", false, "text after the digits"},
-                {"CANCEL_BUTTON", true, "cancelPosition = 10"}}},
+        {1,
+         2,
+         {{"OK_BUTTON", false, "text after the digits"}, {"CANCEL_BUTTON", true, "cancelPosition = 10"}}},
         {2, 3, {{"REG_0", false, "\"0 \" is not a register index (register 0 is written \"00\")"}}},
         {3, 4, {{"REG_24", false, "register index 24 is out of range"}}},
         {4, 5, {{"OK_BUTTON", false, "no '=' after the key"}}},
@@ -228,7 +252,7 @@ TEST(WindowDescription, ReportsSayWhatEachLineDid) {
         {8, 9, {}},
         {9, 9, {{"REG_01", true, "controlPositions[1] = 5"}}},
     };
-    ASSERT_EQ(d.lines.size(), 11u);  // with the empty line after the last line feed
+    ASSERT_EQ(d.lines.size(), 11u); // with the empty line after the last line feed
     for (const Expect& e : expected) {
         const LineReport& r = d.lines[e.index];
         EXPECT_EQ(r.number, e.number) << e.index;
@@ -243,10 +267,9 @@ TEST(WindowDescription, ReportsSayWhatEachLineDid) {
     EXPECT_TRUE(d.lines[9].continued);
     EXPECT_TRUE(d.lines[10].endOfFile);
 
-    EXPECT_EQ(describeLine(d.lines[1]),
-              "line 2: \"OK_BUTTON = 9 and CANCEL_BUTTON = 10\"\n"
-              "  OK_BUTTON: ignored: text after the digits\n"
-              "  CANCEL_BUTTON: sets cancelPosition = 10\n");
+    EXPECT_EQ(describeLine(d.lines[1]), "line 2: \"OK_BUTTON = 9 and CANCEL_BUTTON = 10\"\n"
+                                        "  OK_BUTTON: ignored: text after the digits\n"
+                                        "  CANCEL_BUTTON: sets cancelPosition = 10\n");
     EXPECT_NE(describeLine(d.lines[8]).find("longer than 80 characters was split"), std::string::npos);
     EXPECT_NE(describeLine(d.lines[7]).find("no key"), std::string::npos);
 }

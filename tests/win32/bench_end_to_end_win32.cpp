@@ -23,26 +23,25 @@ using testing::sendClick;
 using testing::VelmoraProcess;
 using testing::Workspace;
 
-double nowMs()
-{
+double nowMs() {
     LARGE_INTEGER frequency, now;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&now);
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-double percentile(std::vector<double> values, double p)
-{
+double percentile(std::vector<double> values, double p) {
     std::sort(values.begin(), values.end());
     // Nearest rank.
     const auto rank = static_cast<std::size_t>(p / 100.0 * static_cast<double>(values.size()) + 0.999999);
     return values[std::min(values.size(), std::max<std::size_t>(rank, 1)) - 1];
 }
 
-bool iconic(HWND window) { return IsWindowVisible(window) && IsIconic(window); }
+bool iconic(HWND window) {
+    return IsWindowVisible(window) && IsIconic(window);
+}
 
-TEST(EndToEndBench, DISABLED_Figures)
-{
+TEST(EndToEndBench, DISABLED_Figures) {
     EndToEndLock lock;
     ASSERT_TRUE(lock.owned());
     Workspace workspace;

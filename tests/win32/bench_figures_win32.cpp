@@ -31,24 +31,20 @@ constexpr int kStartRuns = 10;
 // table, then its numbers.
 class BenchLine {
 public:
-    BenchLine(const std::string& figure, const std::string& label) : json_("{\"figure\":\"" + figure + "\"")
-    {
+    BenchLine(const std::string& figure, const std::string& label) : json_("{\"figure\":\"" + figure + "\"") {
         add("label", label);
     }
-    BenchLine& add(const std::string& key, const std::string& text)
-    {
+    BenchLine& add(const std::string& key, const std::string& text) {
         json_ += ",\"" + key + "\":\"" + text + "\"";
         return *this;
     }
-    BenchLine& add(const std::string& key, double value, int decimals = 2)
-    {
+    BenchLine& add(const std::string& key, double value, int decimals = 2) {
         char number[64];
         std::snprintf(number, sizeof number, "%.*f", decimals, value);
         json_ += ",\"" + key + "\":" + number;
         return *this;
     }
-    void print() const
-    {
+    void print() const {
         std::printf("VELMORA_BENCH %s}\n", json_.c_str());
         std::fflush(stdout);
     }
@@ -57,25 +53,23 @@ private:
     std::string json_;
 };
 
-std::string format(const char* pattern, double a, double b = 0, double c = 0, double d = 0)
-{
+std::string format(const char* pattern, double a, double b = 0, double c = 0, double d = 0) {
     char text[256];
     std::snprintf(text, sizeof text, pattern, a, b, c, d);
     return text;
 }
 
 // Nearest rank.
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
+double percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
     const auto rank = static_cast<std::size_t>(p / 100.0 * static_cast<double>(values.size()) + 0.999999);
     return values[std::min(values.size(), std::max<std::size_t>(rank, 1)) - 1];
 }
-double median(const std::vector<double>& values) { return percentile(values, 50); }
-double maximum(const std::vector<double>& values)
-{
+double median(const std::vector<double>& values) {
+    return percentile(values, 50);
+}
+double maximum(const std::vector<double>& values) {
     return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
 }
 
@@ -94,26 +88,22 @@ public:
     HostHandle firstChild(HostHandle window) override { return inner_.firstChild(window); }
     HostHandle nextSibling(HostHandle window) override { return inner_.nextSibling(window); }
     bool exists(HostHandle window) override { return inner_.exists(window); }
-    std::optional<std::string> getText(HostHandle window, int maxChars, unsigned timeoutMs) override
-    {
+    std::optional<std::string> getText(HostHandle window, int maxChars, unsigned timeoutMs) override {
         ++texts;
         return inner_.getText(window, maxChars, timeoutMs);
     }
-    bool setText(HostHandle window, std::string_view text, unsigned timeoutMs) override
-    {
+    bool setText(HostHandle window, std::string_view text, unsigned timeoutMs) override {
         ++texts;
         return inner_.setText(window, text, timeoutMs);
     }
     bool sendMouse(HostHandle window, MouseMessage message, std::uintptr_t wParam, std::intptr_t lParam,
-                   unsigned timeoutMs) override
-    {
-        if (!firstPressMs)
-            firstPressMs = nowMs();
+                   unsigned timeoutMs) override {
+        if (!firstPressMs) firstPressMs = nowMs();
         return inner_.sendMouse(window, message, wParam, lParam, timeoutMs);
     }
 
     int texts = 0;
-    double firstPressMs = 0;  // when the exchange began to press a button
+    double firstPressMs = 0; // when the exchange began to press a button
 
 private:
     HostWindows& inner_;
@@ -123,18 +113,15 @@ private:
 class BenchBlock final : public RegisterBlock {
 public:
     BenchBlock(HostWindows& windows, Clock& clock, std::string title)
-        : RegisterBlock(HostContext{&windows, &clock, [title] { return title; }, nullptr})
-    {
+        : RegisterBlock(HostContext{&windows, &clock, [title] { return title; }, nullptr}) {
         loadWindowDescription();
-        for (int i = 0; i < kRegisterCount; ++i)
-            setRegister(i, 0x1000u + static_cast<unsigned>(i) * 0x111u);
+        for (int i = 0; i < kRegisterCount; ++i) setRegister(i, 0x1000u + static_cast<unsigned>(i) * 0x111u);
     }
     bool isWritten(int) const override { return true; }
 };
 
 template <typename Action>
-std::vector<double> timed(int runs, Action action)
-{
+std::vector<double> timed(int runs, Action action) {
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
         const double start = nowMs();
@@ -145,21 +132,18 @@ std::vector<double> timed(int runs, Action action)
 }
 
 // The fields of a hostsim window at the default positions, Reg1 onwards.
-std::vector<HWND> registerFields(HWND window)
-{
+std::vector<HWND> registerFields(HWND window) {
     std::vector<HWND> fields;
     const WindowLayout layout = WindowLayout::defaults();
     int position = 0;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT), ++position)
         for (int reg = 0; reg < kRegisterCount; ++reg)
-            if (layout.controlPositions[static_cast<std::size_t>(reg)] == position)
-                fields.push_back(child);
+            if (layout.controlPositions[static_cast<std::size_t>(reg)] == position) fields.push_back(child);
     return fields;
 }
 
 // `count` bare get-text messages, as the exchange asks them, spread over the fields.
-void bareGetTexts(const std::vector<HWND>& fields, int count)
-{
+void bareGetTexts(const std::vector<HWND>& fields, int count) {
     char text[kGetTextMaxChars + 1];
     for (int i = 0; i < count; ++i) {
         DWORD_PTR length = 0;
@@ -170,21 +154,20 @@ void bareGetTexts(const std::vector<HWND>& fields, int count)
 
 void printExchange(const std::string& figure, const std::string& label, const std::vector<double>& times,
                    const std::vector<double>& floor, int texts,
-                   const std::vector<std::pair<std::string, double>>& extra = {})
-{
+                   const std::vector<std::pair<std::string, double>>& extra = {}) {
     const double ratio = median(floor) > 0 ? median(times) / median(floor) : 0;
     char text[200];
     std::snprintf(text, sizeof text, "median %.2f ms, max %.2f ms; %d bare get-texts %.2f ms; ratio %.1f",
                   median(times), maximum(times), texts, median(floor), ratio);
     std::string summary = text;
     if (!extra.empty()) {
-        std::snprintf(text, sizeof text, "; the OK press (hostsim closes its window) %.2f ms", extra.front().second);
+        std::snprintf(text, sizeof text, "; the OK press (hostsim closes its window) %.2f ms",
+                      extra.front().second);
         summary += text;
     }
     BenchLine line(figure, label);
     line.add("text", summary);
-    for (const auto& [key, value] : extra)
-        line.add(key, value, 3);
+    for (const auto& [key, value] : extra) line.add(key, value, 3);
     line.add("runs", static_cast<double>(times.size()), 0)
         .add("text_messages", texts, 0)
         .add("median_ms", median(times), 3)
@@ -196,8 +179,7 @@ void printExchange(const std::string& figure, const std::string& label, const st
 }
 
 // The floor is measured between the runs, so that both see the same load.
-TEST(BenchFigures, DISABLED_ReadExchangeOfTheDefaultLayout)
-{
+TEST(BenchFigures, DISABLED_ReadExchangeOfTheDefaultLayout) {
     const std::string title = uniqueTitle();
     HostsimProcess host({"--title", title});
     const HWND window = host.waitForWindow(title);
@@ -209,7 +191,7 @@ TEST(BenchFigures, DISABLED_ReadExchangeOfTheDefaultLayout)
     NoPauseClock clock;
     BenchBlock block(counting, clock, title);
     std::vector<double> times, floor;
-    for (int run = 0; run < kExchangeRuns + 5; ++run) {  // the first runs warm up
+    for (int run = 0; run < kExchangeRuns + 5; ++run) { // the first runs warm up
         counting.texts = 0;
         double start = nowMs();
         ASSERT_TRUE(block.exchange(ExchangeMode::Read));
@@ -225,13 +207,13 @@ TEST(BenchFigures, DISABLED_ReadExchangeOfTheDefaultLayout)
     host.close();
 }
 
-TEST(BenchFigures, DISABLED_WriteOfNineteenRegistersWithOk)
-{
+TEST(BenchFigures, DISABLED_WriteOfNineteenRegistersWithOk) {
     // OK closes the host window: one host per run, the next started
     // meanwhile; the floor's get-texts go to a host that stays.
     auto launch = [] {
         auto title = std::make_shared<std::string>(uniqueTitle());
-        return std::make_pair(title, std::make_unique<HostsimProcess>(std::vector<std::string>{"--title", *title}));
+        return std::make_pair(title,
+                              std::make_unique<HostsimProcess>(std::vector<std::string>{"--title", *title}));
     };
     const auto floorHost = launch();
     const HWND floorWindow = floorHost.second->waitForWindow(*floorHost.first);
@@ -243,7 +225,7 @@ TEST(BenchFigures, DISABLED_WriteOfNineteenRegistersWithOk)
     NoPauseClock clock;
     std::vector<double> times, presses, floor;
     auto next = launch();
-    for (int run = 0; run < kExchangeRuns + 3; ++run) {  // the first runs warm up
+    for (int run = 0; run < kExchangeRuns + 3; ++run) { // the first runs warm up
         auto current = std::move(next);
         ASSERT_NE(current.second->waitForWindow(*current.first), nullptr);
         next = run + 1 < kExchangeRuns + 3 ? launch() : decltype(next){};
@@ -268,23 +250,19 @@ TEST(BenchFigures, DISABLED_WriteOfNineteenRegistersWithOk)
     floorHost.second->close();
 }
 
-TEST(BenchFigures, DISABLED_ProbeOfTheEightTitles)
-{
+TEST(BenchFigures, DISABLED_ProbeOfTheEightTitles) {
     const std::string title = uniqueTitle();
     HostsimProcess host({"--title", title});
     ASSERT_NE(host.waitForWindow(title), nullptr);
     // Seven titles nobody uses and the open one last, as the poll finds the last module.
     std::vector<std::string> titles;
-    for (int kind = 0; kind + 1 < kModuleCount; ++kind)
-        titles.push_back(uniqueTitle());
+    for (int kind = 0; kind + 1 < kModuleCount; ++kind) titles.push_back(uniqueTitle());
     titles.push_back(title);
     Win32HostWindows windows;
-    for (int warm = 0; warm < 5; ++warm)
-        isHostWindowOpenByTitle(windows, title);
+    for (int warm = 0; warm < 5; ++warm) isHostWindowOpenByTitle(windows, title);
     const std::vector<double> times = timed(kExchangeRuns, [&] {
         int open = 0;
-        for (const std::string& t : titles)
-            open += isHostWindowOpenByTitle(windows, t);
+        for (const std::string& t : titles) open += isHostWindowOpenByTitle(windows, t);
         ASSERT_EQ(open, 1);
     });
     int topLevel = 0;
@@ -295,8 +273,8 @@ TEST(BenchFigures, DISABLED_ProbeOfTheEightTitles)
         },
         reinterpret_cast<LPARAM>(&topLevel));
     BenchLine line("probe", "probe of the eight host titles (7 missing)");
-    line.add("text", format("median %.2f ms, max %.2f ms, %.0f top-level windows", median(times), maximum(times),
-                            topLevel))
+    line.add("text", format("median %.2f ms, max %.2f ms, %.0f top-level windows", median(times),
+                            maximum(times), topLevel))
         .add("runs", kExchangeRuns, 0)
         .add("median_ms", median(times), 3)
         .add("max_ms", maximum(times), 3)
@@ -308,14 +286,12 @@ TEST(BenchFigures, DISABLED_ProbeOfTheEightTitles)
 // Host window opening to module dialog visible, over `trials` host windows
 // of every module in turn (the analog dialog, with 19 lists, is the slowest
 // to build); `pause` sets the tool's pause after an exchange (nullptr: 500 ms).
-std::vector<double> hostToDialog(int trials, const char* pause)
-{
+std::vector<double> hostToDialog(int trials, const char* pause) {
     EndToEndLock lock;
     EXPECT_TRUE(lock.owned());
     Workspace workspace;
     std::vector<std::string> words{"SYNC_WITH_CONCEPT"};
-    if (pause)
-        words.insert(words.begin(), pause);
+    if (pause) words.insert(words.begin(), pause);
     VelmoraProcess tool(words, workspace.directory(), pause ? quickPausePath() : velmoraPath());
     EXPECT_NE(tool.waitFor(waitingMinimised), nullptr);
     std::vector<double> latencies;
@@ -342,10 +318,9 @@ std::vector<double> hostToDialog(int trials, const char* pause)
     return latencies;
 }
 
-void printLatencies(const std::string& figure, const std::string& label, const std::vector<double>& latencies)
-{
-    if (latencies.empty())
-        return;
+void printLatencies(const std::string& figure, const std::string& label,
+                    const std::vector<double>& latencies) {
+    if (latencies.empty()) return;
     const double least = *std::min_element(latencies.begin(), latencies.end());
     BenchLine line(figure, label);
     line.add("text", format("median %.0f ms, p95 %.0f ms, min %.0f ms, max %.0f ms", median(latencies),
@@ -360,21 +335,18 @@ void printLatencies(const std::string& figure, const std::string& label, const s
 
 // The read pauses 500 ms after it succeeds, as every exchange does, before
 // the dialog is built.
-TEST(BenchFigures, DISABLED_HostWindowToModuleDialog)
-{
+TEST(BenchFigures, DISABLED_HostWindowToModuleDialog) {
     printLatencies("host_to_dialog", "host window open to module dialog visible (8 modules in turn)",
                    hostToDialog(kDialogTrials, nullptr));
 }
 
-TEST(BenchFigures, DISABLED_HostWindowToModuleDialogWithoutThePause)
-{
+TEST(BenchFigures, DISABLED_HostWindowToModuleDialogWithoutThePause) {
     printLatencies("host_to_dialog_no_pause",
                    "the same with the pause after the read set to 0 (test setting)",
                    hostToDialog(kDialogTrials, "0"));
 }
 
-TEST(BenchFigures, DISABLED_StartUpOfNoSyncToItsFirstWindow)
-{
+TEST(BenchFigures, DISABLED_StartUpOfNoSyncToItsFirstWindow) {
     EndToEndLock lock;
     ASSERT_TRUE(lock.owned());
     Workspace workspace;
@@ -385,7 +357,7 @@ TEST(BenchFigures, DISABLED_StartUpOfNoSyncToItsFirstWindow)
         const HWND list = tool.waitFor(VelmoraProcess::withControl(IDC_MODULE_LIST), 10000, 1);
         const double took = nowMs() - start;
         ASSERT_NE(list, nullptr);
-        if (run > 0)  // the first start loads the files into the cache
+        if (run > 0) // the first start loads the files into the cache
             times.push_back(took);
         sendClick(list, IDCANCEL);
         ASSERT_TRUE(tool.waitForExit(5000).has_value());
@@ -398,8 +370,7 @@ TEST(BenchFigures, DISABLED_StartUpOfNoSyncToItsFirstWindow)
         .print();
 }
 
-TEST(BenchFigures, DISABLED_PeakWorkingSetOverASynchronisedCycle)
-{
+TEST(BenchFigures, DISABLED_PeakWorkingSetOverASynchronisedCycle) {
     EndToEndLock lock;
     ASSERT_TRUE(lock.owned());
     Workspace workspace;

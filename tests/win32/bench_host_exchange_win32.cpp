@@ -26,15 +26,13 @@ public:
 class ReadBlock final : public RegisterBlock {
 public:
     ReadBlock(HostWindows& windows, Clock& clock, std::string title)
-        : RegisterBlock(HostContext{&windows, &clock, [title] { return title; }, nullptr})
-    {
+        : RegisterBlock(HostContext{&windows, &clock, [title] { return title; }, nullptr}) {
         loadWindowDescription();
     }
     bool isWritten(int) const override { return false; }
 };
 
-double elapsedMs(LARGE_INTEGER from, LARGE_INTEGER to)
-{
+double elapsedMs(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
@@ -42,8 +40,7 @@ double elapsedMs(LARGE_INTEGER from, LARGE_INTEGER to)
 }
 
 template <typename Action>
-void measure(const char* name, int runs, Action action)
-{
+void measure(const char* name, int runs, Action action) {
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
         LARGE_INTEGER start, end;
@@ -53,12 +50,11 @@ void measure(const char* name, int runs, Action action)
         times.push_back(elapsedMs(start, end));
     }
     std::sort(times.begin(), times.end());
-    std::printf("%s: median %.2f ms, max %.2f ms over %d runs\n", name, times[times.size() / 2],
-                times.back(), runs);
+    std::printf("%s: median %.2f ms, max %.2f ms over %d runs\n", name, times[times.size() / 2], times.back(),
+                runs);
 }
 
-TEST(HostExchangeBench, DISABLED_ReadOfDefaultLayoutAndProbeOfEightTitles)
-{
+TEST(HostExchangeBench, DISABLED_ReadOfDefaultLayoutAndProbeOfEightTitles) {
     const ModuleKind lastProbed = kModuleCount - 1;
     const std::string title(moduleInfo(lastProbed).defaultTitle);
     testing::HostsimProcess host({"--module", std::to_string(lastProbed)});
@@ -81,14 +77,12 @@ TEST(HostExchangeBench, DISABLED_ReadOfDefaultLayoutAndProbeOfEightTitles)
     const HostHandle field = windows.nextSibling(windows.firstChild(window));
     measure("  walk of the 55 children (first child, next sibling)", 50, [&] {
         int children = 0;
-        for (HostHandle c = windows.firstChild(window); c; c = windows.nextSibling(c))
-            ++children;
+        for (HostHandle c = windows.firstChild(window); c; c = windows.nextSibling(c)) ++children;
         ASSERT_EQ(children, 55);
     });
     measure("  one get-text of a field in the other process", 200,
             [&] { ASSERT_TRUE(windows.getText(field, kGetTextMaxChars, kTextTimeoutMs)); });
-    measure("  one missing title", 200,
-            [&] { ASSERT_EQ(windows.findTopLevel("no such window"), 0u); });
+    measure("  one missing title", 200, [&] { ASSERT_EQ(windows.findTopLevel("no such window"), 0u); });
     host.close();
 }
 

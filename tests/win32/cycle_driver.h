@@ -31,59 +31,58 @@ namespace velmora::testing {
 inline const std::string kWriteFailedText =
     "Concept I/O Parameters menu is not open!Could not update parameters.";
 
-inline double nowMs()
-{
+inline double nowMs() {
     LARGE_INTEGER frequency, now;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&now);
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-inline bool endsWith(const std::string& text, const std::string& end)
-{
+inline bool endsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-inline std::string joinTexts(const std::vector<std::string>& texts)
-{
+inline std::string joinTexts(const std::vector<std::string>& texts) {
     std::string all;
-    for (const std::string& text : texts)
-        all += (all.empty() ? "" : ",") + text;
+    for (const std::string& text : texts) all += (all.empty() ? "" : ",") + text;
     return all;
 }
 
 // The start-up window, shown or not.
-inline bool isStartupWindow(HWND window) { return GetDlgItem(window, IDC_CONCEPT_SYNC) != nullptr; }
+inline bool isStartupWindow(HWND window) {
+    return GetDlgItem(window, IDC_CONCEPT_SYNC) != nullptr;
+}
 
 // The start-up window as it waits for the host: minimised, with the waiting caption.
-inline bool waitingMinimised(HWND window)
-{
+inline bool waitingMinimised(HWND window) {
     return isStartupWindow(window) && IsWindowVisible(window) && IsIconic(window) &&
            endsWith(textOf(window), "Waiting for Concept.");
 }
 
 // A control that only the dialog template of this module's family has.
-inline int familyControl(ModuleKind kind)
-{
+inline int familyControl(ModuleKind kind) {
     switch (moduleInfo(kind).family) {
-    case EditorFamily::Analog: return IDC_ANALOG_RANGE1;
-    case EditorFamily::Universal: return IDC_UNI_GROUP1;
-    case EditorFamily::Counter: return IDC_CNT_CHANNEL1;
-    case EditorFamily::MultiPurpose: return IDC_MP_CHANNEL1;
+    case EditorFamily::Analog:
+        return IDC_ANALOG_RANGE1;
+    case EditorFamily::Universal:
+        return IDC_UNI_GROUP1;
+    case EditorFamily::Counter:
+        return IDC_CNT_CHANNEL1;
+    case EditorFamily::MultiPurpose:
+        return IDC_MP_CHANNEL1;
     }
     return 0;
 }
 
-inline std::function<bool(HWND)> moduleDialog(ModuleKind kind)
-{
+inline std::function<bool(HWND)> moduleDialog(ModuleKind kind) {
     return VelmoraProcess::withControl(familyControl(kind));
 }
 
 // The hexadecimal register fields of the module's dialog, Reg1 onwards.
-inline std::vector<int> registerFieldIds(ModuleKind kind)
-{
+inline std::vector<int> registerFieldIds(ModuleKind kind) {
     switch (moduleInfo(kind).family) {
-    case EditorFamily::Analog: return {IDC_ANALOG_REG1, IDC_ANALOG_REG2, IDC_ANALOG_REG3};
+    case EditorFamily::Analog:
+        return {IDC_ANALOG_REG1, IDC_ANALOG_REG2, IDC_ANALOG_REG3};
     case EditorFamily::Universal:
         return {IDC_UNI_REG1, IDC_UNI_REG2, IDC_UNI_REG3, IDC_UNI_REG4,
                 IDC_UNI_REG5, IDC_UNI_REG6, IDC_UNI_REG7, IDC_UNI_REG8};
@@ -98,41 +97,34 @@ inline std::vector<int> registerFieldIds(ModuleKind kind)
 }
 
 // The register fields' texts of an open module dialog.
-inline std::vector<std::string> shownRegisters(HWND dialog, ModuleKind kind)
-{
+inline std::vector<std::string> shownRegisters(HWND dialog, ModuleKind kind) {
     std::vector<std::string> texts;
-    for (int id : registerFieldIds(kind))
-        texts.push_back(itemTextOf(dialog, id));
+    for (int id : registerFieldIds(kind)) texts.push_back(itemTextOf(dialog, id));
     return texts;
 }
 
-inline std::string hex4(std::uint16_t word)
-{
+inline std::string hex4(std::uint16_t word) {
     char text[8];
     std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(word));
     return text;
 }
 
 // Ends a message box of the tool showing `text` with its OK button.
-inline bool acknowledge(VelmoraProcess& tool, const std::string& text, DWORD timeoutMs = 8000)
-{
+inline bool acknowledge(VelmoraProcess& tool, const std::string& text, DWORD timeoutMs = 8000) {
     const HWND box = tool.waitFor(VelmoraProcess::showing(text), timeoutMs, 10);
-    if (!box)
-        return false;
+    if (!box) return false;
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     return true;
 }
 
 // Whether the thread of `window` serves a message within `timeoutMs`.
-inline bool answers(HWND window, DWORD timeoutMs)
-{
+inline bool answers(HWND window, DWORD timeoutMs) {
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
 }
 
 // A click on a button of another process, and how long its handler took.
-inline double timedClick(HWND dialog, int id, DWORD timeoutMs = 10000)
-{
+inline double timedClick(HWND dialog, int id, DWORD timeoutMs = 10000) {
     const double start = nowMs();
     DWORD_PTR ignored = 0;
     if (const HWND button = GetDlgItem(dialog, id))
@@ -140,14 +132,12 @@ inline double timedClick(HWND dialog, int id, DWORD timeoutMs = 10000)
     return nowMs() - start;
 }
 
-inline bool isItemEnabled(HWND dialog, int id)
-{
+inline bool isItemEnabled(HWND dialog, int id) {
     const HWND item = GetDlgItem(dialog, id);
     return item && IsWindowEnabled(item) && IsWindowVisible(item);
 }
 
-inline DWORD_PTR sendItem(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
-{
+inline DWORD_PTR sendItem(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     DWORD_PTR answer = 0;
     if (const HWND item = GetDlgItem(dialog, id))
         if (!SendMessageTimeoutA(item, message, wParam, lParam, SMTO_NORMAL, 5000, &answer))
@@ -157,20 +147,19 @@ inline DWORD_PTR sendItem(HWND dialog, int id, UINT message, WPARAM wParam = 0, 
 
 // The entries of a list box of another process. Asked in UTF-16: Wine hands
 // a list box's text across processes unconverted.
-inline std::vector<std::string> listEntries(HWND dialog, int id)
-{
+inline std::vector<std::string> listEntries(HWND dialog, int id) {
     std::vector<std::string> entries;
     const HWND list = GetDlgItem(dialog, id);
     DWORD_PTR count = 0;
-    if (!list || !SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &count))
-        return entries;
+    if (!list || !SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &count)) return entries;
     for (DWORD_PTR i = 0; i < count && i < 256; ++i) {
         DWORD_PTR length = 0;
         if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_NORMAL, 5000, &length) || length > 255)
             length = 0;
         wchar_t wide[256] = {};
         if (length)
-            SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL, 5000, &length);
+            SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL, 5000,
+                                &length);
         char text[512] = {};
         const int bytes = length ? WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(length), text,
                                                        sizeof text - 1, nullptr, nullptr)
@@ -180,15 +169,13 @@ inline std::vector<std::string> listEntries(HWND dialog, int id)
     return entries;
 }
 
-inline int listSelection(HWND dialog, int id)
-{
+inline int listSelection(HWND dialog, int id) {
     return static_cast<int>(static_cast<LONG_PTR>(sendItem(dialog, id, LB_GETCURSEL)));
 }
 
 // A user's selection in a list box of another process: the selection, then
 // the notification the list box sends its dialog.
-inline void selectListEntry(HWND dialog, int id, int index)
-{
+inline void selectListEntry(HWND dialog, int id, int index) {
     sendItem(dialog, id, LB_SETCURSEL, static_cast<WPARAM>(index));
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE),
@@ -197,8 +184,7 @@ inline void selectListEntry(HWND dialog, int id, int index)
 
 // The host's counters line, "Text messages: N    Button presses: M": the
 // presses, or -1 when the line is not there.
-inline int hostPresses(HWND hostWindow)
-{
+inline int hostPresses(HWND hostWindow) {
     int presses = -1;
     struct Search {
         int* presses;
@@ -210,8 +196,7 @@ inline int hostPresses(HWND hostWindow)
             GetWindowTextA(child, text, sizeof text);
             const std::string line = text;
             const auto at = line.find("Button presses: ");
-            if (line.rfind("Text messages:", 0) != 0 || at == std::string::npos)
-                return TRUE;
+            if (line.rfind("Text messages:", 0) != 0 || at == std::string::npos) return TRUE;
             *reinterpret_cast<Search*>(context)->presses = std::atoi(line.c_str() + at + 16);
             return FALSE;
         },
@@ -221,43 +206,35 @@ inline int hostPresses(HWND hostWindow)
 
 // The host field (0-23) at child position `position`, -1 for a position that
 // holds no register field of hostsim's window.
-inline int hostFieldAt(int position)
-{
-    if (position < 1 || position > 40)
-        return -1;
+inline int hostFieldAt(int position) {
+    if (position < 1 || position > 40) return -1;
     const int column = (position - 1) / 16;
     const int offset = (position - 1) % 16;
     return offset < 8 ? column * 8 + offset : -1;
 }
 
-inline RegisterWords wordsOfTexts(const std::vector<std::string>& texts)
-{
+inline RegisterWords wordsOfTexts(const std::vector<std::string>& texts) {
     RegisterWords words{};
-    for (std::size_t i = 0; i < texts.size() && i < words.size(); ++i)
-        words[i] = readHostText(texts[i]);
+    for (std::size_t i = 0; i < texts.size() && i < words.size(); ++i) words[i] = readHostText(texts[i]);
     return words;
 }
 
 // The registers OK writes after the dialog started from `read` and the user
 // made `actions` (NAME=VALUE, "defaults"): velmora-cli's encode.
 inline RegisterWords wordsAfterOk(ModuleKind kind, const RegisterWords& read,
-                                  const std::vector<std::string>& actions = {})
-{
+                                  const std::vector<std::string>& actions = {}) {
     cli::EncodeRequest request;
     request.kind = kind;
     request.from = read;
-    for (const std::string& action : actions)
-        request.actions.push_back(cli::parseAction(action));
+    for (const std::string& action : actions) request.actions.push_back(cli::parseAction(action));
     RegisterWords words = read;
     const cli::Encoded encoded = cli::encodeModule(request);
-    for (std::size_t i = 0; i < encoded.registers.size(); ++i)
-        words[i] = encoded.registers[i];
+    for (std::size_t i = 0; i < encoded.registers.size(); ++i) words[i] = encoded.registers[i];
     return words;
 }
 
 // The words a synchronised dialog shows right after it read `read`.
-inline RegisterWords wordsShownAfterRead(ModuleKind kind, const RegisterWords& read)
-{
+inline RegisterWords wordsShownAfterRead(ModuleKind kind, const RegisterWords& read) {
     const auto model = cli::makeModuleModel(kind);
     model->startSynchronised(read);
     return model->currentWords();
@@ -268,8 +245,7 @@ inline RegisterWords wordsShownAfterRead(ModuleKind kind, const RegisterWords& r
 // spelling, every other field as it was.
 inline std::vector<std::string> hostTextsAfterOk(const std::vector<std::string>& before,
                                                  const RegisterWords& written, ModuleKind kind,
-                                                 const WindowLayout& layout = WindowLayout::defaults())
-{
+                                                 const WindowLayout& layout = WindowLayout::defaults()) {
     std::vector<std::string> texts = before;
     for (int reg = 0; reg < moduleInfo(kind).writtenCount; ++reg) {
         const int field = hostFieldAt(layout.controlPositions[static_cast<std::size_t>(reg)]);
@@ -283,12 +259,10 @@ inline std::vector<std::string> hostTextsAfterOk(const std::vector<std::string>&
 // starts inherit) for a scope.
 class EnvironmentSetting {
 public:
-    EnvironmentSetting(const char* name, const char* value) : name_(name)
-    {
+    EnvironmentSetting(const char* name, const char* value) : name_(name) {
         char old[256] = {};
         const DWORD length = GetEnvironmentVariableA(name, old, sizeof old);
-        if (length > 0 && length < sizeof old)
-            old_ = old;
+        if (length > 0 && length < sizeof old) old_ = old;
         had_ = length > 0 && length < sizeof old;
         SetEnvironmentVariableA(name, value);
     }
@@ -303,8 +277,7 @@ private:
 };
 
 // Replaces the window description file of a workspace.
-inline void writeDescription(const Workspace& workspace, const std::string& bytes)
-{
+inline void writeDescription(const Workspace& workspace, const std::string& bytes) {
     std::ofstream file(workspace.directory() + "\\VELMORA.WDB", std::ios::binary | std::ios::trunc);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }

@@ -17,8 +17,7 @@ namespace velmora::testing {
 
 class FakeAppServices final : public AppServices {
 public:
-    explicit FakeAppServices(RunMode mode = RunMode::Undecided) : previous_(theApp()), mode_(mode)
-    {
+    explicit FakeAppServices(RunMode mode = RunMode::Undecided) : previous_(theApp()), mode_(mode) {
         setTheApp(this);
     }
     ~FakeAppServices() override { setTheApp(previous_); }
@@ -29,35 +28,28 @@ public:
     bool isHostSynchronised() const override { return false; }
     std::string currentTitle() const override { return title; }
     int moduleIndex() const override { return index; }
-    void selectModule(int selected) override
-    {
+    void selectModule(int selected) override {
         selections.push_back(selected);
         index = clampModuleKind(selected);
         title = std::string(ModuleCatalogue[index].defaultTitle);
     }
 
-    void lockState() override
-    {
+    void lockState() override {
         ++lockCalls;
         if (mutex_.lock(3000)) {
             owner_ = GetCurrentThreadId();
             ++depth_;
         }
     }
-    void unlockState() override
-    {
+    void unlockState() override {
         ++unlockCalls;
-        if (owner_ != GetCurrentThreadId())
-            return;
-        if (--depth_ == 0)
-            owner_ = 0;
+        if (owner_ != GetCurrentThreadId()) return;
+        if (--depth_ == 0) owner_ = 0;
         mutex_.unlock();
     }
     RunMode runMode() const override { return mode_; }
-    void setRunMode(RunMode mode) override
-    {
-        if (owner_ != GetCurrentThreadId())
-            ++writesOutsideLock;
+    void setRunMode(RunMode mode) override {
+        if (owner_ != GetCurrentThreadId()) ++writesOutsideLock;
         mode_ = mode;
     }
     void setMinimisePending(bool pending) override { minimisePending = pending; }
@@ -74,15 +66,14 @@ private:
     AppServices* previous_;
     TimedMutex mutex_;
     std::atomic<DWORD> owner_{0};
-    int depth_ = 0;  // touched by the owner only
+    int depth_ = 0; // touched by the owner only
     std::atomic<RunMode> mode_;
 };
 
 // Dispatches this thread's messages until done() holds or timeoutMs pass;
 // the final value of done().
 template <class Done>
-bool pumpUntil(Done done, unsigned timeoutMs = 3000)
-{
+bool pumpUntil(Done done, unsigned timeoutMs = 3000) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     for (;;) {
         MSG message;
@@ -90,40 +81,32 @@ bool pumpUntil(Done done, unsigned timeoutMs = 3000)
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
-        if (done())
-            return true;
-        if (GetTickCount64() >= end)
-            return false;
+        if (done()) return true;
+        if (GetTickCount64() >= end) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
 
 // Dispatches what is queued now (posted commands, paints).
-inline void pumpPending()
-{
+inline void pumpPending() {
     pumpUntil([] { return false; }, 50);
 }
 
-inline std::string windowText(HWND window)
-{
+inline std::string windowText(HWND window) {
     char text[256] = {};
     const int length = GetWindowTextA(window, text, sizeof text);
     return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
 }
 
 // Waits, bounded, for a top-level window of this process with `caption`.
-inline HWND waitForWindow(const std::string& caption, unsigned timeoutMs = 3000)
-{
+inline HWND waitForWindow(const std::string& caption, unsigned timeoutMs = 3000) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     for (;;) {
         HWND window = FindWindowA(nullptr, caption.c_str());
         DWORD process = 0;
-        if (window)
-            GetWindowThreadProcessId(window, &process);
-        if (window && process == GetCurrentProcessId())
-            return window;
-        if (GetTickCount64() >= end)
-            return nullptr;
+        if (window) GetWindowThreadProcessId(window, &process);
+        if (window && process == GetCurrentProcessId()) return window;
+        if (GetTickCount64() >= end) return nullptr;
         Sleep(10);
     }
 }

@@ -13,14 +13,13 @@
 namespace velmora::testing {
 
 struct HostsimResult {
-    std::string outcome;             // "OK", "CANCEL" or "CLOSED"
-    std::vector<std::string> texts;  // the 24 register field texts
+    std::string outcome;            // "OK", "CANCEL" or "CLOSED"
+    std::vector<std::string> texts; // the 24 register field texts
     int presses = -1;
 };
 
 // The directory of the running test binary, with a trailing backslash.
-inline std::string testBinaryDirectory()
-{
+inline std::string testBinaryDirectory() {
     char path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string directory(path, length < MAX_PATH ? length : 0);
@@ -28,21 +27,20 @@ inline std::string testBinaryDirectory()
     return slash == std::string::npos ? std::string() : directory.substr(0, slash + 1);
 }
 
-inline std::string hostsimPath() { return testBinaryDirectory() + "hostsim.exe"; }
+inline std::string hostsimPath() {
+    return testBinaryDirectory() + "hostsim.exe";
+}
 
 // A title no other test process uses at the same time: tests may run in
 // parallel on one Wine desktop.
-inline std::string uniqueTitle()
-{
+inline std::string uniqueTitle() {
     static int serial = 0;
     return "HS-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
 }
 
 // One argument quoted the way the C runtime splits a command line.
-inline std::string quoteArgument(const std::string& argument)
-{
-    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos)
-        return argument;
+inline std::string quoteArgument(const std::string& argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
     std::string quoted = "\"";
     std::size_t backslashes = 0;
     for (char c : argument) {
@@ -58,17 +56,13 @@ inline std::string quoteArgument(const std::string& argument)
     return quoted + "\"";
 }
 
-inline std::optional<HostsimResult> readHostsimResult(const std::string& path)
-{
+inline std::optional<HostsimResult> readHostsimResult(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
+    if (!in) return std::nullopt;
     HostsimResult result;
     std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    if (lines.size() != 26 || lines.back().rfind("presses ", 0) != 0)
-        return std::nullopt;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    if (lines.size() != 26 || lines.back().rfind("presses ", 0) != 0) return std::nullopt;
     result.outcome = lines.front();
     result.texts.assign(lines.begin() + 1, lines.end() - 1);
     result.presses = std::stoi(lines.back().substr(8));
@@ -78,8 +72,7 @@ inline std::optional<HostsimResult> readHostsimResult(const std::string& path)
 class HostsimProcess {
 public:
     // Starts hostsim with `arguments` and, with a result file, "--result FILE".
-    explicit HostsimProcess(const std::vector<std::string>& arguments, bool withResult = true)
-    {
+    explicit HostsimProcess(const std::vector<std::string>& arguments, bool withResult = true) {
         if (withResult) {
             char directory[MAX_PATH] = {};
             char file[MAX_PATH] = {};
@@ -87,15 +80,12 @@ public:
                 resultPath_ = file;
         }
         std::string commandLine = quoteArgument(hostsimPath());
-        for (const std::string& argument : arguments)
-            commandLine += " " + quoteArgument(argument);
-        if (!resultPath_.empty())
-            commandLine += " --result " + quoteArgument(resultPath_);
+        for (const std::string& argument : arguments) commandLine += " " + quoteArgument(argument);
+        if (!resultPath_.empty()) commandLine += " --result " + quoteArgument(resultPath_);
         // hostsim's only output is its usage message, which tests do not want.
         SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-        HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING,
-                                 0, nullptr);
+        HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 &inheritable, OPEN_EXISTING, 0, nullptr);
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         // A window that takes activation makes every later activation wait for
@@ -107,10 +97,9 @@ public:
             startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
         }
         const bool created =
-            CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr,
-                           nul != INVALID_HANDLE_VALUE, 0, nullptr, nullptr, &startup, &process_);
-        if (nul != INVALID_HANDLE_VALUE)
-            CloseHandle(nul);
+            CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE, 0,
+                           nullptr, nullptr, &startup, &process_);
+        if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
         if (created) {
             CloseHandle(process_.hThread);
             process_.hThread = nullptr;
@@ -119,8 +108,7 @@ public:
         }
     }
 
-    ~HostsimProcess()
-    {
+    ~HostsimProcess() {
         if (process_.hProcess) {
             if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
                 TerminateProcess(process_.hProcess, 99);
@@ -128,8 +116,7 @@ public:
             }
             CloseHandle(process_.hProcess);
         }
-        if (!resultPath_.empty())
-            DeleteFileA(resultPath_.c_str());
+        if (!resultPath_.empty()) DeleteFileA(resultPath_.c_str());
     }
 
     HostsimProcess(const HostsimProcess&) = delete;
@@ -140,12 +127,10 @@ public:
 
     // This process's top-level window titled `title`; null once `timeoutMs`
     // passed or the process ended first.
-    HWND waitForWindow(const std::string& title, DWORD timeoutMs = 10000)
-    {
+    HWND waitForWindow(const std::string& title, DWORD timeoutMs = 10000) {
         const ULONGLONG deadline = GetTickCount64() + timeoutMs;
         for (;;) {
-            if (HWND found = findOwnWindow(title))
-                return window_ = found;
+            if (HWND found = findOwnWindow(title)) return window_ = found;
             if (!started() || WaitForSingleObject(process_.hProcess, 5) != WAIT_TIMEOUT ||
                 GetTickCount64() > deadline)
                 return nullptr;
@@ -153,8 +138,7 @@ public:
     }
 
     // The exit code, or nothing when the process still runs after `timeoutMs`.
-    std::optional<DWORD> waitForExit(DWORD timeoutMs = 10000)
-    {
+    std::optional<DWORD> waitForExit(DWORD timeoutMs = 10000) {
         if (!started() || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0)
             return std::nullopt;
         DWORD code = 0;
@@ -163,18 +147,15 @@ public:
     }
 
     // Asks the window found last to close, as its system menu would.
-    std::optional<DWORD> close(DWORD timeoutMs = 10000)
-    {
-        if (window_)
-            PostMessageA(window_, WM_CLOSE, 0, 0);
+    std::optional<DWORD> close(DWORD timeoutMs = 10000) {
+        if (window_) PostMessageA(window_, WM_CLOSE, 0, 0);
         return waitForExit(timeoutMs);
     }
 
     std::optional<HostsimResult> result() const { return readHostsimResult(resultPath_); }
 
     // This process's top-level windows titled `title`, now.
-    std::vector<HWND> windowsTitled(const std::string& title) const
-    {
+    std::vector<HWND> windowsTitled(const std::string& title) const {
         struct Search {
             const std::string* title;
             DWORD processId;
@@ -196,8 +177,7 @@ public:
     }
 
 private:
-    HWND findOwnWindow(const std::string& title) const
-    {
+    HWND findOwnWindow(const std::string& title) const {
         const std::vector<HWND> found = windowsTitled(title);
         return found.empty() ? nullptr : found.front();
     }

@@ -21,18 +21,17 @@
 namespace velmora::testing {
 
 struct ProcessResources {
-    long handles = -1;     // -1: could not be read
+    long handles = -1; // -1: could not be read
     long gdiObjects = -1;
     long userObjects = -1;
-    long windows = 0;      // top-level and child windows of the process
+    long windows = 0; // top-level and child windows of the process
     SIZE_T workingSet = 0;
     SIZE_T peakWorkingSet = 0;
-    bool handlesFromTable = false;  // counted in the handle table, not by GetProcessHandleCount
-    bool gdiFromTable = false;      // counted in the GDI handle table, not by GetGuiResources
-    std::map<int, long> gdiByType;  // from the GDI table: its type byte (with the stock flag) -> count
+    bool handlesFromTable = false; // counted in the handle table, not by GetProcessHandleCount
+    bool gdiFromTable = false;     // counted in the GDI handle table, not by GetGuiResources
+    std::map<int, long> gdiByType; // from the GDI table: its type byte (with the stock flag) -> count
 
-    std::string describe() const
-    {
+    std::string describe() const {
         char line[320];
         std::snprintf(line, sizeof line,
                       "handles %ld%s, GDI objects %ld%s, USER objects %ld, windows %ld, "
@@ -50,8 +49,7 @@ namespace detail {
 using QuerySystemInformation = LONG(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
 using QueryInformationProcess = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
 
-inline FARPROC ntdllFunction(const char* name)
-{
+inline FARPROC ntdllFunction(const char* name) {
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     return ntdll ? GetProcAddress(ntdll, name) : nullptr;
 }
@@ -73,12 +71,10 @@ struct HandleTable {
     HandleEntry entries[1];
 };
 
-inline long handlesInSystemTable(DWORD processId)
-{
+inline long handlesInSystemTable(DWORD processId) {
     const auto query = reinterpret_cast<QuerySystemInformation>(
         reinterpret_cast<void*>(ntdllFunction("NtQuerySystemInformation")));
-    if (!query)
-        return -1;
+    if (!query) return -1;
     constexpr ULONG kExtendedHandleInformation = 64;
     constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
     std::vector<char> buffer(1 << 20);
@@ -90,12 +86,10 @@ inline long handlesInSystemTable(DWORD processId)
             buffer.resize(buffer.size() * 2);
             continue;
         }
-        if (status != 0)
-            return -1;
+        if (status != 0) return -1;
         const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
         long count = 0;
-        for (ULONG_PTR i = 0; i < table->count; ++i)
-            count += table->entries[i].processId == processId;
+        for (ULONG_PTR i = 0; i < table->count; ++i) count += table->entries[i].processId == processId;
         return count;
     }
     return -1;
@@ -112,14 +106,12 @@ struct GdiEntry {
 };
 static_assert(sizeof(GdiEntry) == 24);
 constexpr std::size_t kGdiTableRows = 0x10000;
-constexpr std::size_t kPebGdiTableOffset = 0xF8;  // PEB.GdiSharedHandleTable, 64-bit
+constexpr std::size_t kPebGdiTableOffset = 0xF8; // PEB.GdiSharedHandleTable, 64-bit
 
-inline long gdiObjectsInTable(HANDLE process, std::map<int, long>* byType = nullptr)
-{
+inline long gdiObjectsInTable(HANDLE process, std::map<int, long>* byType = nullptr) {
     const auto query = reinterpret_cast<QueryInformationProcess>(
         reinterpret_cast<void*>(ntdllFunction("NtQueryInformationProcess")));
-    if (!query)
-        return -1;
+    if (!query) return -1;
     PROCESS_BASIC_INFORMATION basic{};
     ULONG length = 0;
     if (query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, &length) != 0 ||
@@ -132,21 +124,17 @@ inline long gdiObjectsInTable(HANDLE process, std::map<int, long>* byType = null
         !table)
         return -1;
     std::vector<GdiEntry> rows(kGdiTableRows);
-    if (!ReadProcessMemory(process, table, rows.data(), rows.size() * sizeof(GdiEntry), &read))
-        return -1;
+    if (!ReadProcessMemory(process, table, rows.data(), rows.size() * sizeof(GdiEntry), &read)) return -1;
     long count = 0;
     for (const GdiEntry& row : rows) {
-        if (row.type == 0)
-            continue;
+        if (row.type == 0) continue;
         ++count;
-        if (byType)
-            ++(*byType)[row.type | (row.unique & 0x80 ? 0x100 : 0)];
+        if (byType) ++(*byType)[row.type | (row.unique & 0x80 ? 0x100 : 0)];
     }
     return count;
 }
 
-inline long windowsOf(DWORD processId)
-{
+inline long windowsOf(DWORD processId) {
     struct Count {
         DWORD processId;
         long windows;
@@ -156,8 +144,7 @@ inline long windowsOf(DWORD processId)
             auto* c = reinterpret_cast<Count*>(context);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            if (owner != c->processId)
-                return TRUE;
+            if (owner != c->processId) return TRUE;
             ++c->windows;
             EnumChildWindows(
                 window,
@@ -174,8 +161,7 @@ inline long windowsOf(DWORD processId)
 
 } // namespace detail
 
-inline ProcessResources measureResources(HANDLE process)
-{
+inline ProcessResources measureResources(HANDLE process) {
     ProcessResources r;
     const DWORD processId = GetProcessId(process);
     DWORD handles = 0;
@@ -205,14 +191,11 @@ inline ProcessResources measureResources(HANDLE process)
 
 // The GDI object types whose count differs, "type 5: 20 -> 210", for a
 // message that says what leaked.
-inline std::string gdiGrowth(const ProcessResources& before, const ProcessResources& after)
-{
+inline std::string gdiGrowth(const ProcessResources& before, const ProcessResources& after) {
     std::string text;
     std::map<int, std::pair<long, long>> both;
-    for (const auto& [type, count] : before.gdiByType)
-        both[type].first = count;
-    for (const auto& [type, count] : after.gdiByType)
-        both[type].second = count;
+    for (const auto& [type, count] : before.gdiByType) both[type].first = count;
+    for (const auto& [type, count] : after.gdiByType) both[type].second = count;
     for (const auto& [type, counts] : both)
         if (counts.first != counts.second)
             text += (text.empty() ? "" : ", ") + std::string("type ") + std::to_string(type) + ": " +

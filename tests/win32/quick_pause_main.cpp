@@ -8,8 +8,7 @@
 
 #include "app/tool_win32.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
-{
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::vector<std::string> words = velmora::commandWords();
     unsigned pause = 0;
     if (!words.empty()) {

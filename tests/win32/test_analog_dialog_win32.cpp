@@ -31,16 +31,19 @@ using testing::hex;
 using testing::notify;
 using testing::selectInList;
 using testing::TestEditor;
-using Host = std::vector<std::pair<int, std::uint16_t>>;  // register index, word
+using Host = std::vector<std::pair<int, std::uint16_t>>; // register index, word
 using Texts = std::vector<std::string>;
 
 const Texts kVoltage{"-10V to +10V", "1V to 5V", "0V to 5V", "0V to 10V"};
 const Texts kCurrent{"0ma to 20ma", "4ma to 20ma"};
 const Texts kAll{"-10V to +10V", "1V to 5V", "0V to 5V", "0V to 10V", "0ma to 20ma", "4ma to 20ma"};
 
-constexpr std::array<int, 4> kRanges{IDC_ANALOG_RANGE1, IDC_ANALOG_RANGE2, IDC_ANALOG_RANGE3, IDC_ANALOG_RANGE4};
-constexpr std::array<int, 4> kFormats{IDC_ANALOG_FORMAT1, IDC_ANALOG_FORMAT2, IDC_ANALOG_FORMAT3, IDC_ANALOG_FORMAT4};
-constexpr std::array<int, 4> kFilters{IDC_ANALOG_FILTER1, IDC_ANALOG_FILTER2, IDC_ANALOG_FILTER3, IDC_ANALOG_FILTER4};
+constexpr std::array<int, 4> kRanges{IDC_ANALOG_RANGE1, IDC_ANALOG_RANGE2, IDC_ANALOG_RANGE3,
+                                     IDC_ANALOG_RANGE4};
+constexpr std::array<int, 4> kFormats{IDC_ANALOG_FORMAT1, IDC_ANALOG_FORMAT2, IDC_ANALOG_FORMAT3,
+                                      IDC_ANALOG_FORMAT4};
+constexpr std::array<int, 4> kFilters{IDC_ANALOG_FILTER1, IDC_ANALOG_FILTER2, IDC_ANALOG_FILTER3,
+                                      IDC_ANALOG_FILTER4};
 constexpr std::array<int, 4> kAcquisitions{IDC_ANALOG_ACQUISITION1, IDC_ANALOG_ACQUISITION2,
                                            IDC_ANALOG_ACQUISITION3, IDC_ANALOG_ACQUISITION4};
 
@@ -48,13 +51,11 @@ class AnalogDialogTest : public ::testing::Test {
 protected:
     // The editor as the run cycle hands it over: the model's default words,
     // with the host's words over them.
-    void open(ModuleKind kind, const Host& host = {}, bool synchronised = true)
-    {
+    void open(ModuleKind kind, const Host& host = {}, bool synchronised = true) {
         dialog.reset();
         app.reset();
         testing::loadWords(editor, AnalogRules(kind).words());
-        for (const auto& [index, word] : host)
-            editor.setRegister(index, word);
+        for (const auto& [index, word] : host) editor.setRegister(index, word);
         opened = editor.registers();
         app = std::make_unique<EditorApp>(editor, synchronised, "KTR-ZCI-312-00VM");
         dialog = std::make_unique<AnalogInputDialog>(kind);
@@ -64,18 +65,15 @@ protected:
     HWND window() const { return dialog->hwnd(); }
     std::string text(int id) const { return dialog->itemText(id); }
     int selection(int id) const { return dialog->listSelection(id); }
-    Texts entries(int id) const
-    {
+    Texts entries(int id) const {
         Texts texts;
-        for (int i = 0; i < dialog->listCount(id); ++i)
-            texts.push_back(dialog->listText(id, i));
+        for (int i = 0; i < dialog->listCount(id); ++i) texts.push_back(dialog->listText(id, i));
         return texts;
     }
     void select(int id, int position) { selectInList(window(), id, position); }
     std::uint16_t reg(int index) const { return editor.getRegister(index); }
     // The three word fields and Reg1-Reg3 of the editor both hold these words.
-    void expectWords(std::uint16_t reg1, std::uint16_t reg2, std::uint16_t reg3)
-    {
+    void expectWords(std::uint16_t reg1, std::uint16_t reg2, std::uint16_t reg3) {
         EXPECT_EQ(text(IDC_ANALOG_REG1), hex(reg1));
         EXPECT_EQ(text(IDC_ANALOG_REG2), hex(reg2));
         EXPECT_EQ(text(IDC_ANALOG_REG3), hex(reg3));
@@ -90,8 +88,7 @@ protected:
     std::unique_ptr<AnalogInputDialog> dialog;
 };
 
-TEST_F(AnalogDialogTest, EachModelFillsItsListsByPositionAndShowsItsDefaults)
-{
+TEST_F(AnalogDialogTest, EachModelFillsItsListsByPositionAndShowsItsDefaults) {
     struct Case {
         ModuleKind kind;
         Texts ranges;
@@ -121,7 +118,7 @@ TEST_F(AnalogDialogTest, EachModelFillsItsListsByPositionAndShowsItsDefaults)
             EXPECT_EQ(selection(kAcquisitions[g]), 0);
         }
         EXPECT_EQ(entries(IDC_ANALOG_CALIBRATION), (Texts{"Once at Power On", "Once a minute",
-                                                         "Once every 10 minutes", "Once every 30 minutes"}));
+                                                          "Once every 10 minutes", "Once every 30 minutes"}));
         EXPECT_EQ(selection(IDC_ANALOG_CALIBRATION), 2);
         EXPECT_EQ(entries(IDC_ANALOG_TRIGGER), c.triggers);
         EXPECT_EQ(entries(IDC_ANALOG_TIMESTAMP), (Texts{"Disabled", "Enabled"}));
@@ -134,18 +131,24 @@ TEST_F(AnalogDialogTest, EachModelFillsItsListsByPositionAndShowsItsDefaults)
     }
 }
 
-TEST_F(AnalogDialogTest, EveryListWritesItsFieldThroughTheRulesAndShowsTheWords)
-{
+TEST_F(AnalogDialogTest, EveryListWritesItsFieldThroughTheRulesAndShowsTheWords) {
     struct Case {
         const char* name;
         int list;
         int position;
         std::uint16_t reg1, reg2, reg3;
-        int group;                            // whose alarm words change, -1 for none
-        std::array<std::uint16_t, 4> alarms;  // min, max, min, max
+        int group;                           // whose alarm words change, -1 for none
+        std::array<std::uint16_t, 4> alarms; // min, max, min, max
     };
     const Case cases[] = {
-        {"range 4ma to 20ma", IDC_ANALOG_RANGE1, 5, 0x2005, 0x2A92, 0x8205, 0, {0x0190, 0x03E8, 0x0190, 0x03E8}},
+        {"range 4ma to 20ma",
+         IDC_ANALOG_RANGE1,
+         5,
+         0x2005,
+         0x2A92,
+         0x8205,
+         0,
+         {0x0190, 0x03E8, 0x0190, 0x03E8}},
         {"format 16 Bit", IDC_ANALOG_FORMAT1, 0, 0x2000, 0x2892, 0x8205, 0, {0x0000, 0xFFFF, 0x0000, 0xFFFF}},
         {"format 15 Bit", IDC_ANALOG_FORMAT4, 3, 0x2000, 0x2A92, 0x8207, 3, {0x8001, 0x7FFF, 0x8001, 0x7FFF}},
         {"filter 10 Hz", IDC_ANALOG_FILTER1, 0, 0x0000, 0x2A92, 0x8205, -1, {}},
@@ -163,15 +166,14 @@ TEST_F(AnalogDialogTest, EveryListWritesItsFieldThroughTheRulesAndShowsTheWords)
         EXPECT_EQ(selection(c.list), c.position);
         for (int i = 3; i < 19; ++i) {
             const int group = (i - 3) / 4;
-            const std::uint16_t expected =
-                group == c.group ? c.alarms[static_cast<std::size_t>((i - 3) % 4)] : opened[static_cast<std::size_t>(i)];
+            const std::uint16_t expected = group == c.group ? c.alarms[static_cast<std::size_t>((i - 3) % 4)]
+                                                            : opened[static_cast<std::size_t>(i)];
             EXPECT_EQ(hex(reg(i)), hex(expected)) << "Reg" << i + 1;
         }
     }
 }
 
-TEST_F(AnalogDialogTest, RangesOfAKindTheModelLacksAreCorrectedAtTheFirstChange)
-{
+TEST_F(AnalogDialogTest, RangesOfAKindTheModelLacksAreCorrectedAtTheFirstChange) {
     struct Case {
         const char* name;
         ModuleKind kind;
@@ -191,7 +193,7 @@ TEST_F(AnalogDialogTest, RangesOfAKindTheModelLacksAreCorrectedAtTheFirstChange)
         EXPECT_EQ(selection(c.list), LB_ERR) << "a code the list lacks selects nothing";
         EXPECT_EQ(text(IDC_ANALOG_REG1), hex(c.hostReg1)) << "shown as the host gave it";
 
-        select(IDC_ANALOG_FILTER2, 1);  // any change elsewhere
+        select(IDC_ANALOG_FILTER2, 1); // any change elsewhere
         EXPECT_EQ(reg(0), c.reg1);
         EXPECT_EQ(text(IDC_ANALOG_REG1), hex(c.reg1));
         EXPECT_EQ(selection(c.list), 0);
@@ -199,8 +201,7 @@ TEST_F(AnalogDialogTest, RangesOfAKindTheModelLacksAreCorrectedAtTheFirstChange)
     }
 }
 
-TEST_F(AnalogDialogTest, Reg3Bit15IsKeptAsTheHostGaveIt)
-{
+TEST_F(AnalogDialogTest, Reg3Bit15IsKeptAsTheHostGaveIt) {
     for (const std::uint16_t bit15 : {0x0000, 0x8000}) {
         SCOPED_TRACE(bit15);
         open(3, {{2, static_cast<std::uint16_t>(bit15 | 0x0205)}});
@@ -209,8 +210,7 @@ TEST_F(AnalogDialogTest, Reg3Bit15IsKeptAsTheHostGaveIt)
     }
 }
 
-TEST_F(AnalogDialogTest, WithoutAlarmsTheTimeStampListsAndAlarmsButtonDoNothing)
-{
+TEST_F(AnalogDialogTest, WithoutAlarmsTheTimeStampListsAndAlarmsButtonDoNothing) {
     // Time stamping on and latched trigger, which only the alarm model has.
     open(2, {{2, 0x8209}});
     EXPECT_FALSE(dialog->isItemEnabled(IDC_ANALOG_TRIGGER));
@@ -236,26 +236,24 @@ TEST_F(AnalogDialogTest, WithoutAlarmsTheTimeStampListsAndAlarmsButtonDoNothing)
     EXPECT_FALSE(shown);
 
     select(IDC_ANALOG_ACQUISITION3, 1);
-    expectWords(0x2000, 0x2A92, 0x8245);  // bit 2 set, bit 3 clear
+    expectWords(0x2000, 0x2A92, 0x8245); // bit 2 set, bit 3 clear
 }
 
-TEST_F(AnalogDialogTest, DefaultsResetTheWordsTheSetpointsAndTheLists)
-{
+TEST_F(AnalogDialogTest, DefaultsResetTheWordsTheSetpointsAndTheLists) {
     Host host{{0, 0x2B6D}, {1, 0x0000}, {2, 0x03FC}};
-    for (int i = 3; i < 19; ++i)
-        host.push_back({i, 0x0123});
+    for (int i = 3; i < 19; ++i) host.push_back({i, 0x0123});
     open(3, host);
     click(window(), IDC_ANALOG_DEFAULTS);
     expectWords(0x2000, 0x2A92, 0x8205);
-    for (int i = 3; i < 19; ++i)
-        EXPECT_EQ(hex(reg(i)), i % 2 ? "D8F0" : "2710") << "Reg" << i + 1;
-    for (const auto& [id, position] : {std::pair{IDC_ANALOG_RANGE2, 0}, {IDC_ANALOG_FORMAT4, 1},
-                                       {IDC_ANALOG_FILTER1, 2}, {IDC_ANALOG_TRIGGER, 0}})
+    for (int i = 3; i < 19; ++i) EXPECT_EQ(hex(reg(i)), i % 2 ? "D8F0" : "2710") << "Reg" << i + 1;
+    for (const auto& [id, position] : {std::pair{IDC_ANALOG_RANGE2, 0},
+                                       {IDC_ANALOG_FORMAT4, 1},
+                                       {IDC_ANALOG_FILTER1, 2},
+                                       {IDC_ANALOG_TRIGGER, 0}})
         EXPECT_EQ(selection(id), position) << id;
 }
 
-TEST_F(AnalogDialogTest, OkAndCancelOnlyEndTheDialog)
-{
+TEST_F(AnalogDialogTest, OkAndCancelOnlyEndTheDialog) {
     for (int button : {IDOK, IDCANCEL}) {
         SCOPED_TRACE(button);
         open(1, {}, false);
@@ -269,13 +267,11 @@ TEST_F(AnalogDialogTest, OkAndCancelOnlyEndTheDialog)
     }
 }
 
-TEST_F(AnalogDialogTest, AlarmsRunsTheAlarmDialogOverThisOneOnItsWords)
-{
+TEST_F(AnalogDialogTest, AlarmsRunsTheAlarmDialogOverThisOneOnItsWords) {
     Host host;
-    for (int i = 3; i < 19; ++i)
-        host.push_back({i, 0x0123});
+    for (int i = 3; i < 19; ++i) host.push_back({i, 0x0123});
     open(3, host);
-    select(IDC_ANALOG_RANGE4, 5);  // group4 to "4ma to 20ma": its setpoints move
+    select(IDC_ANALOG_RANGE4, 5); // group4 to "4ma to 20ma": its setpoints move
     ASSERT_EQ(reg(15), 0x0190);
 
     struct Seen {
@@ -284,10 +280,10 @@ TEST_F(AnalogDialogTest, AlarmsRunsTheAlarmDialogOverThisOneOnItsWords)
     } seen;
     const HWND analog = window();
     std::thread user = testing::actOnWindow(" KTR-ZCI-312-00VM Alarm Limits", [&](HWND alarms) {
-        if (!alarms)
-            return;
+        if (!alarms) return;
         seen = {!IsWindowEnabled(analog), testing::itemText(alarms, IDC_ALARM_MIN1_HEX),
-                testing::itemText(alarms, IDC_ALARM_MIN7_HEX), testing::itemText(alarms, IDC_ALARM_MIN7_TEXT)};
+                testing::itemText(alarms, IDC_ALARM_MIN7_HEX),
+                testing::itemText(alarms, IDC_ALARM_MIN7_TEXT)};
         click(alarms, IDC_ALARM_DEFAULTS);
         click(alarms, IDOK);
     });
@@ -310,13 +306,11 @@ TEST_F(AnalogDialogTest, AlarmsRunsTheAlarmDialogOverThisOneOnItsWords)
     EXPECT_EQ(reg(2), 0x8215);
 }
 
-TEST(AnalogModuleDialog, RunsModallyAsItsEditorsDialog)
-{
+TEST(AnalogModuleDialog, RunsModallyAsItsEditorsDialog) {
     AnalogModule module(0, HostContext{}, win32DialogFactory());
     EditorApp app(module, false, "KTR-ZVI-310-00VM");
     std::thread user = testing::actOnWindow(" Configuring KTR-ZVI-310-00VM", [](HWND dialog) {
-        if (!dialog)
-            return;
+        if (!dialog) return;
         selectInList(dialog, IDC_ANALOG_RANGE2, 3);
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     });
@@ -328,11 +322,9 @@ TEST(AnalogModuleDialog, RunsModallyAsItsEditorsDialog)
 }
 
 // The voltage module with its default words.
-void analogShot(ModuleKind kind, const char* file)
-{
+void analogShot(ModuleKind kind, const char* file) {
     const std::string directory = testing::shotDirectory();
-    if (directory.empty())
-        GTEST_SKIP() << "VELMORA_SHOT_DIR is not set";
+    if (directory.empty()) GTEST_SKIP() << "VELMORA_SHOT_DIR is not set";
     TestEditor block(kind == 3 ? 19 : 3);
     testing::loadWords(block, AnalogRules(kind).words());
     EditorApp app(block, true, std::string(moduleInfo(kind).defaultTitle));
@@ -342,7 +334,9 @@ void analogShot(ModuleKind kind, const char* file)
     EXPECT_TRUE(testing::saveWindowBitmap(analog.hwnd(), directory + "/" + file));
 }
 
-TEST(Screenshot, DISABLED_AnalogInputDialog) { analogShot(0, "analog-dialog.bmp"); }
+TEST(Screenshot, DISABLED_AnalogInputDialog) {
+    analogShot(0, "analog-dialog.bmp");
+}
 
 } // namespace
 } // namespace velmora

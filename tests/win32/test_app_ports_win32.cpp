@@ -24,22 +24,19 @@ using testing::waitForWindow;
 using testing::windowText;
 
 // A mutex name no other test process uses at the same time.
-std::string uniqueMutexName(const char* what)
-{
+std::string uniqueMutexName(const char* what) {
     return std::string("velmora-test-") + what + "-" + std::to_string(GetCurrentProcessId());
 }
 
 // Runs `body` on another thread and returns its result.
 template <class Body>
-auto onOtherThread(Body body)
-{
+auto onOtherThread(Body body) {
     decltype(body()) result{};
     std::thread([&] { result = body(); }).join();
     return result;
 }
 
-TEST(InstanceGuard, KeepsASecondOwnerOutUntilTheFirstEnds)
-{
+TEST(InstanceGuard, KeepsASecondOwnerOutUntilTheFirstEnds) {
     const std::string name = uniqueMutexName("instance");
     auto first = std::make_unique<Win32InstanceGuard>();
     ASSERT_TRUE(first->create(name));
@@ -59,15 +56,12 @@ TEST(InstanceGuard, KeepsASecondOwnerOutUntilTheFirstEnds)
     }));
 }
 
-TEST(InstanceGuard, AMutexLeftByAnEndedOwnerCanBeTaken)
-{
+TEST(InstanceGuard, AMutexLeftByAnEndedOwnerCanBeTaken) {
     const std::string name = uniqueMutexName("abandoned");
     // A thread that owns the mutex and ends without releasing it, as a
     // crashed instance would.
     HANDLE leaked = nullptr;
-    std::thread([&] {
-        leaked = CreateMutexA(nullptr, TRUE, name.c_str());
-    }).join();
+    std::thread([&] { leaked = CreateMutexA(nullptr, TRUE, name.c_str()); }).join();
     ASSERT_NE(leaked, nullptr);
 
     Win32InstanceGuard guard;
@@ -76,8 +70,7 @@ TEST(InstanceGuard, AMutexLeftByAnEndedOwnerCanBeTaken)
     CloseHandle(leaked);
 }
 
-TEST(StateLock, RecursiveForItsOwnerBoundedForOthers)
-{
+TEST(StateLock, RecursiveForItsOwnerBoundedForOthers) {
     const auto lock = Win32StateLock::create();
     ASSERT_NE(lock, nullptr);
     ASSERT_TRUE(lock->tryLockFor(0));
@@ -98,21 +91,18 @@ TEST(StateLock, RecursiveForItsOwnerBoundedForOthers)
     lock->unlock();
     EXPECT_TRUE(onOtherThread([&] {
         const bool taken = lock->tryLockFor(100);
-        if (taken)
-            lock->unlock();
+        if (taken) lock->unlock();
         return taken;
     }));
 }
 
 // The static control that shows a message box's icon; its id differs by system.
-HWND iconControl(HWND box)
-{
+HWND iconControl(HWND box) {
     HWND found = nullptr;
     EnumChildWindows(
         box,
         [](HWND child, LPARAM result) {
-            if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
-                return TRUE;
+            if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return TRUE;
             *reinterpret_cast<HWND*>(result) = child;
             return FALSE;
         },
@@ -120,8 +110,7 @@ HWND iconControl(HWND box)
     return found;
 }
 
-TEST(MessageBoxes, SystemModalWithTheTextOneOkButtonAndTheirIcon)
-{
+TEST(MessageBoxes, SystemModalWithTheTextOneOkButtonAndTheirIcon) {
     // What each box showed: its text, style, buttons and icon.
     struct Shown {
         std::string text;
@@ -134,8 +123,7 @@ TEST(MessageBoxes, SystemModalWithTheTextOneOkButtonAndTheirIcon)
         Shown shown;
         std::thread watcher([&] {
             const HWND box = waitForWindow("velmora");
-            if (!box)
-                return;
+            if (!box) return;
             shown.text = windowText(GetDlgItem(box, 0xFFFF));
             shown.topmost = GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST;
             shown.hasOk = GetDlgItem(box, IDOK) != nullptr;
@@ -166,8 +154,7 @@ protected:
     std::unique_ptr<Win32StartupWindow> port = std::make_unique<Win32StartupWindow>();
 };
 
-TEST_F(StartupWindowPortTest, RunsTheWindowOnItsThreadAndEndsIt)
-{
+TEST_F(StartupWindowPortTest, RunsTheWindowOnItsThreadAndEndsIt) {
     EXPECT_FALSE(port->exists());
     ASSERT_TRUE(port->startWaitingThread());
     EXPECT_FALSE(port->startWaitingThread()) << "started at most once";
@@ -178,7 +165,7 @@ TEST_F(StartupWindowPortTest, RunsTheWindowOnItsThreadAndEndsIt)
 
     port->minimise();
     EXPECT_TRUE(pumpUntil([&] { return IsIconic(window) != FALSE; }));
-    app.lockState();  // as the poll holds it
+    app.lockState(); // as the poll holds it
     port->updateWaitingCaption();
     app.unlockState();
     EXPECT_EQ(windowText(window), ".Corvent I/O Configuration Tool");
@@ -194,8 +181,7 @@ TEST_F(StartupWindowPortTest, RunsTheWindowOnItsThreadAndEndsIt)
     port.reset();
 }
 
-TEST_F(StartupWindowPortTest, DestroyedWhileTheWindowRunsEndsItFirst)
-{
+TEST_F(StartupWindowPortTest, DestroyedWhileTheWindowRunsEndsItFirst) {
     ASSERT_TRUE(port->startWaitingThread());
     ASSERT_TRUE(pumpUntil([&] { return port->exists(); }));
     // A standalone run only hid the window; the run cycle then lets it go.
@@ -204,22 +190,19 @@ TEST_F(StartupWindowPortTest, DestroyedWhileTheWindowRunsEndsItFirst)
     EXPECT_EQ(FindWindowA(nullptr, " Corvent I/O Configuration Tool"), nullptr);
 }
 
-TEST_F(StartupWindowPortTest, CloseAndJoinWithoutAThreadReturnsAtOnce)
-{
+TEST_F(StartupWindowPortTest, CloseAndJoinWithoutAThreadReturnsAtOnce) {
     const ULONGLONG start = GetTickCount64();
     port->closeAndJoin();
     port.reset();
     EXPECT_LT(GetTickCount64() - start, 100u);
 }
 
-TEST(ModuleListPort, RunsTheListModallyAndItsCancelQuits)
-{
+TEST(ModuleListPort, RunsTheListModallyAndItsCancelQuits) {
     FakeAppServices app(RunMode::Standalone);
     std::thread user([] {
         const HWND list = waitForWindow("Select a module");
         pumpUntil([&] { return list && IsWindowVisible(list); });
-        if (list)
-            PostMessageA(GetDlgItem(list, IDCANCEL), BM_CLICK, 0, 0);
+        if (list) PostMessageA(GetDlgItem(list, IDCANCEL), BM_CLICK, 0, 0);
     });
     Win32ModuleList().runModal();
     user.join();

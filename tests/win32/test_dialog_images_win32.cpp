@@ -25,24 +25,28 @@ public:
     explicit PlainDialog(int templateId) : Dialog(templateId) {}
 };
 
-long ownGdiObjects() { return testing::measureResources(GetCurrentProcess()).gdiObjects; }
+long ownGdiObjects() {
+    return testing::measureResources(GetCurrentProcess()).gdiObjects;
+}
 
-TEST(DialogImages, ABitmapOfTheTemplateGoesWithItsDialog)
-{
+TEST(DialogImages, ABitmapOfTheTemplateGoesWithItsDialog) {
     struct Template {
         int id;
         int bitmapControl;
     };
     const Template templates[] = {
-        {IDD_ABOUT, IDC_LOGO},           {IDD_MODULE_SELECT, IDC_MODULE_LOGO},
-        {IDD_STARTUP, IDC_HEADING},      {IDD_ANALOG_INPUT, IDC_ANALOG_LOGO},
-        {IDD_ALARM_LIMITS, IDC_ALARM_LOGO}, {IDD_UNIVERSAL, IDC_UNI_LOGO},
-        {IDD_COUNTER, IDC_CNT_LOGO},     {IDD_MULTIPURPOSE, IDC_MP_LOGO},
+        {IDD_ABOUT, IDC_LOGO},
+        {IDD_MODULE_SELECT, IDC_MODULE_LOGO},
+        {IDD_STARTUP, IDC_HEADING},
+        {IDD_ANALOG_INPUT, IDC_ANALOG_LOGO},
+        {IDD_ALARM_LIMITS, IDC_ALARM_LOGO},
+        {IDD_UNIVERSAL, IDC_UNI_LOGO},
+        {IDD_COUNTER, IDC_CNT_LOGO},
+        {IDD_MULTIPURPOSE, IDC_MP_LOGO},
     };
     auto showAndClose = [](int id, int bitmapControl) {
         PlainDialog dialog(id);
-        if (!dialog.createModeless())
-            return false;
+        if (!dialog.createModeless()) return false;
         // The image is there while the dialog is.
         const bool shown = SendMessageA(dialog.item(bitmapControl), STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
         dialog.endDialog(IDCANCEL);
@@ -55,8 +59,7 @@ TEST(DialogImages, ABitmapOfTheTemplateGoesWithItsDialog)
         ASSERT_TRUE(showAndClose(t.id, t.bitmapControl));
         const long before = ownGdiObjects();
         ASSERT_GT(before, 0) << "the GDI objects of this process can be counted";
-        for (int round = 0; round < 10; ++round)
-            ASSERT_TRUE(showAndClose(t.id, t.bitmapControl));
+        for (int round = 0; round < 10; ++round) ASSERT_TRUE(showAndClose(t.id, t.bitmapControl));
         EXPECT_LE(ownGdiObjects(), before + 2) << "10 dialogs shown and closed";
     }
 }

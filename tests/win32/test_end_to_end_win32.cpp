@@ -33,8 +33,7 @@ using testing::Workspace;
 
 constexpr int kMultiPurpose = 7;
 const std::string kAlreadyRunning = "\"velmora.exe\" already running.";
-const std::string kWriteFailed =
-    "Concept I/O Parameters menu is not open!Could not update parameters.";
+const std::string kWriteFailed = "Concept I/O Parameters menu is not open!Could not update parameters.";
 
 const auto startupWindow = VelmoraProcess::withControl(IDC_CONCEPT_SYNC, false);
 const auto moduleList = VelmoraProcess::withControl(IDC_MODULE_LIST);
@@ -43,28 +42,26 @@ const auto multiPurposeDialog = VelmoraProcess::withControl(IDC_MP_CHANNEL1);
 // Register texts of module 7's host window: odd spellings on purpose, so that
 // the ones the tool must leave alone show whether it touched them.
 const std::vector<std::string> kHostTexts = {
-    "ff", "0a", "1F", "63", "1f4", "100", "ffff", "7", "8",                    // Reg1-Reg9
-    "0C", "Zz", " 12", "abcd", "FFFF", "0000", "1", "2", "3", "19", "20", "21", "22", "23", "24"};
+    "ff", "0a", "1F",  "63",   "1f4",  "100",  "ffff", "7", "8", // Reg1-Reg9
+    "0C", "Zz", " 12", "abcd", "FFFF", "0000", "1",    "2", "3", "19", "20", "21", "22", "23", "24"};
 
 class EndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(lock.owned()) << "another end-to-end test held the driver lock too long";
         ASSERT_NE(GetFileAttributesA(testing::velmoraPath().c_str()), INVALID_FILE_ATTRIBUTES)
             << "velmora.exe is built beside the test binary";
     }
 
-    std::unique_ptr<VelmoraProcess> startTool(const std::vector<std::string>& arguments)
-    {
+    std::unique_ptr<VelmoraProcess> startTool(const std::vector<std::string>& arguments) {
         auto tool = std::make_unique<VelmoraProcess>(arguments, workspace.directory());
         EXPECT_TRUE(tool->started());
         return tool;
     }
 
-    std::unique_ptr<HostsimProcess> startHost(int kind, const std::vector<std::string>& extra = {})
-    {
-        std::vector<std::string> arguments{"--title", workspace.title(kind), "--texts", testing::joinTexts(kHostTexts)};
+    std::unique_ptr<HostsimProcess> startHost(int kind, const std::vector<std::string>& extra = {}) {
+        std::vector<std::string> arguments{"--title", workspace.title(kind), "--texts",
+                                           testing::joinTexts(kHostTexts)};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         auto host = std::make_unique<HostsimProcess>(arguments);
         EXPECT_TRUE(host->started());
@@ -76,8 +73,7 @@ protected:
     Workspace workspace;
 };
 
-TEST_F(EndToEnd, StandaloneShowsTheModuleListFirstAndEndsAfterOneDialogTouchingNoHost)
-{
+TEST_F(EndToEnd, StandaloneShowsTheModuleListFirstAndEndsAfterOneDialogTouchingNoHost) {
     const auto host = startHost(kMultiPurpose);
     const auto tool = startTool({"no_sync"});
 
@@ -87,8 +83,7 @@ TEST_F(EndToEnd, StandaloneShowsTheModuleListFirstAndEndsAfterOneDialogTouchingN
     EXPECT_TRUE(startup == nullptr || !IsWindowVisible(startup)) << "the start-up window never shows";
 
     DWORD_PTR selection = 0;
-    SendMessageTimeoutA(GetDlgItem(list, IDC_MODULE_LIST), LB_GETCURSEL, 0, 0, SMTO_NORMAL, 2000,
-                        &selection);
+    SendMessageTimeoutA(GetDlgItem(list, IDC_MODULE_LIST), LB_GETCURSEL, 0, 0, SMTO_NORMAL, 2000, &selection);
     EXPECT_EQ(selection, static_cast<DWORD_PTR>(kMultiPurpose)) << "the last module is preselected";
     sendClick(list, IDOK);
 
@@ -114,8 +109,7 @@ TEST_F(EndToEnd, StandaloneShowsTheModuleListFirstAndEndsAfterOneDialogTouchingN
     EXPECT_EQ(seen->texts, kHostTexts);
 }
 
-TEST_F(EndToEnd, StandaloneCancelInTheModuleListEndsTheRun)
-{
+TEST_F(EndToEnd, StandaloneCancelInTheModuleListEndsTheRun) {
     const auto tool = startTool({"NO_SYNC"});
     const HWND list = tool->waitFor(moduleList);
     ASSERT_NE(list, nullptr);
@@ -123,8 +117,7 @@ TEST_F(EndToEnd, StandaloneCancelInTheModuleListEndsTheRun)
     EXPECT_EQ(tool->waitForExit(5000), 0u);
 }
 
-TEST_F(EndToEnd, SynchronisedOkWritesRegistersOneToNineAndPressesOk)
-{
+TEST_F(EndToEnd, SynchronisedOkWritesRegistersOneToNineAndPressesOk) {
     const auto tool = startTool({"SYNC_WITH_CONCEPT"});
     ASSERT_NE(tool->waitFor(waitingMinimised), nullptr) << "the start-up window waits, minimised";
 
@@ -136,8 +129,7 @@ TEST_F(EndToEnd, SynchronisedOkWritesRegistersOneToNineAndPressesOk)
     // Channel 1 read as 00FF: AC input, no gate button, both filters, 24 bit.
     EXPECT_TRUE(isChecked(dialog, IDC_MP_CHANNEL1));
     EXPECT_TRUE(isChecked(dialog, IDC_MP_RANGE_AC));
-    for (int gate : {IDC_MP_GATE_5V, IDC_MP_GATE_12V, IDC_MP_GATE_24V})
-        EXPECT_FALSE(isChecked(dialog, gate));
+    for (int gate : {IDC_MP_GATE_5V, IDC_MP_GATE_12V, IDC_MP_GATE_24V}) EXPECT_FALSE(isChecked(dialog, gate));
     EXPECT_TRUE(isChecked(dialog, IDC_MP_DIGITAL_FILTER));
     EXPECT_TRUE(isChecked(dialog, IDC_MP_ANALOG_FILTER));
     EXPECT_TRUE(isChecked(dialog, IDC_MP_SIZE_24BIT));
@@ -147,8 +139,7 @@ TEST_F(EndToEnd, SynchronisedOkWritesRegistersOneToNineAndPressesOk)
         {IDC_MP_REG1, "007F"}, {IDC_MP_REG2, "000A"}, {IDC_MP_REG3, "001F"},
         {IDC_MP_REG4, "0063"}, {IDC_MP_REG5, "01F4"}, {IDC_MP_REG6, "00F0"},
         {IDC_MP_REG7, "0000"}, {IDC_MP_REG8, "0007"}, {IDC_MP_REG9, "0008"}};
-    for (const auto& [id, text] : shown)
-        EXPECT_EQ(itemTextOf(dialog, id), text) << "field " << id;
+    for (const auto& [id, text] : shown) EXPECT_EQ(itemTextOf(dialog, id), text) << "field " << id;
 
     sendClick(dialog, IDC_MP_CHANNEL2);
     sendClick(dialog, IDC_MP_RANGE_AC);
@@ -169,8 +160,7 @@ TEST_F(EndToEnd, SynchronisedOkWritesRegistersOneToNineAndPressesOk)
     EXPECT_TRUE(tool->running()) << "the cycle goes on";
 }
 
-TEST_F(EndToEnd, SynchronisedCancelPressesTheHostsCancelAndWritesNothing)
-{
+TEST_F(EndToEnd, SynchronisedCancelPressesTheHostsCancelAndWritesNothing) {
     const auto tool = startTool({"Sync_With_Concept"});
     const auto host = startHost(kMultiPurpose);
     const HWND dialog = tool->waitFor(multiPurposeDialog);
@@ -187,8 +177,7 @@ TEST_F(EndToEnd, SynchronisedCancelPressesTheHostsCancelAndWritesNothing)
     EXPECT_NE(tool->waitFor(waitingMinimised, 5000), nullptr);
 }
 
-TEST_F(EndToEnd, SecondInstanceIsRefusedWhileTheFirstRunsOn)
-{
+TEST_F(EndToEnd, SecondInstanceIsRefusedWhileTheFirstRunsOn) {
     const auto first = startTool({"SYNC_WITH_CONCEPT"});
     ASSERT_NE(first->waitFor(waitingMinimised), nullptr);
 
@@ -209,8 +198,7 @@ TEST_F(EndToEnd, SecondInstanceIsRefusedWhileTheFirstRunsOn)
     EXPECT_TRUE(host->waitForExit(5000).has_value()) << first->describeWindows();
 }
 
-TEST_F(EndToEnd, HostWindowGoneBeforeOkGivesTheMessageAndTheCycleGoesOn)
-{
+TEST_F(EndToEnd, HostWindowGoneBeforeOkGivesTheMessageAndTheCycleGoesOn) {
     enum class Gone { ClosedByUser, VanishedAfterTheRead };
     for (Gone how : {Gone::ClosedByUser, Gone::VanishedAfterTheRead}) {
         SCOPED_TRACE(how == Gone::ClosedByUser ? "closed" : "vanished");
@@ -221,8 +209,7 @@ TEST_F(EndToEnd, HostWindowGoneBeforeOkGivesTheMessageAndTheCycleGoesOn)
         const HWND dialog = tool->waitFor(multiPurposeDialog);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(itemTextOf(dialog, IDC_MP_REG1), "007F") << "what was read is shown";
-        if (how == Gone::ClosedByUser)
-            host->close(5000);
+        if (how == Gone::ClosedByUser) host->close(5000);
         ASSERT_TRUE(host->waitForExit(5000).has_value());
         EXPECT_EQ(host->result()->outcome, "CLOSED");
 
@@ -241,8 +228,7 @@ TEST_F(EndToEnd, HostWindowGoneBeforeOkGivesTheMessageAndTheCycleGoesOn)
     }
 }
 
-TEST_F(EndToEnd, CancelInTheStartupWindowEndsTheProcessWithinOnePoll)
-{
+TEST_F(EndToEnd, CancelInTheStartupWindowEndsTheProcessWithinOnePoll) {
     for (const char* word : {"", "SYNC_WITH_CONCEPT"}) {
         SCOPED_TRACE(word);
         const auto tool = startTool(*word ? std::vector<std::string>{word} : std::vector<std::string>{});

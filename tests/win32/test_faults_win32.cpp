@@ -20,78 +20,68 @@ namespace {
 using namespace velmora::testing;
 
 constexpr ModuleKind kMultiPurpose = 7;
-constexpr unsigned kTextBoundMs = 1000;  // the exchange's bound on one text message
-constexpr unsigned kLockBoundMs = 3000;  // the state lock's bound
+constexpr unsigned kTextBoundMs = 1000; // the exchange's bound on one text message
+constexpr unsigned kLockBoundMs = 3000; // the state lock's bound
 constexpr unsigned kPollMs = 250;
 // What a loaded Wine machine adds to a step: a poll, a dialog built, a message box shown.
 constexpr double kSlackMs = 1500;
 
 // Host texts in odd spellings, so that a field the tool rewrote shows it.
-const std::vector<std::string> kHostTexts = {
-    "ff", "0a", "1F", "63", "1f4", "0100", "ffff", "7", "08", "0C", "0D", "Zz",
-    " 12", "abcd", "FFFF", "0000", "1", "2", "3", "19", "20", "21", "22", "23"};
+const std::vector<std::string> kHostTexts = {"ff", "0a", "1F", "63", "1f4", "0100", "ffff", "7",
+                                             "08", "0C", "0D", "Zz", " 12", "abcd", "FFFF", "0000",
+                                             "1",  "2",  "3",  "19", "20",  "21",   "22",   "23"};
 
 // The first `count` registers of kHostTexts as the read found them; the rest never read.
-RegisterWords readUpTo(int count)
-{
+RegisterWords readUpTo(int count) {
     RegisterWords words{};
     for (int i = 0; i < count; ++i)
         words[static_cast<std::size_t>(i)] = readHostText(kHostTexts[static_cast<std::size_t>(i)]);
     return words;
 }
 
-std::vector<std::string> shownTexts(const RegisterWords& words, ModuleKind kind)
-{
+std::vector<std::string> shownTexts(const RegisterWords& words, ModuleKind kind) {
     std::vector<std::string> texts;
-    for (std::size_t i = 0; i < registerFieldIds(kind).size(); ++i)
-        texts.push_back(hex4(words[i]));
+    for (std::size_t i = 0; i < registerFieldIds(kind).size(); ++i) texts.push_back(hex4(words[i]));
     return texts;
 }
 
 class Faults : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(lock.owned()) << "another end-to-end test held the driver lock too long";
         ASSERT_NE(GetFileAttributesA(velmoraPath().c_str()), INVALID_FILE_ATTRIBUTES)
             << "velmora.exe is built beside the test binary";
     }
 
     std::unique_ptr<VelmoraProcess> startTool(const std::vector<std::string>& arguments,
-                                              const Workspace* in = nullptr)
-    {
+                                              const Workspace* in = nullptr) {
         auto tool = std::make_unique<VelmoraProcess>(arguments, (in ? *in : workspace).directory());
         EXPECT_TRUE(tool->started());
         return tool;
     }
 
     // A synchronised tool, waiting minimised for the host.
-    std::unique_ptr<VelmoraProcess> startWaitingTool(const Workspace* in = nullptr)
-    {
+    std::unique_ptr<VelmoraProcess> startWaitingTool(const Workspace* in = nullptr) {
         auto tool = startTool({"SYNC_WITH_CONCEPT"}, in);
         EXPECT_NE(tool->waitFor(waitingMinimised), nullptr) << tool->describeWindows();
         return tool;
     }
 
     // A host window titled `title`, open when this returns; `window` receives it.
-    std::unique_ptr<HostsimProcess> startHost(const std::string& title,
-                                              const std::vector<std::string>& extra = {},
-                                              HWND* window = nullptr)
-    {
+    std::unique_ptr<HostsimProcess>
+    startHost(const std::string& title, const std::vector<std::string>& extra = {}, HWND* window = nullptr) {
         std::vector<std::string> arguments{"--title", title, "--texts", joinTexts(kHostTexts)};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         auto host = std::make_unique<HostsimProcess>(arguments);
         EXPECT_TRUE(host->started());
         const HWND found = host->waitForWindow(title);
         EXPECT_NE(found, nullptr);
-        if (window)
-            *window = found;
+        if (window) *window = found;
         return host;
     }
 
     // A new module dialog after `previous` (which may still be on its way out).
-    static HWND nextDialog(VelmoraProcess& tool, HWND previous, DWORD timeoutMs = 8000)
-    {
+    static HWND nextDialog(VelmoraProcess& tool, HWND previous, DWORD timeoutMs = 8000) {
         const auto dialog = moduleDialog(kMultiPurpose);
         return tool.waitFor([&](HWND w) { return w != previous && dialog(w); }, timeoutMs, 5);
     }
@@ -102,18 +92,17 @@ protected:
 
 // ------------------------------------------------------------ a hanging host
 
-TEST_F(Faults, HostHangingInTheMiddleOfAReadGivesWhatWasReadWithinOneSecond)
-{
+TEST_F(Faults, HostHangingInTheMiddleOfAReadGivesWhatWasReadWithinOneSecond) {
     struct Case {
-        int answered;  // text messages the host answers before it hangs for 5 s
+        int answered; // text messages the host answers before it hangs for 5 s
     };
     for (const Case c : {Case{5}, Case{0}}) {
         SCOPED_TRACE("hang after " + std::to_string(c.answered) + " text messages");
         const auto tool = startWaitingTool();
         HWND hostWindow = nullptr;
-        const auto host = startHost(workspace.title(kMultiPurpose),
-                                    {"--hang-after", std::to_string(c.answered), "--hang-ms", "5000"},
-                                    &hostWindow);
+        const auto host =
+            startHost(workspace.title(kMultiPurpose),
+                      {"--hang-after", std::to_string(c.answered), "--hang-ms", "5000"}, &hostWindow);
         const double opened = nowMs();
         const HWND dialog = tool->waitFor(moduleDialog(kMultiPurpose), 8000, 2);
         const double shownAfter = nowMs() - opened;
@@ -153,18 +142,20 @@ TEST_F(Faults, HostHangingInTheMiddleOfAReadGivesWhatWasReadWithinOneSecond)
 
 // A write the host does not take: the failure message, the host's OK never
 // pressed, and the cycle serves the host window again.
-TEST_F(Faults, WriteTheHostDoesNotTakeGivesTheMessageAndOkIsNotPressed)
-{
+TEST_F(Faults, WriteTheHostDoesNotTakeGivesTheMessageAndOkIsNotPressed) {
     struct Case {
         const char* name;
         std::vector<std::string> fault;
-        int hangMs;         // how long the host stops answering, 0: never
-        int fieldsWritten;  // fields that hold the tool's words at the end (more may)
-        double boundMs;     // from OK to the message
+        int hangMs;        // how long the host stops answering, 0: never
+        int fieldsWritten; // fields that hold the tool's words at the end (more may)
+        double boundMs;    // from OK to the message
     };
     // The read takes 19 text messages; each written register a set and a read-back.
     const std::vector<Case> cases = {
-        {"host hangs after Reg3 was written", {"--hang-after", "25", "--hang-ms", "5000"}, 5000, 3,
+        {"host hangs after Reg3 was written",
+         {"--hang-after", "25", "--hang-ms", "5000"},
+         5000,
+         3,
          kTextBoundMs + kSlackMs},
         {"Reg5 ignores the write", {"--frozen", "5"}, 0, 4, kSlackMs},
     };
@@ -221,8 +212,7 @@ TEST_F(Faults, WriteTheHostDoesNotTakeGivesTheMessageAndOkIsNotPressed)
     }
 }
 
-TEST_F(Faults, StickyHostButtonIsPressedExactlyThreeTimesAndTheCycleGoesOn)
-{
+TEST_F(Faults, StickyHostButtonIsPressedExactlyThreeTimesAndTheCycleGoesOn) {
     const RegisterWords written = wordsAfterOk(kMultiPurpose, readUpTo(24), {"delay=77"});
     for (const int button : {IDOK, IDCANCEL}) {
         SCOPED_TRACE(button == IDOK ? "OK" : "Cancel");
@@ -247,8 +237,8 @@ TEST_F(Faults, StickyHostButtonIsPressedExactlyThreeTimesAndTheCycleGoesOn)
         ASSERT_TRUE(seen.has_value());
         EXPECT_EQ(seen->outcome, "CLOSED");
         EXPECT_EQ(seen->presses, 3);
-        EXPECT_EQ(seen->texts, button == IDOK ? hostTextsAfterOk(kHostTexts, written, kMultiPurpose)
-                                              : kHostTexts);
+        EXPECT_EQ(seen->texts,
+                  button == IDOK ? hostTextsAfterOk(kHostTexts, written, kMultiPurpose) : kHostTexts);
         sendClick(again, IDCANCEL);
         EXPECT_NE(tool->waitFor(waitingMinimised, 5000), nullptr) << tool->describeWindows();
         EXPECT_TRUE(tool->running());
@@ -257,23 +247,23 @@ TEST_F(Faults, StickyHostButtonIsPressedExactlyThreeTimesAndTheCycleGoesOn)
 
 // ------------------------------------------------------------ a short host window
 
-TEST_F(Faults, HostWindowWithFewerChildrenThanTheWalkReaches)
-{
+TEST_F(Faults, HostWindowWithFewerChildrenThanTheWalkReaches) {
     struct Case {
         int children;
-        int registersRead;  // of the 19 mapped, in position order
-        bool okPressed;     // the host's OK (position 52) exists
+        int registersRead; // of the 19 mapped, in position order
+        bool okPressed;    // the host's OK (position 52) exists
     };
     // Positions: Reg1-Reg8 at 1-8, Reg9-Reg16 at 17-24, Reg17-Reg19 at 33-35.
-    const std::vector<Case> cases = {{0, 0, false}, {1, 0, false}, {9, 8, false}, {18, 9, false}, {53, 19, true}};
+    const std::vector<Case> cases = {
+        {0, 0, false}, {1, 0, false}, {9, 8, false}, {18, 9, false}, {53, 19, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.children) + " children");
         const RegisterWords read = readUpTo(c.registersRead);
         const RegisterWords written = wordsAfterOk(kMultiPurpose, read, {"delay=321"});
         const auto tool = startWaitingTool();
         HWND hostWindow = nullptr;
-        const auto host = startHost(workspace.title(kMultiPurpose), {"--children", std::to_string(c.children)},
-                                    &hostWindow);
+        const auto host = startHost(workspace.title(kMultiPurpose),
+                                    {"--children", std::to_string(c.children)}, &hostWindow);
         const HWND dialog = tool->waitFor(moduleDialog(kMultiPurpose));
         ASSERT_NE(dialog, nullptr) << tool->describeWindows();
         EXPECT_EQ(shownRegisters(dialog, kMultiPurpose),
@@ -316,8 +306,7 @@ TEST_F(Faults, HostWindowWithFewerChildrenThanTheWalkReaches)
 // ------------------------------------------------------------ window description files
 
 // Bytes of every value, none of them a key of the file.
-std::string binaryGarbage(std::size_t size)
-{
+std::string binaryGarbage(std::size_t size) {
     std::string bytes;
     std::uint32_t state = 12345;
     for (std::size_t i = 0; i < size; ++i) {
@@ -331,8 +320,7 @@ std::string binaryGarbage(std::size_t size)
 // drops the 81st and reads the rest as the next line, so the line is read as
 // 81-character pieces: a key whose value ends the kept 80 takes effect; the
 // dropped character begins no key of the next piece; a key cut by it is none.
-std::string longLine(const std::string& title)
-{
+std::string longLine(const std::string& title) {
     std::string line;
     auto piece = [&](const std::string& kept, char dropped) {
         line += std::string(80 - kept.size(), 'x') + kept + dropped;
@@ -341,14 +329,13 @@ std::string longLine(const std::string& title)
     piece("REG_08=18", 'x');
     piece(title + "zz", 'x');
     piece("", 'R');
-    piece("EG_08=" + std::string(72, '0') + "20", 'x');  // with the R it would read 20
-    line += std::string(75, 'y') + "REG_08=21";            // the 81st character is its '8'
+    piece("EG_08=" + std::string(72, '0') + "20", 'x'); // with the R it would read 20
+    line += std::string(75, 'y') + "REG_08=21";         // the 81st character is its '8'
     line.resize(10000, 'z');
     return line + "\n";
 }
 
-TEST_F(Faults, WindowDescriptionFilesReadExactlyAsTheRulesSay)
-{
+TEST_F(Faults, WindowDescriptionFilesReadExactlyAsTheRulesSay) {
     const std::string tag = std::to_string(GetCurrentProcessId() % 100000);
     const std::string titleKey(ModuleCatalogue[kMultiPurpose].hostKey);
     auto titleLine = [&](const std::string& title) { return titleKey + " = \"" + title + "\""; };
@@ -356,14 +343,14 @@ TEST_F(Faults, WindowDescriptionFilesReadExactlyAsTheRulesSay)
     struct Case {
         const char* name;
         std::string file;
-        std::string title;   // the title the tool serves
-        std::string decoy;   // a title it must not serve (empty: none)
-        int reg9Position;    // child position of Reg9 in effect
+        std::string title; // the title the tool serves
+        std::string decoy; // a title it must not serve (empty: none)
+        int reg9Position;  // child position of Reg9 in effect
     };
     const std::vector<Case> cases = {
-        {"binary garbage", binaryGarbage(4096), std::string(ModuleCatalogue[kMultiPurpose].defaultTitle), "", 17},
-        {"lines of 10,000 characters",
-         longLine(titleLine("LT" + tag)) + std::string(10000, 'q') + "\n",
+        {"binary garbage", binaryGarbage(4096), std::string(ModuleCatalogue[kMultiPurpose].defaultTitle), "",
+         17},
+        {"lines of 10,000 characters", longLine(titleLine("LT" + tag)) + std::string(10000, 'q') + "\n",
          "LT" + tag, "", 18},
         {"keys without values",
          titleLine("KV" + tag) + "\nREG_08 = 18\n" + titleKey + " =\n" + titleKey + "\nREG_08 =\nREG_08\n" +
@@ -406,8 +393,8 @@ TEST_F(Faults, WindowDescriptionFilesReadExactlyAsTheRulesSay)
                   shownTexts(wordsShownAfterRead(kMultiPurpose, read), kMultiPurpose));
         sendClick(dialog, IDOK);
 
-        ASSERT_TRUE(host->waitForExit(5000).has_value()) << "OK pressed at its position: "
-                                                         << tool->describeWindows();
+        ASSERT_TRUE(host->waitForExit(5000).has_value())
+            << "OK pressed at its position: " << tool->describeWindows();
         const auto seen = host->result();
         ASSERT_TRUE(seen.has_value());
         EXPECT_EQ(seen->outcome, "OK");
@@ -428,17 +415,14 @@ TEST_F(Faults, WindowDescriptionFilesReadExactlyAsTheRulesSay)
 // holds the lock.
 class FillerWindows {
 public:
-    explicit FillerWindows(int count)
-    {
+    explicit FillerWindows(int count) {
         for (int i = 0; i < count; ++i)
             if (HWND w = CreateWindowExA(0, "STATIC", "filler", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr,
                                          nullptr, nullptr))
                 windows_.push_back(w);
     }
-    ~FillerWindows()
-    {
-        for (HWND w : windows_)
-            DestroyWindow(w);
+    ~FillerWindows() {
+        for (HWND w : windows_) DestroyWindow(w);
     }
     FillerWindows(const FillerWindows&) = delete;
     FillerWindows& operator=(const FillerWindows&) = delete;
@@ -452,8 +436,7 @@ private:
 // waits for the lock's bound: the poll's caption update sends to the window's
 // thread, which waits for the lock. Each click must still be recorded (the
 // window minimises at the next poll), and none may wait beyond that bound.
-TEST_F(Faults, StartupButtonsPressedWhileThePollHoldsTheLockAreEachRecorded)
-{
+TEST_F(Faults, StartupButtonsPressedWhileThePollHoldsTheLockAreEachRecorded) {
     const auto tool = startTool({});
     const HWND startup = tool->waitFor(VelmoraProcess::withControl(IDC_CONCEPT_SYNC));
     ASSERT_NE(startup, nullptr);
@@ -466,17 +449,17 @@ TEST_F(Faults, StartupButtonsPressedWhileThePollHoldsTheLockAreEachRecorded)
         return clicks.back();
     };
     auto minimisedWithin = [&](double ms) {
-        return tool->waitFor([&](HWND w) { return w == startup && IsIconic(w); }, static_cast<DWORD>(ms), 2) !=
-               nullptr;
+        return tool->waitFor([&](HWND w) { return w == startup && IsIconic(w); }, static_cast<DWORD>(ms),
+                             2) != nullptr;
     };
     auto restore = [&] {
         ShowWindowAsync(startup, SW_RESTORE);
-        return tool->waitFor([&](HWND w) { return w == startup && IsWindowVisible(w) && !IsIconic(w); }, 3000) !=
-               nullptr;
+        return tool->waitFor([&](HWND w) { return w == startup && IsWindowVisible(w) && !IsIconic(w); },
+                             3000) != nullptr;
     };
     auto caption = [&] {
         char text[64] = {};
-        GetWindowTextA(startup, text, sizeof text);  // no message: the window belongs to another process
+        GetWindowTextA(startup, text, sizeof text); // no message: the window belongs to another process
         return std::string(text);
     };
 
@@ -523,12 +506,10 @@ TEST_F(Faults, StartupButtonsPressedWhileThePollHoldsTheLockAreEachRecorded)
         ASSERT_TRUE(restore());
         const std::string before = caption();
         const double deadline = nowMs() + 2000;
-        while (caption() == before && nowMs() < deadline)
-            Sleep(1);
+        while (caption() == before && nowMs() < deadline) Sleep(1);
         const double aim = nowMs() + kPollMs + 4;
         Sleep(kPollMs - 2);
-        while (nowMs() < aim) {
-        }
+        while (nowMs() < aim) {}
         const double click = clickConceptSync();
         EXPECT_LT(click, bound);
         waited += click > 1000;
@@ -538,9 +519,10 @@ TEST_F(Faults, StartupButtonsPressedWhileThePollHoldsTheLockAreEachRecorded)
     EXPECT_GE(waited, 1) << "no click met the poll holding the lock";
 
     std::sort(clicks.begin(), clicks.end());
-    std::printf("[          ] %zu Concept Sync clicks: median %.1f ms, max %.1f ms, %d waited for the lock\n",
-                clicks.size(), clicks[clicks.size() / 2], clicks.back(),
-                static_cast<int>(std::count_if(clicks.begin(), clicks.end(), [](double ms) { return ms > 1000; })));
+    std::printf(
+        "[          ] %zu Concept Sync clicks: median %.1f ms, max %.1f ms, %d waited for the lock\n",
+        clicks.size(), clicks[clicks.size() / 2], clicks.back(),
+        static_cast<int>(std::count_if(clicks.begin(), clicks.end(), [](double ms) { return ms > 1000; })));
 
     // The last choice, Cancel, ends the run within a poll and the lock's bound.
     const double cancel = timedClick(startup, IDCANCEL);
@@ -548,8 +530,7 @@ TEST_F(Faults, StartupButtonsPressedWhileThePollHoldsTheLockAreEachRecorded)
     EXPECT_EQ(tool->waitForExit(static_cast<DWORD>(kPollMs + bound)), 0u) << tool->describeWindows();
 }
 
-TEST_F(Faults, StandaloneOrCancelWhileSynchronisedIsRecordedWithinTheBounds)
-{
+TEST_F(Faults, StandaloneOrCancelWhileSynchronisedIsRecordedWithinTheBounds) {
     const double bound = kLockBoundMs + 600.0;
     for (const int button : {IDC_STANDALONE, IDCANCEL}) {
         SCOPED_TRACE(button == IDCANCEL ? "Cancel" : "Standalone");
@@ -563,7 +544,8 @@ TEST_F(Faults, StandaloneOrCancelWhileSynchronisedIsRecordedWithinTheBounds)
             const double click = timedClick(startup, button);
             EXPECT_LT(click, bound);
             if (button == IDCANCEL) {
-                EXPECT_EQ(tool->waitForExit(static_cast<DWORD>(kPollMs + bound)), 0u) << tool->describeWindows();
+                EXPECT_EQ(tool->waitForExit(static_cast<DWORD>(kPollMs + bound)), 0u)
+                    << tool->describeWindows();
                 continue;
             }
             const HWND list = tool->waitFor(VelmoraProcess::withControl(IDC_MODULE_LIST),

@@ -37,8 +37,7 @@ class TestBlock final : public RegisterBlock {
 public:
     TestBlock(HostWindows& windows, Clock& clock, std::string title, int writtenCount)
         : RegisterBlock(HostContext{&windows, &clock, [title] { return title; }, nullptr}),
-          writtenCount_(writtenCount)
-    {
+          writtenCount_(writtenCount) {
         loadWindowDescription();
     }
     bool isWritten(int index) const override { return index < writtenCount_; }
@@ -48,21 +47,19 @@ private:
 };
 
 // "10", "11", ... "123": every field starts distinct.
-std::string initialText(int reg) { return "1" + std::to_string(reg); }
+std::string initialText(int reg) {
+    return "1" + std::to_string(reg);
+}
 
-std::vector<std::string> initialTexts()
-{
+std::vector<std::string> initialTexts() {
     std::vector<std::string> texts;
-    for (int i = 0; i < 24; ++i)
-        texts.push_back(initialText(i));
+    for (int i = 0; i < 24; ++i) texts.push_back(initialText(i));
     return texts;
 }
 
-std::string joined(const std::vector<std::string>& texts)
-{
+std::string joined(const std::vector<std::string>& texts) {
     std::string list;
-    for (const std::string& text : texts)
-        list += (list.empty() ? "" : ",") + text;
+    for (const std::string& text : texts) list += (list.empty() ? "" : ",") + text;
     return list;
 }
 
@@ -70,28 +67,22 @@ std::string joined(const std::vector<std::string>& texts)
 // few hundred milliseconds, so table-driven tests start all their hosts first.
 struct Host {
     explicit Host(std::vector<std::string> extra, std::vector<std::string> texts = initialTexts())
-        : title(testing::uniqueTitle()), initial(texts),
-          process([&] {
+        : title(testing::uniqueTitle()), initial(texts), process([&] {
               std::vector<std::string> args{"--title", title, "--texts", joined(texts)};
               args.insert(args.end(), extra.begin(), extra.end());
               return args;
-          }())
-    {
-    }
+          }()) {}
 
     // Waits, bounded, until the window is there with all its children.
-    bool open()
-    {
+    bool open() {
         window = process.waitForWindow(title);
         return window != nullptr;
     }
 
     // Closes the window if it is still open and reads what hostsim left.
-    HostsimResult finish()
-    {
+    HostsimResult finish() {
         std::optional<DWORD> code = process.waitForExit(0);
-        if (!code)
-            code = process.close();
+        if (!code) code = process.close();
         EXPECT_EQ(code, std::optional<DWORD>(0));
         auto result = process.result();
         EXPECT_TRUE(result.has_value());
@@ -110,8 +101,7 @@ protected:
     NoSleepClock clock;
 };
 
-TEST_F(HostExchange, ReadParsesEveryMappedFieldAndChangesNothing)
-{
+TEST_F(HostExchange, ReadParsesEveryMappedFieldAndChangesNothing) {
     struct Field {
         std::string text;
         std::uint16_t expected;
@@ -122,20 +112,17 @@ TEST_F(HostExchange, ReadParsesEveryMappedFieldAndChangesNothing)
     for (int i = 0; i < 19; ++i)
         fields[i] = {initialText(i), static_cast<std::uint16_t>(std::stoul(initialText(i), nullptr, 16))};
     fields[5] = {" 0x1a2b", 0x1A2B};
-    fields[12] = {"00000000000000000001a2b", 0};  // the 20th character onward never arrives
+    fields[12] = {"00000000000000000001a2b", 0}; // the 20th character onward never arrives
     fields[13] = {"0000000000000000001", 1};
-    for (int i = 19; i < 24; ++i)
-        fields[i] = {std::to_string(i), 0};
+    for (int i = 19; i < 24; ++i) fields[i] = {std::to_string(i), 0};
     std::vector<std::string> texts;
-    for (const Field& field : fields)
-        texts.push_back(field.text);
+    for (const Field& field : fields) texts.push_back(field.text);
     Host host({}, texts);
     ASSERT_TRUE(host.open());
 
     TestBlock block(windows, clock, host.title, 19);
     ASSERT_TRUE(block.exchange(ExchangeMode::Read)) << describe(block.lastFailure());
-    for (int i = 0; i < 24; ++i)
-        EXPECT_EQ(block.getRegister(i), fields[i].expected) << "register " << i;
+    for (int i = 0; i < 24; ++i) EXPECT_EQ(block.getRegister(i), fields[i].expected) << "register " << i;
     EXPECT_EQ(clock.slept, kPauseAfterExchangeMs);
 
     const HostsimResult result = host.finish();
@@ -144,11 +131,10 @@ TEST_F(HostExchange, ReadParsesEveryMappedFieldAndChangesNothing)
     EXPECT_EQ(result.presses, 0);
 }
 
-TEST_F(HostExchange, WriteSendsLowerCaseTextsOfWrittenRegistersAndPressesOkOnce)
-{
+TEST_F(HostExchange, WriteSendsLowerCaseTextsOfWrittenRegistersAndPressesOkOnce) {
     struct Case {
         int writtenCount;
-        std::vector<std::pair<int, const char*>> changed;  // register, text expected
+        std::vector<std::pair<int, const char*>> changed; // register, text expected
     };
     const Case cases[] = {
         {3, {{0, "a00"}, {1, "0"}, {2, "ffff"}}},
@@ -167,29 +153,24 @@ TEST_F(HostExchange, WriteSendsLowerCaseTextsOfWrittenRegistersAndPressesOkOnce)
         ASSERT_TRUE(block.exchange(ExchangeMode::Read));
         const std::uint16_t values[] = {0x0A00, 0, 0xFFFF, 0x1234, 0xABCD, 1};
         const int registers[] = {0, 1, 2, 8, 16, 18};
-        for (int k = 0; k < 6; ++k)
-            block.setRegister(registers[k], values[k]);
-        for (int i = 19; i < 24; ++i)
-            block.setRegister(i, 0x9999);
+        for (int k = 0; k < 6; ++k) block.setRegister(registers[k], values[k]);
+        for (int i = 19; i < 24; ++i) block.setRegister(i, 0x9999);
 
         ASSERT_TRUE(block.exchange(ExchangeMode::WriteAndOk)) << describe(block.lastFailure());
         const HostsimResult result = host.finish();
         EXPECT_EQ(result.outcome, "OK");
         EXPECT_EQ(result.presses, 1);
         std::vector<std::string> expected = host.initial;
-        for (const auto& [reg, text] : c.changed)
-            expected[reg] = text;
+        for (const auto& [reg, text] : c.changed) expected[reg] = text;
         EXPECT_EQ(result.texts, expected);
     }
 }
 
-TEST_F(HostExchange, CancelPressesCancelAndSendsNoText)
-{
-    Host host({"--vanish-after", "1"});  // any text message would close the window
+TEST_F(HostExchange, CancelPressesCancelAndSendsNoText) {
+    Host host({"--vanish-after", "1"}); // any text message would close the window
     ASSERT_TRUE(host.open());
     TestBlock block(windows, clock, host.title, 19);
-    for (int i = 0; i < 24; ++i)
-        block.setRegister(i, 0xDEAD);
+    for (int i = 0; i < 24; ++i) block.setRegister(i, 0xDEAD);
     ASSERT_TRUE(block.exchange(ExchangeMode::Cancel));
     const HostsimResult result = host.finish();
     EXPECT_EQ(result.outcome, "CANCEL");
@@ -197,8 +178,7 @@ TEST_F(HostExchange, CancelPressesCancelAndSendsNoText)
     EXPECT_EQ(result.texts, host.initial);
 }
 
-TEST_F(HostExchange, HungHostFailsAfterTheTextTimeOutWithoutPressing)
-{
+TEST_F(HostExchange, HungHostFailsAfterTheTextTimeOutWithoutPressing) {
     struct Case {
         ExchangeMode mode;
         const char* hangAfter;
@@ -217,8 +197,7 @@ TEST_F(HostExchange, HungHostFailsAfterTheTextTimeOutWithoutPressing)
         SCOPED_TRACE(static_cast<int>(c.mode));
         ASSERT_TRUE(host.open());
         TestBlock block(windows, clock, host.title, 3);
-        for (int i = 0; i < 3; ++i)
-            block.setRegister(i, 0xA0 + i);
+        for (int i = 0; i < 3; ++i) block.setRegister(i, 0xA0 + i);
 
         const ULONGLONG start = GetTickCount64();
         EXPECT_FALSE(block.exchange(c.mode));
@@ -247,8 +226,7 @@ TEST_F(HostExchange, HungHostFailsAfterTheTextTimeOutWithoutPressing)
     }
 }
 
-TEST_F(HostExchange, VanishingHostFailsAtOnceKeepingWhatWasRead)
-{
+TEST_F(HostExchange, VanishingHostFailsAtOnceKeepingWhatWasRead) {
     Host host({"--vanish-after", "2"});
     ASSERT_TRUE(host.open());
     TestBlock block(windows, clock, host.title, 3);
@@ -268,14 +246,13 @@ TEST_F(HostExchange, VanishingHostFailsAtOnceKeepingWhatWasRead)
     EXPECT_EQ(result.presses, 0);
 }
 
-TEST_F(HostExchange, ShortWindowFailsWhereItsChildrenEnd)
-{
+TEST_F(HostExchange, ShortWindowFailsWhereItsChildrenEnd) {
     struct Case {
         const char* children;
         ExchangeMode mode;
         bool succeeds;
         ExchangeFailure failure;
-        int registersRead;  // registers holding their field's value afterwards
+        int registersRead; // registers holding their field's value afterwards
         const char* outcome;
         int presses;
     };
@@ -297,12 +274,11 @@ TEST_F(HostExchange, ShortWindowFailsWhereItsChildrenEnd)
         TestBlock block(windows, clock, host.title, 0);
         EXPECT_EQ(block.exchange(c.mode), c.succeeds);
         EXPECT_EQ(block.lastFailure(), c.failure);
-        const int positions[] = {1,  2,  3,  4,  5,  6,  7,  8,  17, 18,
-                                 19, 20, 21, 22, 23, 24, 33, 34, 35};
+        const int positions[] = {1, 2, 3, 4, 5, 6, 7, 8, 17, 18, 19, 20, 21, 22, 23, 24, 33, 34, 35};
         int read = 0;
         for (int i = 0; i < 19; ++i)
-            read += block.getRegister(i) == readHostText(initialText(i)) &&
-                    positions[i] < std::stoi(c.children);
+            read +=
+                block.getRegister(i) == readHostText(initialText(i)) && positions[i] < std::stoi(c.children);
         EXPECT_EQ(read, c.registersRead);
         const HostsimResult result = host.finish();
         EXPECT_EQ(result.outcome, c.outcome);
@@ -310,8 +286,7 @@ TEST_F(HostExchange, ShortWindowFailsWhereItsChildrenEnd)
     }
 }
 
-TEST(Hostsim, ModuleWindowHasTheDefaultChildLayout)
-{
+TEST(Hostsim, ModuleWindowHasTheDefaultChildLayout) {
     const ModuleKind kind = 5;
     const std::string title(moduleInfo(kind).defaultTitle);
     HostsimProcess process({"--module", std::to_string(kind)});
@@ -352,8 +327,7 @@ TEST(Hostsim, ModuleWindowHasTheDefaultChildLayout)
     EXPECT_EQ(result->texts, std::vector<std::string>(24, "0"));
 }
 
-TEST(Hostsim, LauncherOpensAParameterWindowPerClick)
-{
+TEST(Hostsim, LauncherOpensAParameterWindowPerClick) {
     HostsimProcess process({}, false);
     HWND launcher = process.waitForWindow("hostsim - host window simulator");
     ASSERT_NE(launcher, nullptr);
@@ -364,8 +338,7 @@ TEST(Hostsim, LauncherOpensAParameterWindowPerClick)
     for (std::size_t click = 1; click <= 2; ++click) {
         SendMessageA(open, BM_CLICK, 0, 0);
         const ULONGLONG deadline = GetTickCount64() + 10000;
-        while (process.windowsTitled(title).size() < click && GetTickCount64() < deadline)
-            Sleep(5);
+        while (process.windowsTitled(title).size() < click && GetTickCount64() < deadline) Sleep(5);
         EXPECT_EQ(process.windowsTitled(title).size(), click);
     }
     // Closing a parameter window leaves the launcher; closing the launcher ends it all.
@@ -376,8 +349,7 @@ TEST(Hostsim, LauncherOpensAParameterWindowPerClick)
     EXPECT_EQ(process.close(), std::optional<DWORD>(0));
 }
 
-TEST(Hostsim, EscapeInAFieldCancelsLikeTheButton)
-{
+TEST(Hostsim, EscapeInAFieldCancelsLikeTheButton) {
     const std::string title = testing::uniqueTitle();
     HostsimProcess process({"--title", title});
     HWND window = process.waitForWindow(title);
@@ -391,17 +363,14 @@ TEST(Hostsim, EscapeInAFieldCancelsLikeTheButton)
     EXPECT_EQ(result->presses, 1);
 }
 
-TEST(Hostsim, ExitCodeTellsTheResultFileWasNotWritten)
-{
+TEST(Hostsim, ExitCodeTellsTheResultFileWasNotWritten) {
     const std::string title = testing::uniqueTitle();
-    HostsimProcess process({"--title", title, "--result", "C:\\no\\such\\folder\\result.txt"},
-                           false);
+    HostsimProcess process({"--title", title, "--result", "C:\\no\\such\\folder\\result.txt"}, false);
     ASSERT_NE(process.waitForWindow(title), nullptr);
     EXPECT_EQ(process.close(), std::optional<DWORD>(3));
 }
 
-TEST(Hostsim, RejectsABadCommandLineWithoutOpeningAWindow)
-{
+TEST(Hostsim, RejectsABadCommandLineWithoutOpeningAWindow) {
     const std::vector<std::vector<std::string>> commandLines = {
         {"--module", "8"},
         {"--title", "T", "--children"},
@@ -417,8 +386,7 @@ TEST(Hostsim, RejectsABadCommandLineWithoutOpeningAWindow)
     }
 }
 
-TEST(Win32HostWindows, RefusesWhatCannotBeAskedFor)
-{
+TEST(Win32HostWindows, RefusesWhatCannotBeAskedFor) {
     Win32HostWindows windows;
     EXPECT_EQ(windows.findTopLevel(""), 0u);
     EXPECT_EQ(windows.findTopLevel(std::string_view("A\0B", 3)), 0u);

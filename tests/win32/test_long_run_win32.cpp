@@ -37,23 +37,22 @@ constexpr const char* kPauseForTheRun = "50";
 
 // Growth allowed between cycle 10 and cycle 200.
 constexpr long kHandleMargin = 16;
-constexpr long kObjectMargin = 16;  // GDI and USER objects
+constexpr long kObjectMargin = 16; // GDI and USER objects
 constexpr long kWindowMargin = 2;
 constexpr SIZE_T kWorkingSetMargin = 4u << 20;
 
-std::string cliPath() { return testBinaryDirectory() + "velmora-cli.exe"; }
+std::string cliPath() {
+    return testBinaryDirectory() + "velmora-cli.exe";
+}
 
 // Runs velmora-cli.exe and returns its standard output; empty when it failed.
-std::string runCli(const std::vector<std::string>& arguments)
-{
+std::string runCli(const std::vector<std::string>& arguments) {
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0))
-        return {};
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) return {};
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     std::string commandLine = quoteArgument(cliPath());
-    for (const std::string& argument : arguments)
-        commandLine += " " + quoteArgument(argument);
+    for (const std::string& argument : arguments) commandLine += " " + quoteArgument(argument);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -61,8 +60,8 @@ std::string runCli(const std::vector<std::string>& arguments)
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     startup.hStdInput = nullptr;
     PROCESS_INFORMATION process{};
-    const bool created = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    const bool created = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                        nullptr, nullptr, &startup, &process);
     CloseHandle(writeEnd);
     std::string output;
     if (created) {
@@ -74,8 +73,7 @@ std::string runCli(const std::vector<std::string>& arguments)
             TerminateProcess(process.hProcess, 99);
         DWORD code = 1;
         GetExitCodeProcess(process.hProcess, &code);
-        if (code != 0)
-            output.clear();
+        if (code != 0) output.clear();
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
     }
@@ -87,14 +85,13 @@ std::string runCli(const std::vector<std::string>& arguments)
 struct Cycle {
     ModuleKind kind = 0;
     std::vector<std::string> hostTexts;
-    std::vector<std::string> actions;  // velmora-cli's ACTIONs for what the driver did
+    std::vector<std::string> actions; // velmora-cli's ACTIONs for what the driver did
     bool ok = true;
 };
 
 // Host texts in the spellings a host might hold: upper or lower case,
 // leading zeros or none, so that every field the tool rewrites shows it.
-std::vector<std::string> randomHostTexts(std::mt19937& random)
-{
+std::vector<std::string> randomHostTexts(std::mt19937& random) {
     std::vector<std::string> texts;
     for (int i = 0; i < 24; ++i) {
         const auto word = static_cast<unsigned>(random() & 0xFFFF);
@@ -106,8 +103,7 @@ std::vector<std::string> randomHostTexts(std::mt19937& random)
 }
 
 // The words the read finds: the 19 mapped fields, Reg20-Reg24 never read.
-RegisterWords readFrom(const std::vector<std::string>& texts)
-{
+RegisterWords readFrom(const std::vector<std::string>& texts) {
     RegisterWords words{};
     for (int i = 0; i < 19; ++i)
         words[static_cast<std::size_t>(i)] = readHostText(texts[static_cast<std::size_t>(i)]);
@@ -120,72 +116,71 @@ RegisterWords readFrom(const std::vector<std::string>& texts)
 class Driver {
 public:
     Driver(HWND dialog, std::mt19937& random, std::vector<std::string>& actions)
-        : dialog_(dialog), random_(random), actions_(actions)
-    {
-    }
+        : dialog_(dialog), random_(random), actions_(actions) {}
 
-    void drive(ModuleKind kind)
-    {
+    void drive(ModuleKind kind) {
         switch (moduleInfo(kind).family) {
-        case EditorFamily::Analog: return analog();
-        case EditorFamily::Universal: return universal();
-        case EditorFamily::Counter: return counter(moduleInfo(kind).channels);
-        case EditorFamily::MultiPurpose: return multiPurpose();
+        case EditorFamily::Analog:
+            return analog();
+        case EditorFamily::Universal:
+            return universal();
+        case EditorFamily::Counter:
+            return counter(moduleInfo(kind).channels);
+        case EditorFamily::MultiPurpose:
+            return multiPurpose();
         }
     }
 
 private:
     int pick(int count) { return static_cast<int>(random_() % static_cast<unsigned>(count)); }
 
-    bool click(int id)
-    {
-        if (!isItemEnabled(dialog_, id))
-            return false;
+    bool click(int id) {
+        if (!isItemEnabled(dialog_, id)) return false;
         sendClick(dialog_, id);
         return true;
     }
-    void radio(int firstId, int count, const std::string& name)
-    {
+    void radio(int firstId, int count, const std::string& name) {
         const int code = pick(count);
-        if (click(firstId + code))
-            actions_.push_back(name + "=" + std::to_string(code));
+        if (click(firstId + code)) actions_.push_back(name + "=" + std::to_string(code));
     }
-    void checkBox(int id, const std::string& name)
-    {
-        if (click(id))
-            actions_.push_back(name + "=" + (isChecked(dialog_, id) ? "1" : "0"));
+    void checkBox(int id, const std::string& name) {
+        if (click(id)) actions_.push_back(name + "=" + (isChecked(dialog_, id) ? "1" : "0"));
     }
-    void typed(int id, const std::string& name, int limit)
-    {
-        if (!isItemEnabled(dialog_, id))
-            return;
+    void typed(int id, const std::string& name, int limit) {
+        if (!isItemEnabled(dialog_, id)) return;
         const std::string value = std::to_string(pick(limit));
         sendText(dialog_, id, value);
         actions_.push_back(name + "=" + value);
     }
-    void list(int id, const std::string& name)
-    {
-        if (!isItemEnabled(dialog_, id))
-            return;
+    void list(int id, const std::string& name) {
+        if (!isItemEnabled(dialog_, id)) return;
         const std::vector<std::string> entries = listEntries(dialog_, id);
-        if (entries.empty())
-            return;
+        if (entries.empty()) return;
         const int index = pick(static_cast<int>(entries.size()));
         selectListEntry(dialog_, id, index);
         actions_.push_back(name + "=" + entries[static_cast<std::size_t>(index)]);
     }
 
-    void analog()
-    {
+    void analog() {
         const int group = pick(4);
         const std::string g = "g" + std::to_string(group + 1) + ".";
         for (int change = 0; change < 2; ++change) {
             switch (pick(6)) {
-            case 0: list(IDC_ANALOG_RANGE1 + 2 * group, g + "range"); break;
-            case 1: list(IDC_ANALOG_FORMAT1 + 2 * group, g + "format"); break;
-            case 2: list(IDC_ANALOG_FILTER1 + 2 * group, g + "filter"); break;
-            case 3: list(IDC_ANALOG_ACQUISITION1 + 2 * group, g + "acquisition"); break;
-            case 4: list(IDC_ANALOG_CALIBRATION, "calibration"); break;
+            case 0:
+                list(IDC_ANALOG_RANGE1 + 2 * group, g + "range");
+                break;
+            case 1:
+                list(IDC_ANALOG_FORMAT1 + 2 * group, g + "format");
+                break;
+            case 2:
+                list(IDC_ANALOG_FILTER1 + 2 * group, g + "filter");
+                break;
+            case 3:
+                list(IDC_ANALOG_ACQUISITION1 + 2 * group, g + "acquisition");
+                break;
+            case 4:
+                list(IDC_ANALOG_CALIBRATION, "calibration");
+                break;
             default:
                 if (pick(2))
                     list(IDC_ANALOG_TRIGGER, "trigger");
@@ -195,61 +190,89 @@ private:
         }
     }
 
-    void universal()
-    {
+    void universal() {
         struct ListName {
             int id;
             const char* name;
         };
-        static const ListName lists[] = {
-            {IDC_UNI_VOLTAGE, "voltage"}, {IDC_UNI_CURRENT, "current"}, {IDC_UNI_THERMOCOUPLE, "thermocouple"},
-            {IDC_UNI_RTD, "rtd"},         {IDC_UNI_RTD_WIRING, "wiring"}, {IDC_UNI_RESISTANCE, "resistance"},
-            {IDC_UNI_RES_WIRING, "wiring"}, {IDC_UNI_UNITS, "units"},   {IDC_UNI_FORMAT, "format"},
-            {IDC_UNI_FILTER, "filter"},   {IDC_UNI_FAULT, "fault"}};
+        static const ListName lists[] = {{IDC_UNI_VOLTAGE, "voltage"},
+                                         {IDC_UNI_CURRENT, "current"},
+                                         {IDC_UNI_THERMOCOUPLE, "thermocouple"},
+                                         {IDC_UNI_RTD, "rtd"},
+                                         {IDC_UNI_RTD_WIRING, "wiring"},
+                                         {IDC_UNI_RESISTANCE, "resistance"},
+                                         {IDC_UNI_RES_WIRING, "wiring"},
+                                         {IDC_UNI_UNITS, "units"},
+                                         {IDC_UNI_FORMAT, "format"},
+                                         {IDC_UNI_FILTER, "filter"},
+                                         {IDC_UNI_FAULT, "fault"}};
         const int group = pick(4);
         // Choosing a group is no setting: nothing for the command line.
         click(IDC_UNI_GROUP1 + group);
         const std::string g = "g" + std::to_string(group + 1) + ".";
-        if (pick(2))
-            radio(IDC_UNI_TYPE_VOLTAGE, 6, g + "type");
+        if (pick(2)) radio(IDC_UNI_TYPE_VOLTAGE, 6, g + "type");
         for (int change = 0; change < 2; ++change) {
             const ListName& chosen = lists[pick(static_cast<int>(std::size(lists)))];
             list(chosen.id, g + chosen.name);
         }
     }
 
-    void counter(int channels)
-    {
+    void counter(int channels) {
         const int channel = pick(channels);
         click(IDC_CNT_CHANNEL1 + channel);
         const std::string ch = "ch" + std::to_string(channel + 1) + ".";
         for (int change = 0; change < 3; ++change) {
             switch (pick(7)) {
-            case 0: radio(IDC_CNT_RANGE_5V, 4, ch + "range"); break;
-            case 1: radio(IDC_CNT_MODE_UNI, 4, ch + "mode"); break;
-            case 2: radio(IDC_CNT_SIZE_16, 2, ch + "size"); break;
-            case 3: radio(IDC_CNT_RATE_1HZ, 2, ch + "rate"); break;
-            case 4: checkBox(IDC_CNT_DIGITAL_FILTER, ch + "digital_filter"); break;
-            case 5: checkBox(IDC_CNT_ANALOG_FILTER, ch + "analog_filter"); break;
-            default: typed(IDC_CNT_DELAY, "delay", 70000);
+            case 0:
+                radio(IDC_CNT_RANGE_5V, 4, ch + "range");
+                break;
+            case 1:
+                radio(IDC_CNT_MODE_UNI, 4, ch + "mode");
+                break;
+            case 2:
+                radio(IDC_CNT_SIZE_16, 2, ch + "size");
+                break;
+            case 3:
+                radio(IDC_CNT_RATE_1HZ, 2, ch + "rate");
+                break;
+            case 4:
+                checkBox(IDC_CNT_DIGITAL_FILTER, ch + "digital_filter");
+                break;
+            case 5:
+                checkBox(IDC_CNT_ANALOG_FILTER, ch + "analog_filter");
+                break;
+            default:
+                typed(IDC_CNT_DELAY, "delay", 70000);
             }
         }
     }
 
-    void multiPurpose()
-    {
+    void multiPurpose() {
         const int channel = pick(4);
         click(IDC_MP_CHANNEL1 + channel);
         const std::string ch = "ch" + std::to_string(channel + 1) + ".";
         for (int change = 0; change < 3; ++change) {
             switch (pick(7)) {
-            case 0: radio(IDC_MP_RANGE_5V, 4, ch + "range"); break;
-            case 1: radio(IDC_MP_GATE_5V, 3, ch + "gate"); break;
-            case 2: radio(IDC_MP_SIZE_16BIT, 2, ch + "size"); break;
-            case 3: checkBox(IDC_MP_DIGITAL_FILTER, ch + "digital_filter"); break;
-            case 4: checkBox(IDC_MP_ANALOG_FILTER, ch + "analog_filter"); break;
-            case 5: typed(IDC_MP_TIMEOUT, ch + "timeout", 300); break;
-            default: typed(IDC_MP_DELAY, "delay", 70000);
+            case 0:
+                radio(IDC_MP_RANGE_5V, 4, ch + "range");
+                break;
+            case 1:
+                radio(IDC_MP_GATE_5V, 3, ch + "gate");
+                break;
+            case 2:
+                radio(IDC_MP_SIZE_16BIT, 2, ch + "size");
+                break;
+            case 3:
+                checkBox(IDC_MP_DIGITAL_FILTER, ch + "digital_filter");
+                break;
+            case 4:
+                checkBox(IDC_MP_ANALOG_FILTER, ch + "analog_filter");
+                break;
+            case 5:
+                typed(IDC_MP_TIMEOUT, ch + "timeout", 300);
+                break;
+            default:
+                typed(IDC_MP_DELAY, "delay", 70000);
             }
         }
     }
@@ -259,31 +282,25 @@ private:
     std::vector<std::string>& actions_;
 };
 
-std::string describe(const Cycle& cycle)
-{
+std::string describe(const Cycle& cycle) {
     std::string text = "module " + std::to_string(cycle.kind) + (cycle.ok ? ", OK" : ", Cancel") +
                        "; host texts " + joinTexts(cycle.hostTexts) + "; actions:";
-    for (const std::string& action : cycle.actions)
-        text += " \"" + action + "\"";
+    for (const std::string& action : cycle.actions) text += " \"" + action + "\"";
     return text;
 }
 
 // velmora-cli.exe's encode of the same start and actions, as words.
-std::vector<std::uint16_t> cliEncode(const Cycle& cycle, const RegisterWords& read)
-{
+std::vector<std::uint16_t> cliEncode(const Cycle& cycle, const RegisterWords& read) {
     std::vector<std::string> arguments{"encode", std::to_string(cycle.kind), "--from"};
-    for (std::uint16_t word : read)
-        arguments.push_back(hex4(word));
+    for (std::uint16_t word : read) arguments.push_back(hex4(word));
     arguments.insert(arguments.end(), cycle.actions.begin(), cycle.actions.end());
     std::istringstream output(runCli(arguments));
     std::vector<std::uint16_t> words;
-    for (std::string word; output >> word;)
-        words.push_back(readHostText(word));
+    for (std::string word; output >> word;) words.push_back(readHostText(word));
     return words;
 }
 
-TEST(LongRun, TwoHundredCyclesOverEveryModuleMatchTheCommandLineEncodingWithoutGrowth)
-{
+TEST(LongRun, TwoHundredCyclesOverEveryModuleMatchTheCommandLineEncodingWithoutGrowth) {
     EndToEndLock lock;
     ASSERT_TRUE(lock.owned()) << "another end-to-end test held the driver lock too long";
     ASSERT_NE(GetFileAttributesA(cliPath().c_str()), INVALID_FILE_ATTRIBUTES)
@@ -333,8 +350,7 @@ TEST(LongRun, TwoHundredCyclesOverEveryModuleMatchTheCommandLineEncodingWithoutG
         dialogMs.push_back(nowMs() - begin);
         // The next host opens while this cycle runs; the tool finds it at its next poll.
         const bool measureAfter = c + 1 == kFirstMeasured || c + 1 == kCycles;
-        if (c + 1 < kCycles && !measureAfter)
-            next = launch(c + 1);
+        if (c + 1 < kCycles && !measureAfter) next = launch(c + 1);
 
         std::mt19937 own(static_cast<unsigned>(c) * 7919u + 1u);
         Driver(dialog, own, cycle.actions).drive(cycle.kind);
@@ -360,8 +376,9 @@ TEST(LongRun, TwoHundredCyclesOverEveryModuleMatchTheCommandLineEncodingWithoutG
             expected = hostTextsAfterOk(cycle.hostTexts, written, cycle.kind);
             if (c < kModuleCount) {
                 const std::vector<std::uint16_t> printed = cliEncode(cycle, read);
-                EXPECT_EQ(printed, std::vector<std::uint16_t>(
-                                       written.begin(), written.begin() + moduleInfo(cycle.kind).writtenCount))
+                EXPECT_EQ(printed,
+                          std::vector<std::uint16_t>(written.begin(),
+                                                     written.begin() + moduleInfo(cycle.kind).writtenCount))
                     << "velmora-cli.exe prints the words computed here; " << describe(cycle);
             }
         }
@@ -376,8 +393,7 @@ TEST(LongRun, TwoHundredCyclesOverEveryModuleMatchTheCommandLineEncodingWithoutG
 
         if (measureAfter) {
             (c + 1 == kFirstMeasured ? atFirst : atLast) = measureWaiting();
-            if (c + 1 < kCycles)
-                next = launch(c + 1);
+            if (c + 1 < kCycles) next = launch(c + 1);
         }
         if ((c + 1) % 50 == 0)
             workingSets += " " + std::to_string(c + 1) + ": " +

@@ -31,8 +31,7 @@ protected:
     ModuleSelectDialog dialog;
 };
 
-TEST_F(ModuleList, ListsTheEightModulesInCatalogueOrderWithTheLastPreselected)
-{
+TEST_F(ModuleList, ListsTheEightModulesInCatalogueOrderWithTheLastPreselected) {
     open();
     EXPECT_EQ(dialog.caption(), "Select a module");
     ASSERT_EQ(dialog.listCount(IDC_MODULE_LIST), kModuleCount);
@@ -51,8 +50,7 @@ TEST_F(ModuleList, ListsTheEightModulesInCatalogueOrderWithTheLastPreselected)
     EXPECT_EQ(again.listSelection(IDC_MODULE_LIST), 3);
 }
 
-TEST_F(ModuleList, OkWithoutAChangeKeepsModuleAndTitle)
-{
+TEST_F(ModuleList, OkWithoutAChangeKeepsModuleAndTitle) {
     open();
     click(IDOK);
     EXPECT_EQ(dialog.hwnd(), nullptr);
@@ -63,12 +61,11 @@ TEST_F(ModuleList, OkWithoutAChangeKeepsModuleAndTitle)
     EXPECT_EQ(app.runMode(), RunMode::Standalone);
 }
 
-TEST_F(ModuleList, SelectionAndDoubleClickSelectTheModule)
-{
+TEST_F(ModuleList, SelectionAndDoubleClickSelectTheModule) {
     struct Case {
         const char* name;
-        std::vector<int> picks;  // selection changes, in order
-        int doubleClicked;       // -2: none, then OK is clicked
+        std::vector<int> picks; // selection changes, in order
+        int doubleClicked;      // -2: none, then OK is clicked
         std::vector<int> selected;
     };
     const Case cases[] = {
@@ -87,8 +84,7 @@ TEST_F(ModuleList, SelectionAndDoubleClickSelectTheModule)
             SendMessageA(select.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_MODULE_LIST, notification),
                          reinterpret_cast<LPARAM>(list));
         };
-        for (int index : c.picks)
-            send(index, LBN_SELCHANGE);
+        for (int index : c.picks) send(index, LBN_SELCHANGE);
         EXPECT_NE(select.hwnd(), nullptr) << "a selection change does not close the list";
         if (c.doubleClicked != -2)
             send(c.doubleClicked, LBN_DBLCLK);
@@ -105,8 +101,7 @@ TEST_F(ModuleList, SelectionAndDoubleClickSelectTheModule)
     }
 }
 
-TEST_F(ModuleList, CancelEscapeAndCloseEndTheRun)
-{
+TEST_F(ModuleList, CancelEscapeAndCloseEndTheRun) {
     enum class Act { CancelButton, Escape, CloseButton, SystemMenuClose };
     for (Act act : {Act::CancelButton, Act::Escape, Act::CloseButton, Act::SystemMenuClose}) {
         SCOPED_TRACE(static_cast<int>(act));
@@ -138,16 +133,14 @@ TEST_F(ModuleList, CancelEscapeAndCloseEndTheRun)
     }
 }
 
-TEST_F(ModuleList, RunsModallyUntilOk)
-{
+TEST_F(ModuleList, RunsModallyUntilOk) {
     // The modal run as the run cycle uses it: a posted double-click ends it.
     HWND seen = nullptr;
     std::thread closer([&] {
         seen = testing::waitForWindow("Select a module");
         // The preselection is made before the window becomes visible.
         pumpUntil([&] { return seen && IsWindowVisible(seen); });
-        if (!seen)
-            return;
+        if (!seen) return;
         const HWND list = GetDlgItem(seen, IDC_MODULE_LIST);
         SendMessageA(list, LB_SETCURSEL, 1, 0);
         PostMessageA(seen, WM_COMMAND, MAKEWPARAM(IDC_MODULE_LIST, LBN_DBLCLK),

@@ -41,8 +41,7 @@ class MultiPurposeDialogTest : public ::testing::Test {
 protected:
     // Opens the dialog over an editor holding `host` in registers 0-8 and
     // 0xBEEF in the others.
-    void open(bool synchronised, const Words& host = {})
-    {
+    void open(bool synchronised, const Words& host = {}) {
         for (int i = 0; i < 24; ++i)
             editor.setRegister(i, i < 9 ? host[static_cast<std::size_t>(i)] : 0xBEEF);
         app = std::make_unique<EditorApp>(editor, synchronised, "KTR-ZPM-354-00VM");
@@ -51,49 +50,40 @@ protected:
     }
 
     std::string text(int id) const { return itemText(window, id); }
-    void setText(int id, const std::string& value)
-    {
+    void setText(int id, const std::string& value) {
         SendDlgItemMessageA(window, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
     }
     // Characters typed at the caret, one message each, as a keyboard does.
-    void type(int id, const std::string& characters)
-    {
-        for (char c : characters)
-            SendDlgItemMessageA(window, id, WM_CHAR, static_cast<WPARAM>(c), 0);
+    void type(int id, const std::string& characters) {
+        for (char c : characters) SendDlgItemMessageA(window, id, WM_CHAR, static_cast<WPARAM>(c), 0);
     }
     bool checked(int id) const { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
-    int checkedOf(int first, int last) const
-    {
+    int checkedOf(int first, int last) const {
         int found = 0;
         for (int id = first; id <= last; ++id)
-            if (checked(id))
-                found = found ? -1 : id;  // -1: more than one
+            if (checked(id)) found = found ? -1 : id; // -1: more than one
         return found;
     }
-    Checked state() const
-    {
-        return {checkedOf(IDC_MP_CHANNEL1, IDC_MP_CHANNEL4), checkedOf(IDC_MP_RANGE_5V, IDC_MP_RANGE_AC),
-                checkedOf(IDC_MP_GATE_5V, IDC_MP_GATE_24V), checkedOf(IDC_MP_SIZE_16BIT, IDC_MP_SIZE_24BIT),
-                checked(IDC_MP_DIGITAL_FILTER), checked(IDC_MP_ANALOG_FILTER)};
+    Checked state() const {
+        return {checkedOf(IDC_MP_CHANNEL1, IDC_MP_CHANNEL4),
+                checkedOf(IDC_MP_RANGE_5V, IDC_MP_RANGE_AC),
+                checkedOf(IDC_MP_GATE_5V, IDC_MP_GATE_24V),
+                checkedOf(IDC_MP_SIZE_16BIT, IDC_MP_SIZE_24BIT),
+                checked(IDC_MP_DIGITAL_FILTER),
+                checked(IDC_MP_ANALOG_FILTER)};
     }
-    std::vector<std::string> shownRegisters() const
-    {
+    std::vector<std::string> shownRegisters() const {
         std::vector<std::string> shown;
-        for (int id : kRegisterEdits)
-            shown.push_back(text(id));
+        for (int id : kRegisterEdits) shown.push_back(text(id));
         return shown;
     }
-    std::vector<std::uint16_t> stored() const
-    {
+    std::vector<std::uint16_t> stored() const {
         std::vector<std::uint16_t> words;
-        for (int i = 0; i < 9; ++i)
-            words.push_back(editor.getRegister(i));
+        for (int i = 0; i < 9; ++i) words.push_back(editor.getRegister(i));
         return words;
     }
-    void expectOthersUntouched() const
-    {
-        for (int i = 9; i < 24; ++i)
-            EXPECT_EQ(editor.getRegister(i), 0xBEEF) << "register " << i;
+    void expectOthersUntouched() const {
+        for (int i = 9; i < 24; ++i) EXPECT_EQ(editor.getRegister(i), 0xBEEF) << "register " << i;
     }
 
     TestEditor editor{9};
@@ -104,11 +94,10 @@ protected:
 
 const std::vector<std::string> kDefaultShown{"0040", "0040", "0040", "0040", "0000",
                                              "0000", "0000", "0000", "0000"};
-const Checked kDefaultChecked{IDC_MP_CHANNEL1, IDC_MP_RANGE_5V, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT,
-                              false, false};
+const Checked kDefaultChecked{IDC_MP_CHANNEL1,   IDC_MP_RANGE_5V, IDC_MP_GATE_5V,
+                              IDC_MP_SIZE_24BIT, false,           false};
 
-TEST_F(MultiPurposeDialogTest, StandaloneOpensAtDefaultsAndOkStoresThem)
-{
+TEST_F(MultiPurposeDialogTest, StandaloneOpensAtDefaultsAndOkStoresThem) {
     open(false, Words{0x0003, 0x0003, 0x0003, 0x0003, 7, 7, 7, 7, 7});
     EXPECT_EQ(dialog.caption(), "Configure 770-ZPC-354-00VM");
     EXPECT_EQ(shownRegisters(), kDefaultShown);
@@ -123,24 +112,26 @@ TEST_F(MultiPurposeDialogTest, StandaloneOpensAtDefaultsAndOkStoresThem)
     expectOthersUntouched();
 }
 
-TEST_F(MultiPurposeDialogTest, HostWordsDecodedAndStoredBackOnOk)
-{
+TEST_F(MultiPurposeDialogTest, HostWordsDecodedAndStoredBackOnOk) {
     struct Case {
         const char* name;
         Words host;
-        Checked shown;  // channel 1
+        Checked shown; // channel 1
         std::string delay, timeout;
         std::vector<std::uint16_t> storedOnOk;
     };
     const Case cases[] = {
         {"channel word 00FF: AC, no gate button, both filters, 24 bit",
          {0x00FF, 0, 0, 0, 0, 0, 0, 0, 0},
-         {IDC_MP_CHANNEL1, IDC_MP_RANGE_AC, 0, IDC_MP_SIZE_24BIT, true, true}, "0", "0",
+         {IDC_MP_CHANNEL1, IDC_MP_RANGE_AC, 0, IDC_MP_SIZE_24BIT, true, true},
+         "0",
+         "0",
          {0x007F, 0, 0, 0, 0, 0, 0, 0, 0}},
         {"12V input, 24V gate, digital filter",
          {0x0019, 0x40, 0x40, 0x40, 250, 12, 0, 0, 0},
          {IDC_MP_CHANNEL1, IDC_MP_RANGE_12V, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, true, false},
-         "250", "12",
+         "250",
+         "12",
          {0x0019, 0x40, 0x40, 0x40, 250, 12, 0, 0, 0}},
     };
     for (const Case& c : cases) {
@@ -164,8 +155,7 @@ TEST_F(MultiPurposeDialogTest, HostWordsDecodedAndStoredBackOnOk)
     }
 }
 
-TEST_F(MultiPurposeDialogTest, TimeoutTypedKeepsItsTextUntilAnotherControlRefreshes)
-{
+TEST_F(MultiPurposeDialogTest, TimeoutTypedKeepsItsTextUntilAnotherControlRefreshes) {
     open(true, Words{0x40, 0x40, 0x40, 0x40, 0, 5, 6, 7, 8});
     click(window, IDC_MP_CHANNEL2);
     EXPECT_EQ(text(IDC_MP_TIMEOUT), "6");
@@ -181,7 +171,7 @@ TEST_F(MultiPurposeDialogTest, TimeoutTypedKeepsItsTextUntilAnotherControlRefres
     EXPECT_EQ(text(IDC_MP_REG5), "0009");
 
     setText(IDC_MP_TIMEOUT, "999");
-    click(window, IDC_MP_ANALOG_FILTER);  // any click refreshes it
+    click(window, IDC_MP_ANALOG_FILTER); // any click refreshes it
     EXPECT_EQ(text(IDC_MP_TIMEOUT), "240");
     EXPECT_EQ(text(IDC_MP_REG2), "0060");
 
@@ -189,12 +179,11 @@ TEST_F(MultiPurposeDialogTest, TimeoutTypedKeepsItsTextUntilAnotherControlRefres
     EXPECT_EQ(stored(), (std::vector<std::uint16_t>{0x40, 0x60, 0x40, 0x40, 9, 5, 240, 7, 8}));
 }
 
-TEST_F(MultiPurposeDialogTest, EntryTextsAreReadAsWholeNumbersAndLimited)
-{
+TEST_F(MultiPurposeDialogTest, EntryTextsAreReadAsWholeNumbersAndLimited) {
     struct Case {
         std::string typed;
-        const char* timeoutWord;  // Reg6, channel 1
-        const char* delayWord;    // Reg5
+        const char* timeoutWord; // Reg6, channel 1
+        const char* delayWord;   // Reg5
     };
     const Case cases[] = {
         {"  42abc", "002A", "002A"},
@@ -216,8 +205,7 @@ TEST_F(MultiPurposeDialogTest, EntryTextsAreReadAsWholeNumbersAndLimited)
     }
 }
 
-TEST_F(MultiPurposeDialogTest, CharactersTypedOneByOneLandAtTheCaret)
-{
+TEST_F(MultiPurposeDialogTest, CharactersTypedOneByOneLandAtTheCaret) {
     open(false);
     for (int id : {IDC_MP_DELAY, IDC_MP_TIMEOUT}) {
         SCOPED_TRACE(id);
@@ -236,42 +224,58 @@ TEST_F(MultiPurposeDialogTest, CharactersTypedOneByOneLandAtTheCaret)
     EXPECT_EQ(text(IDC_MP_REG6), "000C");
 }
 
-TEST_F(MultiPurposeDialogTest, EachClickChangesOneSetOnlyAndOnlyTheChannelOnShow)
-{
+TEST_F(MultiPurposeDialogTest, EachClickChangesOneSetOnlyAndOnlyTheChannelOnShow) {
     struct Case {
         int button;
         Checked after;
-        const char* reg3;  // channel 3 is on show
+        const char* reg3; // channel 3 is on show
     };
     const Case cases[] = {
-        {IDC_MP_RANGE_12V, {IDC_MP_CHANNEL3, IDC_MP_RANGE_12V, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, false}, "0041"},
-        {IDC_MP_GATE_24V, {IDC_MP_CHANNEL3, IDC_MP_RANGE_12V, IDC_MP_GATE_24V, IDC_MP_SIZE_24BIT, false, false}, "0049"},
-        {IDC_MP_SIZE_16BIT, {IDC_MP_CHANNEL3, IDC_MP_RANGE_12V, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, false, false}, "0009"},
-        {IDC_MP_RANGE_AC, {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, false, false}, "000B"},
-        {IDC_MP_DIGITAL_FILTER, {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, true, false}, "001B"},
-        {IDC_MP_ANALOG_FILTER, {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, true, true}, "003B"},
-        {IDC_MP_DIGITAL_FILTER, {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, false, true}, "002B"},
-        {IDC_MP_GATE_5V, {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_5V, IDC_MP_SIZE_16BIT, false, true}, "0023"},
-        {IDC_MP_SIZE_24BIT, {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, true}, "0063"},
+        {IDC_MP_RANGE_12V,
+         {IDC_MP_CHANNEL3, IDC_MP_RANGE_12V, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, false},
+         "0041"},
+        {IDC_MP_GATE_24V,
+         {IDC_MP_CHANNEL3, IDC_MP_RANGE_12V, IDC_MP_GATE_24V, IDC_MP_SIZE_24BIT, false, false},
+         "0049"},
+        {IDC_MP_SIZE_16BIT,
+         {IDC_MP_CHANNEL3, IDC_MP_RANGE_12V, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, false, false},
+         "0009"},
+        {IDC_MP_RANGE_AC,
+         {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, false, false},
+         "000B"},
+        {IDC_MP_DIGITAL_FILTER,
+         {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, true, false},
+         "001B"},
+        {IDC_MP_ANALOG_FILTER,
+         {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, true, true},
+         "003B"},
+        {IDC_MP_DIGITAL_FILTER,
+         {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, false, true},
+         "002B"},
+        {IDC_MP_GATE_5V,
+         {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_5V, IDC_MP_SIZE_16BIT, false, true},
+         "0023"},
+        {IDC_MP_SIZE_24BIT,
+         {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, true},
+         "0063"},
     };
     open(false);
     click(window, IDC_MP_CHANNEL3);
-    EXPECT_EQ(state(), (Checked{IDC_MP_CHANNEL3, IDC_MP_RANGE_5V, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, false}));
+    EXPECT_EQ(state(),
+              (Checked{IDC_MP_CHANNEL3, IDC_MP_RANGE_5V, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, false}));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);
         click(window, c.button);
         EXPECT_EQ(state(), c.after);
         EXPECT_EQ(text(IDC_MP_REG3), c.reg3);
-        for (int id : {IDC_MP_REG1, IDC_MP_REG2, IDC_MP_REG4})
-            EXPECT_EQ(text(id), "0040");
+        for (int id : {IDC_MP_REG1, IDC_MP_REG2, IDC_MP_REG4}) EXPECT_EQ(text(id), "0040");
     }
     // Back on channel 1, its own settings show.
     click(window, IDC_MP_CHANNEL1);
     EXPECT_EQ(state(), kDefaultChecked);
 }
 
-TEST_F(MultiPurposeDialogTest, ChoosingChannelsShowsTheirTimeoutsAndChangesNoRegister)
-{
+TEST_F(MultiPurposeDialogTest, ChoosingChannelsShowsTheirTimeoutsAndChangesNoRegister) {
     open(true, Words{0x41, 0x0A, 0x1F, 0x63, 1000, 10, 20, 30, 240});
     const std::vector<std::string> before = shownRegisters();
     const struct {
@@ -279,10 +283,16 @@ TEST_F(MultiPurposeDialogTest, ChoosingChannelsShowsTheirTimeoutsAndChangesNoReg
         const char* timeout;
         Checked shown;
     } cases[] = {
-        {IDC_MP_CHANNEL2, "20", {IDC_MP_CHANNEL2, IDC_MP_RANGE_24V, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, false, false}},
+        {IDC_MP_CHANNEL2,
+         "20",
+         {IDC_MP_CHANNEL2, IDC_MP_RANGE_24V, IDC_MP_GATE_24V, IDC_MP_SIZE_16BIT, false, false}},
         {IDC_MP_CHANNEL3, "30", {IDC_MP_CHANNEL3, IDC_MP_RANGE_AC, 0, IDC_MP_SIZE_16BIT, true, false}},
-        {IDC_MP_CHANNEL4, "240", {IDC_MP_CHANNEL4, IDC_MP_RANGE_AC, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, true}},
-        {IDC_MP_CHANNEL1, "10", {IDC_MP_CHANNEL1, IDC_MP_RANGE_12V, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, false}},
+        {IDC_MP_CHANNEL4,
+         "240",
+         {IDC_MP_CHANNEL4, IDC_MP_RANGE_AC, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, true}},
+        {IDC_MP_CHANNEL1,
+         "10",
+         {IDC_MP_CHANNEL1, IDC_MP_RANGE_12V, IDC_MP_GATE_5V, IDC_MP_SIZE_24BIT, false, false}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.button);
@@ -297,8 +307,7 @@ TEST_F(MultiPurposeDialogTest, ChoosingChannelsShowsTheirTimeoutsAndChangesNoReg
     EXPECT_EQ(stored(), (std::vector<std::uint16_t>{0x41, 0x0A, 0x1F, 0x63, 1000, 10, 20, 30, 240}));
 }
 
-TEST_F(MultiPurposeDialogTest, DefaultsResetsTheDialogNotTheEditor)
-{
+TEST_F(MultiPurposeDialogTest, DefaultsResetsTheDialogNotTheEditor) {
     const Words host{0x7F, 0x01, 0x02, 0x03, 500, 1, 2, 3, 4};
     open(true, host);
     click(window, IDC_MP_CHANNEL4);
@@ -317,11 +326,9 @@ TEST_F(MultiPurposeDialogTest, DefaultsResetsTheDialogNotTheEditor)
     expectOthersUntouched();
 }
 
-TEST(Screenshot, DISABLED_MultiPurposeDialog)
-{
+TEST(Screenshot, DISABLED_MultiPurposeDialog) {
     const std::string directory = testing::shotDirectory();
-    if (directory.empty())
-        GTEST_SKIP() << "VELMORA_SHOT_DIR is not set";
+    if (directory.empty()) GTEST_SKIP() << "VELMORA_SHOT_DIR is not set";
     TestEditor block(9);
     EditorApp app(block, false, "KTR-ZPM-354-00VM");
     MultiPurposeDialog dialog;

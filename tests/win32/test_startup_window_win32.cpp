@@ -26,7 +26,9 @@ using testing::windowText;
 
 const std::string templateCaption = " Corvent I/O Configuration Tool";
 
-bool visible(HWND window) { return window && IsWindowVisible(window); }
+bool visible(HWND window) {
+    return window && IsWindowVisible(window);
+}
 
 // Closes, from a second thread, every About box this process opens while
 // `body` runs, and reports what each one showed.
@@ -37,25 +39,20 @@ struct AboutWatcher {
     };
 
     template <class Body>
-    std::vector<Seen> run(Body body)
-    {
+    std::vector<Seen> run(Body body) {
         std::atomic<bool> stop{false};
         std::vector<Seen> seen;
         std::thread watcher([&] {
             while (!stop) {
                 const HWND about = waitForWindow("About velmora", 50);
-                if (!about)
-                    continue;
+                if (!about) continue;
                 // Its texts are set before it becomes visible.
-                while (!IsWindowVisible(about) && IsWindow(about) && !stop)
-                    Sleep(5);
+                while (!IsWindowVisible(about) && IsWindow(about) && !stop) Sleep(5);
                 seen.push_back({windowText(GetDlgItem(about, IDC_VERSION)),
                                 windowText(GetDlgItem(about, IDC_NOTICE)),
-                                windowText(GetDlgItem(about, IDC_BUILD_TIME)),
-                                GetWindow(about, GW_OWNER)});
+                                windowText(GetDlgItem(about, IDC_BUILD_TIME)), GetWindow(about, GW_OWNER)});
                 PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                while (IsWindow(about) && !stop)
-                    Sleep(5);
+                while (IsWindow(about) && !stop) Sleep(5);
             }
         });
         body();
@@ -67,8 +64,7 @@ struct AboutWatcher {
 
 class StartupWindow : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(dialog.createModeless());
         ASSERT_TRUE(pumpUntil([&] { return dialog.exists(); }));
     }
@@ -80,8 +76,7 @@ protected:
     StartupDialog dialog;
 };
 
-TEST_F(StartupWindow, OpensAsTheTemplateSaysWithTheNoticeHidden)
-{
+TEST_F(StartupWindow, OpensAsTheTemplateSaysWithTheNoticeHidden) {
     EXPECT_EQ(windowText(window()), templateCaption);
     EXPECT_TRUE(visible(window()));
     EXPECT_FALSE(IsIconic(window()));
@@ -98,11 +93,10 @@ TEST_F(StartupWindow, OpensAsTheTemplateSaysWithTheNoticeHidden)
     EXPECT_EQ(app.lockCalls, 0) << "opening decides nothing";
 }
 
-TEST_F(StartupWindow, WaitingCaptionBlinksAndShowsTheNotice)
-{
+TEST_F(StartupWindow, WaitingCaptionBlinksAndShowsTheNotice) {
     const std::vector<std::string> expected{
         ".Corvent I/O Configuration Tool", " Waiting for Concept.", ".Waiting for Concept.",
-        " Waiting for Concept.", ".Waiting for Concept.",
+        " Waiting for Concept.",           ".Waiting for Concept.",
     };
     for (std::size_t step = 0; step < expected.size(); ++step) {
         dialog.updateWaitingCaption();
@@ -114,8 +108,7 @@ TEST_F(StartupWindow, WaitingCaptionBlinksAndShowsTheNotice)
     EXPECT_EQ(app.unlockCalls, app.lockCalls.load());
 }
 
-TEST(StartupWindowChoice, ButtonsAndCloseSetTheRunModeUnderTheLock)
-{
+TEST(StartupWindowChoice, ButtonsAndCloseSetTheRunModeUnderTheLock) {
     enum class Act { Click, Close, SysClose, Enter };
     struct Case {
         const char* name;
@@ -128,18 +121,16 @@ TEST(StartupWindowChoice, ButtonsAndCloseSetTheRunModeUnderTheLock)
         bool noticeShown;
     };
     const Case cases[] = {
-        {"Concept Sync", RunMode::Undecided, Act::Click, IDC_CONCEPT_SYNC, RunMode::Synchronised,
-         true, true, true},
-        {"Standalone", RunMode::Undecided, Act::Click, IDC_STANDALONE, RunMode::Standalone, true,
-         false, false},
+        {"Concept Sync", RunMode::Undecided, Act::Click, IDC_CONCEPT_SYNC, RunMode::Synchronised, true, true,
+         true},
+        {"Standalone", RunMode::Undecided, Act::Click, IDC_STANDALONE, RunMode::Standalone, true, false,
+         false},
         {"Cancel", RunMode::Undecided, Act::Click, IDCANCEL, RunMode::Quit, false, false, false},
-        {"Cancel after Standalone", RunMode::Standalone, Act::Click, IDCANCEL,
-         RunMode::Standalone, false, false, false},
+        {"Cancel after Standalone", RunMode::Standalone, Act::Click, IDCANCEL, RunMode::Standalone, false,
+         false, false},
         {"close button", RunMode::Undecided, Act::Close, 0, RunMode::Quit, false, false, false},
-        {"system menu Close", RunMode::Synchronised, Act::SysClose, 0, RunMode::Quit, false,
-         false, false},
-        {"Enter decides nothing", RunMode::Undecided, Act::Enter, 0, RunMode::Undecided, true,
-         false, false},
+        {"system menu Close", RunMode::Synchronised, Act::SysClose, 0, RunMode::Quit, false, false, false},
+        {"Enter decides nothing", RunMode::Undecided, Act::Enter, 0, RunMode::Undecided, true, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -176,16 +167,14 @@ TEST(StartupWindowChoice, ButtonsAndCloseSetTheRunModeUnderTheLock)
     }
 }
 
-TEST_F(StartupWindow, ConceptSyncShowsTheNoticeSoTheFirstStepKeepsIt)
-{
+TEST_F(StartupWindow, ConceptSyncShowsTheNoticeSoTheFirstStepKeepsIt) {
     SendMessageA(GetDlgItem(window(), IDC_CONCEPT_SYNC), BM_CLICK, 0, 0);
     dialog.updateWaitingCaption();
     EXPECT_EQ(windowText(window()), ".Corvent I/O Configuration Tool");
     EXPECT_TRUE(noticeVisible());
 }
 
-TEST_F(StartupWindow, MaximisedIsRestoredAndMinimisedPaintsTheIcon)
-{
+TEST_F(StartupWindow, MaximisedIsRestoredAndMinimisedPaintsTheIcon) {
     ShowWindow(window(), SW_MAXIMIZE);
     UpdateWindow(window());
     pumpPending();
@@ -198,8 +187,7 @@ TEST_F(StartupWindow, MaximisedIsRestoredAndMinimisedPaintsTheIcon)
     EXPECT_TRUE(IsWindow(window()));
 }
 
-TEST_F(StartupWindow, SystemCommandsSixteenToThirtyOneOpenTheAboutBox)
-{
+TEST_F(StartupWindow, SystemCommandsSixteenToThirtyOneOpenTheAboutBox) {
     struct Case {
         WPARAM command;
         bool opens;
@@ -207,11 +195,9 @@ TEST_F(StartupWindow, SystemCommandsSixteenToThirtyOneOpenTheAboutBox)
     const Case cases[] = {{16, true}, {31, true}, {32, false}, {15, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
-        const auto seen = AboutWatcher().run(
-            [&] { SendMessageA(window(), WM_SYSCOMMAND, c.command, 0); });
+        const auto seen = AboutWatcher().run([&] { SendMessageA(window(), WM_SYSCOMMAND, c.command, 0); });
         ASSERT_EQ(seen.size(), c.opens ? 1u : 0u);
-        if (!c.opens)
-            continue;
+        if (!c.opens) continue;
         EXPECT_EQ(seen[0].version, "Version 5.4");
         EXPECT_EQ(seen[0].build.rfind("Build Date/Time:\n", 0), 0u) << seen[0].build;
         // Over the start-up window, which it blocks while it runs.
@@ -221,8 +207,7 @@ TEST_F(StartupWindow, SystemCommandsSixteenToThirtyOneOpenTheAboutBox)
     EXPECT_EQ(app.lockCalls, 0);
 }
 
-TEST(AboutBox, ShowsVersionNoticeAndTheBuildDateAndTime)
-{
+TEST(AboutBox, ShowsVersionNoticeAndTheBuildDateAndTime) {
     AboutDialog about("Feb 26 2004", "09:31:46");
     ASSERT_TRUE(about.createModeless());
     EXPECT_EQ(about.caption(), "About velmora");
@@ -240,14 +225,12 @@ TEST(AboutBox, ShowsVersionNoticeAndTheBuildDateAndTime)
 class WaitingThread : public ::testing::Test {
 protected:
     // A failed test must not leave the thread running over a dead dialog.
-    void TearDown() override
-    {
+    void TearDown() override {
         dialog.requestClose();
         EXPECT_TRUE(thread.join(3000));
     }
 
-    HWND startWindow()
-    {
+    HWND startWindow() {
         EXPECT_TRUE(thread.start(dialog));
         EXPECT_TRUE(pumpUntil([&] { return dialog.exists(); }));
         return FindWindowA(nullptr, templateCaption.c_str());
@@ -258,8 +241,7 @@ protected:
     CSplsThrd thread;
 };
 
-TEST_F(WaitingThread, MainThreadMinimisesHidesStepsAndClosesTheWindow)
-{
+TEST_F(WaitingThread, MainThreadMinimisesHidesStepsAndClosesTheWindow) {
     const HWND window = startWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(thread.start(dialog)) << "started at most once";
@@ -282,8 +264,7 @@ TEST_F(WaitingThread, MainThreadMinimisesHidesStepsAndClosesTheWindow)
     EXPECT_EQ(app.runMode(), RunMode::Synchronised) << "closing from outside decides nothing";
 }
 
-TEST_F(WaitingThread, CancelEndsTheThreadWithQuit)
-{
+TEST_F(WaitingThread, CancelEndsTheThreadWithQuit) {
     const HWND window = startWindow();
     ASSERT_NE(window, nullptr);
     PostMessageA(GetDlgItem(window, IDCANCEL), BM_CLICK, 0, 0);
@@ -292,8 +273,7 @@ TEST_F(WaitingThread, CancelEndsTheThreadWithQuit)
     EXPECT_EQ(app.writesOutsideLock, 0);
 }
 
-TEST_F(WaitingThread, CloseRequestEndsAnOpenAboutBoxToo)
-{
+TEST_F(WaitingThread, CloseRequestEndsAnOpenAboutBoxToo) {
     const HWND window = startWindow();
     ASSERT_NE(window, nullptr);
     PostMessageA(window, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
@@ -303,8 +283,7 @@ TEST_F(WaitingThread, CloseRequestEndsAnOpenAboutBoxToo)
     EXPECT_EQ(waitForWindow("About velmora", 0), nullptr);
 }
 
-TEST(WaitingThreadStart, CloseRequestedBeforeTheWindowExistsStillEndsIt)
-{
+TEST(WaitingThreadStart, CloseRequestedBeforeTheWindowExistsStillEndsIt) {
     FakeAppServices app;
     StartupDialog dialog;
     CSplsThrd thread;

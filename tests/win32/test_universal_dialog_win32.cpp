@@ -32,17 +32,16 @@ using Words = std::array<std::uint16_t, 8>;
 constexpr std::array<int, 8> kRegEdits{IDC_UNI_REG1, IDC_UNI_REG2, IDC_UNI_REG3, IDC_UNI_REG4,
                                        IDC_UNI_REG5, IDC_UNI_REG6, IDC_UNI_REG7, IDC_UNI_REG8};
 // The lists that depend on the input type; format, filter and fault always show.
-constexpr std::array<int, 8> kTypeLists{IDC_UNI_VOLTAGE,    IDC_UNI_CURRENT, IDC_UNI_THERMOCOUPLE,
+constexpr std::array<int, 8> kTypeLists{IDC_UNI_VOLTAGE,    IDC_UNI_CURRENT,    IDC_UNI_THERMOCOUPLE,
                                         IDC_UNI_RTD,        IDC_UNI_RESISTANCE, IDC_UNI_UNITS,
                                         IDC_UNI_RTD_WIRING, IDC_UNI_RES_WIRING};
 constexpr std::array<int, 3> kCommonLists{IDC_UNI_FORMAT, IDC_UNI_FILTER, IDC_UNI_FAULT};
 constexpr Words kDefaultWords{0x0018, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010};
-constexpr std::uint16_t kUntouched = 0xBEEF;  // register 8, which the dialog never handles
+constexpr std::uint16_t kUntouched = 0xBEEF; // register 8, which the dialog never handles
 
 class UniversalDialog : public ::testing::Test {
 protected:
-    void open(bool synchronised, const Words& host = {})
-    {
+    void open(bool synchronised, const Words& host = {}) {
         dialog.reset();
         app.reset();
         testing::loadWords(editor, host);
@@ -53,38 +52,29 @@ protected:
     }
 
     HWND window() const { return dialog->hwnd(); }
-    std::vector<std::string> edits() const
-    {
+    std::vector<std::string> edits() const {
         std::vector<std::string> texts;
-        for (int id : kRegEdits)
-            texts.push_back(dialog->itemText(id));
+        for (int id : kRegEdits) texts.push_back(dialog->itemText(id));
         return texts;
     }
-    static std::vector<std::string> hex(const Words& words)
-    {
+    static std::vector<std::string> hex(const Words& words) {
         std::vector<std::string> texts;
-        for (std::uint16_t w : words)
-            texts.push_back(testing::hex(w));
+        for (std::uint16_t w : words) texts.push_back(testing::hex(w));
         return texts;
     }
-    Words stored() const
-    {
+    Words stored() const {
         Words words{};
-        for (int i = 0; i < 8; ++i)
-            words[static_cast<std::size_t>(i)] = editor.getRegister(i);
+        for (int i = 0; i < 8; ++i) words[static_cast<std::size_t>(i)] = editor.getRegister(i);
         return words;
     }
-    std::set<int> shownTypeLists() const
-    {
+    std::set<int> shownTypeLists() const {
         std::set<int> shown;
         for (int id : kTypeLists)
-            if (dialog->isItemVisible(id))
-                shown.insert(id);
+            if (dialog->isItemVisible(id)) shown.insert(id);
         return shown;
     }
     int checkedType() const { return dialog->checkedRadio(IDC_UNI_TYPE_VOLTAGE, IDC_UNI_TYPE_CJC); }
-    void ok()
-    {
+    void ok() {
         click(window(), IDOK);
         ASSERT_EQ(window(), nullptr);
         ASSERT_EQ(dialog->result(), IDOK);
@@ -95,8 +85,7 @@ protected:
     std::unique_ptr<UniversalInputDialog> dialog;
 };
 
-TEST_F(UniversalDialog, StandaloneOpensWithTheDefaultsWhateverTheEditorHolds)
-{
+TEST_F(UniversalDialog, StandaloneOpensWithTheDefaultsWhateverTheEditorHolds) {
     open(false, {0x1234, 0xFFFF, 0x0005, 0, 0, 0, 0, 0x8000});
     EXPECT_EQ(dialog->caption(), " Configure ZUI-340-00VM");
     EXPECT_EQ(edits(), hex(kDefaultWords));
@@ -105,8 +94,7 @@ TEST_F(UniversalDialog, StandaloneOpensWithTheDefaultsWhateverTheEditorHolds)
     EXPECT_EQ(shownTypeLists(), std::set<int>{IDC_UNI_VOLTAGE});
     EXPECT_EQ(dialog->listText(IDC_UNI_VOLTAGE, dialog->listSelection(IDC_UNI_VOLTAGE)), "+/- 5.0V");
     EXPECT_EQ(dialog->listText(IDC_UNI_FORMAT, dialog->listSelection(IDC_UNI_FORMAT)), "DVM");
-    for (int id : kCommonLists)
-        EXPECT_TRUE(dialog->isItemVisible(id)) << id;
+    for (int id : kCommonLists) EXPECT_TRUE(dialog->isItemVisible(id)) << id;
     EXPECT_EQ(GetFocus(), dialog->item(IDOK));
 
     ok();
@@ -114,8 +102,7 @@ TEST_F(UniversalDialog, StandaloneOpensWithTheDefaultsWhateverTheEditorHolds)
     EXPECT_EQ(editor.getRegister(8), kUntouched);
 }
 
-TEST_F(UniversalDialog, ListsKeepTheirTextsAndTableOrderThoughTheTemplateSortsThem)
-{
+TEST_F(UniversalDialog, ListsKeepTheirTextsAndTableOrderThoughTheTemplateSortsThem) {
     open(false);
     for (const auto& info : universal::kLists) {
         const int id = static_cast<int>(info.list);
@@ -134,12 +121,11 @@ TEST_F(UniversalDialog, ListsKeepTheirTextsAndTableOrderThoughTheTemplateSortsTh
     EXPECT_EQ(dialog->listText(IDC_UNI_FAULT, 3), "Zero On Fault");
 }
 
-TEST_F(UniversalDialog, SynchronisedOpenShowsTheHostWordsReEncoded)
-{
+TEST_F(UniversalDialog, SynchronisedOpenShowsTheHostWordsReEncoded) {
     struct Case {
         const char* name;
         Words host;
-        Words shown;  // the edits at once, and what OK stores with nothing changed
+        Words shown; // the edits at once, and what OK stores with nothing changed
         int checkedType;
         std::set<int> lists;
     };
@@ -166,13 +152,12 @@ TEST_F(UniversalDialog, SynchronisedOpenShowsTheHostWordsReEncoded)
     }
 }
 
-TEST_F(UniversalDialog, EachInputTypeShowsItsListsAndClearsWhatItDoesNotShow)
-{
+TEST_F(UniversalDialog, EachInputTypeShowsItsListsAndClearsWhatItDoesNotShow) {
     struct Case {
         int button;
         std::set<int> lists;
-        std::uint16_t first;   // Reg1 after the click, from RTD " 100Ni618", 3 wire, units F
-        std::uint16_t second;  // Reg2
+        std::uint16_t first;  // Reg1 after the click, from RTD " 100Ni618", 3 wire, units F
+        std::uint16_t second; // Reg2
     };
     // Start: RTD (3) type 9, wiring 1, voltage 2, current 1, thermocouple 4,
     // resistance 2, units 1, format 1, filter 3, fault 2.
@@ -196,8 +181,7 @@ TEST_F(UniversalDialog, EachInputTypeShowsItsListsAndClearsWhatItDoesNotShow)
         click(window(), c.button);
         EXPECT_EQ(checkedType(), c.button);
         EXPECT_EQ(shownTypeLists(), c.lists);
-        for (int id : kCommonLists)
-            EXPECT_TRUE(dialog->isItemVisible(id));
+        for (int id : kCommonLists) EXPECT_TRUE(dialog->isItemVisible(id));
         const auto shown = edits();
         EXPECT_EQ(shown[0], testing::hex(c.first));
         EXPECT_EQ(shown[1], testing::hex(c.second));
@@ -205,11 +189,10 @@ TEST_F(UniversalDialog, EachInputTypeShowsItsListsAndClearsWhatItDoesNotShow)
     }
 }
 
-TEST_F(UniversalDialog, ThreeWireIsKeptUnderResistanceAndClearedUnderThermocouple)
-{
+TEST_F(UniversalDialog, ThreeWireIsKeptUnderResistanceAndClearedUnderThermocouple) {
     struct Case {
         int thenClicked;
-        int wiring;  // selection of the wiring lists afterwards
+        int wiring; // selection of the wiring lists afterwards
         std::uint16_t first;
     };
     const Case cases[] = {
@@ -232,15 +215,14 @@ TEST_F(UniversalDialog, ThreeWireIsKeptUnderResistanceAndClearedUnderThermocoupl
     }
 }
 
-TEST_F(UniversalDialog, ListChoicesEncodeIntoTheGroupOnShowOnly)
-{
+TEST_F(UniversalDialog, ListChoicesEncodeIntoTheGroupOnShowOnly) {
     open(false);
     click(window(), IDC_UNI_GROUP3);
     EXPECT_EQ(dialog->checkedRadio(IDC_UNI_GROUP1, IDC_UNI_GROUP4), IDC_UNI_GROUP3);
-    selectInList(window(), IDC_UNI_VOLTAGE, 7);  // "0 .. 10V"
-    selectInList(window(), IDC_UNI_FORMAT, 3);   // "15 bit"
-    selectInList(window(), IDC_UNI_FILTER, 2);   // "Reject middle"
-    selectInList(window(), IDC_UNI_FAULT, 1);    // "Max Scale"
+    selectInList(window(), IDC_UNI_VOLTAGE, 7); // "0 .. 10V"
+    selectInList(window(), IDC_UNI_FORMAT, 3);  // "15 bit"
+    selectInList(window(), IDC_UNI_FILTER, 2);  // "Reject middle"
+    selectInList(window(), IDC_UNI_FAULT, 1);   // "Max Scale"
     EXPECT_EQ(edits(), hex({0x0018, 0x0010, 0x0018, 0x0010, 0x0038, 0x0078, 0x0018, 0x0010}));
 
     // The lists follow the group on show; the edits keep showing all four.
@@ -256,8 +238,7 @@ TEST_F(UniversalDialog, ListChoicesEncodeIntoTheGroupOnShowOnly)
     EXPECT_EQ(stored(), (Words{0x0018, 0x0010, 0x0018, 0x0010, 0x0038, 0x0078, 0x0018, 0x0010}));
 }
 
-TEST_F(UniversalDialog, NotificationsNoUserMadeChangeNothing)
-{
+TEST_F(UniversalDialog, NotificationsNoUserMadeChangeNothing) {
     open(false);
     // A hidden list, and "no selection", reported as if chosen.
     selectInList(window(), IDC_UNI_CURRENT, 2);
@@ -270,8 +251,7 @@ TEST_F(UniversalDialog, NotificationsNoUserMadeChangeNothing)
     EXPECT_EQ(stored(), kDefaultWords);
 }
 
-TEST_F(UniversalDialog, DefaultsResetEveryGroupAndCancelStoresNothing)
-{
+TEST_F(UniversalDialog, DefaultsResetEveryGroupAndCancelStoresNothing) {
     const Words host{0x8003, 0x01FF, 0x0002, 0x0100, 0x0001, 0x0020, 0x0005, 0x0000};
     open(true, host);
     click(window(), IDC_UNI_GROUP4);
@@ -288,8 +268,7 @@ TEST_F(UniversalDialog, DefaultsResetEveryGroupAndCancelStoresNothing)
     EXPECT_EQ(stored(), host);
 }
 
-TEST_F(UniversalDialog, FocusStaysOnTheListBeingChanged)
-{
+TEST_F(UniversalDialog, FocusStaysOnTheListBeingChanged) {
     open(false);
     SetForegroundWindow(window());
     SetFocus(dialog->item(IDC_UNI_FILTER));
@@ -299,8 +278,7 @@ TEST_F(UniversalDialog, FocusStaysOnTheListBeingChanged)
     EXPECT_EQ(dialog->itemText(IDC_UNI_REG2), "001C");
 }
 
-TEST(UniversalEditor, BuildsItsDialogThroughTheWin32Factory)
-{
+TEST(UniversalEditor, BuildsItsDialogThroughTheWin32Factory) {
     const auto editor = makeEditor(4, HostContext{}, win32DialogFactory());
     auto* universal = dynamic_cast<UniversalInputDialog*>(editor->dialog());
     ASSERT_NE(universal, nullptr);
@@ -313,11 +291,9 @@ TEST(UniversalEditor, BuildsItsDialogThroughTheWin32Factory)
     EXPECT_EQ(editor->getRegister(7), 0x0010);
 }
 
-TEST(Screenshot, DISABLED_UniversalInputDialog)
-{
+TEST(Screenshot, DISABLED_UniversalInputDialog) {
     const std::string directory = testing::shotDirectory();
-    if (directory.empty())
-        GTEST_SKIP() << "VELMORA_SHOT_DIR is not set";
+    if (directory.empty()) GTEST_SKIP() << "VELMORA_SHOT_DIR is not set";
     TestEditor block(8);
     // Group 2 measures an RTD, so its three lists show.
     const Words host{0x0018, 0x0010, 0x8003 | (4 << 11), 0x0110, 0x0002, 0x0010, 0x0001, 0x0022};

@@ -19,31 +19,32 @@
 
 namespace velmora::testing {
 
-inline std::string velmoraPath() { return testBinaryDirectory() + "velmora.exe"; }
+inline std::string velmoraPath() {
+    return testBinaryDirectory() + "velmora.exe";
+}
 // velmora.exe with the pause after an exchange given as its first word.
-inline std::string quickPausePath() { return testBinaryDirectory() + "velmora-quick-pause.exe"; }
+inline std::string quickPausePath() {
+    return testBinaryDirectory() + "velmora-quick-pause.exe";
+}
 
-inline std::string textOf(HWND window)
-{
+inline std::string textOf(HWND window) {
     char text[512] = {};
     // Bounded, but not SMTO_ABORTIFHUNG: the tool's main thread pumps no
     // messages while it polls, so Wine counts its windows as hung until the
     // modal loop of a freshly shown dialog first asks for a message.
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                             SMTO_NORMAL, 2000, &length))
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                             2000, &length))
         return {};
     return std::string(text, length < sizeof text ? length : 0);
 }
 
-inline std::string itemTextOf(HWND dialog, int id)
-{
+inline std::string itemTextOf(HWND dialog, int id) {
     const HWND item = GetDlgItem(dialog, id);
     return item ? textOf(item) : std::string();
 }
 
-inline bool isChecked(HWND dialog, int id)
-{
+inline bool isChecked(HWND dialog, int id) {
     DWORD_PTR state = 0;
     const HWND item = GetDlgItem(dialog, id);
     return item && SendMessageTimeoutA(item, BM_GETCHECK, 0, 0, SMTO_NORMAL, 2000, &state) &&
@@ -52,25 +53,22 @@ inline bool isChecked(HWND dialog, int id)
 
 // A click, done when it returns: the button's own BM_CLICK, so no focus
 // change can come between its button-down and button-up.
-inline void sendClick(HWND dialog, int id)
-{
+inline void sendClick(HWND dialog, int id) {
     DWORD_PTR ignored = 0;
     if (const HWND button = GetDlgItem(dialog, id))
         SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
 }
 
 // A text change in an entry field, with the field's change notification.
-inline void sendText(HWND dialog, int id, const std::string& text)
-{
+inline void sendText(HWND dialog, int id, const std::string& text) {
     DWORD_PTR ignored = 0;
     if (const HWND item = GetDlgItem(dialog, id))
-        SendMessageTimeoutA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                            SMTO_NORMAL, 5000, &ignored);
+        SendMessageTimeoutA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000,
+                            &ignored);
 }
 
 // Whether any child of `window` shows exactly `text`.
-inline bool hasChildText(HWND window, const std::string& text)
-{
+inline bool hasChildText(HWND window, const std::string& text) {
     struct Search {
         const std::string* text;
         bool found;
@@ -90,19 +88,15 @@ inline bool hasChildText(HWND window, const std::string& text)
 // velmora.exe runs once per session, and its windows are looked up by title.
 class EndToEndLock {
 public:
-    EndToEndLock() : mutex_(CreateMutexA(nullptr, FALSE, "velmora end-to-end driver"))
-    {
+    EndToEndLock() : mutex_(CreateMutexA(nullptr, FALSE, "velmora end-to-end driver")) {
         if (mutex_) {
             const DWORD wait = WaitForSingleObject(mutex_, 240000);
             owned_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
         }
     }
-    ~EndToEndLock()
-    {
-        if (owned_)
-            ReleaseMutex(mutex_);
-        if (mutex_)
-            CloseHandle(mutex_);
+    ~EndToEndLock() {
+        if (owned_) ReleaseMutex(mutex_);
+        if (mutex_) CloseHandle(mutex_);
     }
     EndToEndLock(const EndToEndLock&) = delete;
     EndToEndLock& operator=(const EndToEndLock&) = delete;
@@ -118,8 +112,7 @@ private:
 // host window with a title of this test alone.
 class Workspace {
 public:
-    Workspace()
-    {
+    Workspace() {
         char temp[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, temp);
         static int serial = 0;
@@ -133,8 +126,7 @@ public:
             file << ModuleCatalogue[kind].hostKey << "=\"" << titles_.back() << "\"\r\n";
         }
     }
-    ~Workspace()
-    {
+    ~Workspace() {
         DeleteFileA(descriptionPath().c_str());
         RemoveDirectoryA(directory_.c_str());
     }
@@ -154,8 +146,7 @@ private:
 class VelmoraProcess {
 public:
     VelmoraProcess(const std::vector<std::string>& arguments, const std::string& directory,
-                   const std::string& program = velmoraPath())
-    {
+                   const std::string& program = velmoraPath()) {
         // Whatever happens to the driver, the job ends the tool with it.
         job_ = CreateJobObjectA(nullptr, nullptr);
         if (job_) {
@@ -164,8 +155,7 @@ public:
             SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
         }
         std::string commandLine = quoteArgument(program);
-        for (const std::string& argument : arguments)
-            commandLine += " " + quoteArgument(argument);
+        for (const std::string& argument : arguments) commandLine += " " + quoteArgument(argument);
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
@@ -175,12 +165,10 @@ public:
         }
         CloseHandle(process_.hThread);
         process_.hThread = nullptr;
-        if (job_)
-            AssignProcessToJobObject(job_, process_.hProcess);
+        if (job_) AssignProcessToJobObject(job_, process_.hProcess);
     }
 
-    ~VelmoraProcess()
-    {
+    ~VelmoraProcess() {
         if (process_.hProcess) {
             if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
                 TerminateProcess(process_.hProcess, 99);
@@ -188,23 +176,18 @@ public:
             }
             CloseHandle(process_.hProcess);
         }
-        if (job_)
-            CloseHandle(job_);
+        if (job_) CloseHandle(job_);
     }
 
     VelmoraProcess(const VelmoraProcess&) = delete;
     VelmoraProcess& operator=(const VelmoraProcess&) = delete;
 
     bool started() const { return process_.hProcess != nullptr; }
-    bool running() const
-    {
-        return started() && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
-    }
+    bool running() const { return started() && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
     HANDLE handle() const { return process_.hProcess; }
 
     // The exit code, or nothing when the process still runs after `timeoutMs`.
-    std::optional<DWORD> waitForExit(DWORD timeoutMs)
-    {
+    std::optional<DWORD> waitForExit(DWORD timeoutMs) {
         if (!started() || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0)
             return std::nullopt;
         DWORD code = 0;
@@ -213,8 +196,7 @@ public:
     }
 
     // The process's top-level windows, shown or not.
-    std::vector<HWND> windows() const
-    {
+    std::vector<HWND> windows() const {
         struct Search {
             DWORD processId;
             std::vector<HWND> found;
@@ -224,52 +206,43 @@ public:
                 auto* s = reinterpret_cast<Search*>(context);
                 DWORD owner = 0;
                 GetWindowThreadProcessId(window, &owner);
-                if (owner == s->processId)
-                    s->found.push_back(window);
+                if (owner == s->processId) s->found.push_back(window);
                 return TRUE;
             },
             reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
 
-    HWND find(const std::function<bool(HWND)>& match) const
-    {
+    HWND find(const std::function<bool(HWND)>& match) const {
         for (HWND window : windows())
-            if (match(window))
-                return window;
+            if (match(window)) return window;
         return nullptr;
     }
 
     // Polls every `stepMs` until `match` finds a window; null after
     // `timeoutMs` or once the process ended.
-    HWND waitFor(const std::function<bool(HWND)>& match, DWORD timeoutMs = 10000, DWORD stepMs = 5)
-    {
+    HWND waitFor(const std::function<bool(HWND)>& match, DWORD timeoutMs = 10000, DWORD stepMs = 5) {
         const ULONGLONG deadline = GetTickCount64() + timeoutMs;
         for (;;) {
-            if (HWND found = find(match))
-                return found;
-            if (!running() || GetTickCount64() > deadline)
-                return nullptr;
+            if (HWND found = find(match)) return found;
+            if (!running() || GetTickCount64() > deadline) return nullptr;
             Sleep(stepMs);
         }
     }
 
     // The window of a template, known by one of its controls.
-    static std::function<bool(HWND)> withControl(int id, bool visible = true)
-    {
+    static std::function<bool(HWND)> withControl(int id, bool visible = true) {
         return [=](HWND window) {
             return GetDlgItem(window, id) != nullptr && (!visible || IsWindowVisible(window));
         };
     }
     // A message box (or any window) showing `text`.
-    static std::function<bool(HWND)> showing(const std::string& text)
-    {
+    static std::function<bool(HWND)> showing(const std::string& text) {
         return [=](HWND window) { return IsWindowVisible(window) && hasChildText(window, text); };
     }
 
     // What the process shows, for failure messages.
-    std::string describeWindows() const
-    {
+    std::string describeWindows() const {
         std::string all;
         for (HWND window : windows()) {
             char line[600];
@@ -282,8 +255,7 @@ public:
     }
 
     // Peak working set in bytes; 0 when the system does not tell.
-    SIZE_T peakWorkingSet() const
-    {
+    SIZE_T peakWorkingSet() const {
         PROCESS_MEMORY_COUNTERS counters{};
         counters.cb = sizeof counters;
         return started() && GetProcessMemoryInfo(process_.hProcess, &counters, sizeof counters)
@@ -292,14 +264,11 @@ public:
     }
 
     // Processor time used so far, in milliseconds.
-    double cpuMs() const
-    {
+    double cpuMs() const {
         FILETIME created, exited, kernel, user;
-        if (!started() || !GetProcessTimes(process_.hProcess, &created, &exited, &kernel, &user))
-            return 0;
+        if (!started() || !GetProcessTimes(process_.hProcess, &created, &exited, &kernel, &user)) return 0;
         auto ms = [](const FILETIME& t) {
-            return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) |
-                                       t.dwLowDateTime) /
+            return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) /
                    10000.0;
         };
         return ms(kernel) + ms(user);

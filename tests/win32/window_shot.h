@@ -12,15 +12,13 @@
 namespace velmora::testing {
 
 // The directory the images go to; empty when the variable is not set.
-inline std::string shotDirectory()
-{
+inline std::string shotDirectory() {
     const char* directory = std::getenv("VELMORA_SHOT_DIR");
     return directory ? directory : "";
 }
 
 // Lets the window paint itself completely before it is copied.
-inline void settle(HWND window)
-{
+inline void settle(HWND window) {
     RedrawWindow(window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     const ULONGLONG end = GetTickCount64() + 300;
@@ -36,16 +34,13 @@ inline void settle(HWND window)
 
 // Copies the window, frame included, as it stands on the screen and writes
 // it to `path`; false when any step fails.
-inline bool saveWindowBitmap(HWND window, const std::string& path)
-{
+inline bool saveWindowBitmap(HWND window, const std::string& path) {
     settle(window);
     RECT rect{};
-    if (!GetWindowRect(window, &rect))
-        return false;
+    if (!GetWindowRect(window, &rect)) return false;
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0)
-        return false;
+    if (width <= 0 || height <= 0) return false;
 
     const HDC screen = GetDC(nullptr);
     const HDC memory = CreateCompatibleDC(screen);
@@ -58,7 +53,7 @@ inline bool saveWindowBitmap(HWND window, const std::string& path)
     BITMAPINFOHEADER info{};
     info.biSize = sizeof info;
     info.biWidth = width;
-    info.biHeight = height;  // bottom-up, as .bmp files store rows
+    info.biHeight = height; // bottom-up, as .bmp files store rows
     info.biPlanes = 1;
     info.biBitCount = 24;
     info.biCompression = BI_RGB;
@@ -69,18 +64,16 @@ inline bool saveWindowBitmap(HWND window, const std::string& path)
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    if (!copied || rows != height)
-        return false;
+    if (!copied || rows != height) return false;
 
     BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;  // "BM"
+    file.bfType = 0x4D42; // "BM"
     file.bfOffBits = sizeof file + sizeof info;
     file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
     info.biSizeImage = static_cast<DWORD>(pixels.size());
 
     std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out)
-        return false;
+    if (!out) return false;
     const bool written = std::fwrite(&file, sizeof file, 1, out) == 1 &&
                          std::fwrite(&info, sizeof info, 1, out) == 1 &&
                          std::fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();

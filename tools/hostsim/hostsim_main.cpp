@@ -12,8 +12,7 @@
 #include "launcher_window.h"
 #include "parameter_window.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
-{
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     const std::vector<std::string> args(__argv + 1, __argv + __argc);
     const hostsim::ParseResult parsed = hostsim::parseOptions(args);
     if (!parsed.options) {
@@ -23,18 +22,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     const hostsim::Options& options = *parsed.options;
     HWND window = options.launcher ? hostsim::openLauncher(instance, show)
                                    : hostsim::ParameterWindow::open(instance, options, true, show);
-    if (!window)
-        return 1;
+    if (!window) return 1;
 
     MSG message;
     BOOL got;
     while ((got = GetMessageA(&message, nullptr, 0, 0)) != 0) {
-        if (got == -1)
-            return 1;
+        if (got == -1) return 1;
         // Tab, Enter and Esc work as in a dialog.
         HWND root = GetAncestor(message.hwnd, GA_ROOT);
-        if (root && IsDialogMessageA(root, &message))
-            continue;
+        if (root && IsDialogMessageA(root, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

@@ -8,8 +8,7 @@
 namespace hostsim {
 namespace {
 
-std::optional<int> parseInt(std::string_view text, int low, int high)
-{
+std::optional<int> parseInt(std::string_view text, int low, int high) {
     int value = 0;
     const char* end = text.data() + text.size();
     const auto [rest, error] = std::from_chars(text.data(), end, value);
@@ -19,27 +18,25 @@ std::optional<int> parseInt(std::string_view text, int low, int high)
 }
 
 // Splits on every comma: "a,,b" is three texts, the middle one empty.
-std::vector<std::string> splitTexts(std::string_view list)
-{
+std::vector<std::string> splitTexts(std::string_view list) {
     std::vector<std::string> parts;
     for (;;) {
         const auto comma = list.find(',');
         parts.emplace_back(list.substr(0, comma));
-        if (comma == std::string_view::npos)
-            return parts;
+        if (comma == std::string_view::npos) return parts;
         list.remove_prefix(comma + 1);
     }
 }
 
-ParseResult failure(std::string message) { return {std::nullopt, std::move(message)}; }
+ParseResult failure(std::string message) {
+    return {std::nullopt, std::move(message)};
+}
 
 } // namespace
 
-ParseResult parseOptions(const std::vector<std::string>& args)
-{
+ParseResult parseOptions(const std::vector<std::string>& args) {
     Options options;
-    if (args.empty())
-        return {options, {}};
+    if (args.empty()) return {options, {}};
     options.launcher = false;
 
     std::optional<int> module;
@@ -52,14 +49,11 @@ ParseResult parseOptions(const std::vector<std::string>& args)
             continue;
         }
         if (i + 1 >= args.size())
-            return failure(name.rfind("--", 0) == 0 ? name + " needs a value"
-                                                    : "unknown argument " + name);
+            return failure(name.rfind("--", 0) == 0 ? name + " needs a value" : "unknown argument " + name);
         const std::string& value = args[++i];
         // Every count and duration is bounded so that a typo cannot make a
         // test wait for ever.
-        auto number = [&](int low, int high) -> std::optional<int> {
-            return parseInt(value, low, high);
-        };
+        auto number = [&](int low, int high) -> std::optional<int> { return parseInt(value, low, high); };
         std::optional<int> parsed;
         if (name == "--module") {
             if (!(module = number(0, velmora::kModuleCount - 1)))
@@ -68,21 +62,17 @@ ParseResult parseOptions(const std::vector<std::string>& args)
             options.title = value;
             hasTitle = true;
         } else if (name == "--children") {
-            if (!(parsed = number(0, kChildCount)))
-                return failure("--children takes 0 to 55, not " + value);
+            if (!(parsed = number(0, kChildCount))) return failure("--children takes 0 to 55, not " + value);
             options.children = *parsed;
         } else if (name == "--texts") {
             const auto texts = splitTexts(value);
-            if (texts.size() > options.texts.size())
-                return failure("--texts holds more than 24 texts");
-            for (std::size_t t = 0; t < texts.size(); ++t)
-                options.texts[t] = texts[t];
+            if (texts.size() > options.texts.size()) return failure("--texts holds more than 24 texts");
+            for (std::size_t t = 0; t < texts.size(); ++t) options.texts[t] = texts[t];
         } else if (name == "--hang-after") {
             if (!(options.hangAfter = number(0, 1000000)))
                 return failure("--hang-after takes a count, not " + value);
         } else if (name == "--hang-ms") {
-            if (!(parsed = number(0, 600000)))
-                return failure("--hang-ms takes 0 to 600000, not " + value);
+            if (!(parsed = number(0, 600000))) return failure("--hang-ms takes 0 to 600000, not " + value);
             options.hangMs = *parsed;
             hasHangMs = true;
         } else if (name == "--vanish-after") {
@@ -97,17 +87,13 @@ ParseResult parseOptions(const std::vector<std::string>& args)
             return failure("unknown option " + name);
         }
     }
-    if (hasHangMs && !options.hangAfter)
-        return failure("--hang-ms needs --hang-after");
-    if (!hasTitle && !module)
-        return failure("--module or --title is needed");
-    if (!hasTitle)
-        options.title = std::string(velmora::moduleInfo(*module).defaultTitle);
+    if (hasHangMs && !options.hangAfter) return failure("--hang-ms needs --hang-after");
+    if (!hasTitle && !module) return failure("--module or --title is needed");
+    if (!hasTitle) options.title = std::string(velmora::moduleInfo(*module).defaultTitle);
     return {options, {}};
 }
 
-const char* usageText()
-{
+const char* usageText() {
     return "usage: hostsim                       (launcher of the eight modules)\n"
            "       hostsim --module K | --title TEXT [options]\n"
            "  --children N        create only the first N children (55 in all)\n"

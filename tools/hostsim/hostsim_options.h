@@ -17,22 +17,22 @@ struct Options {
     // No option at all: the launcher listing the eight modules.
     bool launcher = true;
 
-    std::string title;                          // from --module K or --title TEXT
-    int children = kChildCount;                 // --children N
-    std::array<std::string, kRegisterFields> texts;  // --texts, "0" where not given
-    std::optional<int> hangAfter;               // --hang-after K: text messages answered first
-    int hangMs = 3000;                          // --hang-ms M
-    std::optional<int> vanishAfter;             // --vanish-after K
-    bool sticky = false;                        // --sticky
-    std::optional<int> frozenRegister;          // --frozen R, 1 to 24
-    std::string resultFile;                     // --result FILE
+    std::string title;                              // from --module K or --title TEXT
+    int children = kChildCount;                     // --children N
+    std::array<std::string, kRegisterFields> texts; // --texts, "0" where not given
+    std::optional<int> hangAfter;                   // --hang-after K: text messages answered first
+    int hangMs = 3000;                              // --hang-ms M
+    std::optional<int> vanishAfter;                 // --vanish-after K
+    bool sticky = false;                            // --sticky
+    std::optional<int> frozenRegister;              // --frozen R, 1 to 24
+    std::string resultFile;                         // --result FILE
 
     Options() { texts.fill("0"); }
 };
 
 struct ParseResult {
-    std::optional<Options> options;  // empty when the command line is wrong
-    std::string error;               // what was wrong, for the usage message
+    std::optional<Options> options; // empty when the command line is wrong
+    std::string error;              // what was wrong, for the usage message
 };
 
 // `args` excludes the program name.

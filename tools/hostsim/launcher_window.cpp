@@ -21,15 +21,13 @@ constexpr int kButtonWidth = 84;
 constexpr int kClientWidth = kMargin + kNameWidth + 8 + kTitleWidth + 8 + kButtonWidth + kMargin;
 constexpr int kClientHeight = kFirstRowY + velmora::kModuleCount * kRowHeight + kMargin;
 
-void createRows(HWND launcher)
-{
+void createRows(HWND launcher) {
     const DWORD label = SS_LEFT | SS_NOPREFIX;
-    createChild(launcher, "STATIC",
-                "Open the host's I/O parameter window of a module. Several may be open.", label,
-                {kMargin, kMargin, kClientWidth - 2 * kMargin, 18}, -1);
+    createChild(launcher, "STATIC", "Open the host's I/O parameter window of a module. Several may be open.",
+                label, {kMargin, kMargin, kClientWidth - 2 * kMargin, 18}, -1);
     createChild(launcher, "STATIC", "Module", label, {kMargin, 36, kNameWidth, 18}, -1);
-    createChild(launcher, "STATIC", "Window title", label,
-                {kMargin + kNameWidth + 8, 36, kTitleWidth, 18}, -1);
+    createChild(launcher, "STATIC", "Window title", label, {kMargin + kNameWidth + 8, 36, kTitleWidth, 18},
+                -1);
     for (int kind = 0; kind < velmora::kModuleCount; ++kind) {
         const velmora::ModuleInfo& module = velmora::ModuleCatalogue[kind];
         const int y = kFirstRowY + kind * kRowHeight;
@@ -39,13 +37,11 @@ void createRows(HWND launcher)
         createChild(launcher, "STATIC", title.c_str(), label,
                     {kMargin + kNameWidth + 8, y + 5, kTitleWidth, 18}, -1);
         createChild(launcher, "BUTTON", "Open", WS_TABSTOP | BS_PUSHBUTTON,
-                    {kClientWidth - kMargin - kButtonWidth, y, kButtonWidth, 26},
-                    kOpenIdBase + kind);
+                    {kClientWidth - kMargin - kButtonWidth, y, kButtonWidth, 26}, kOpenIdBase + kind);
     }
 }
 
-void openModule(HWND launcher, int kind)
-{
+void openModule(HWND launcher, int kind) {
     Options options;
     options.launcher = false;
     options.title = std::string(velmora::ModuleCatalogue[kind].defaultTitle);
@@ -60,8 +56,7 @@ void openModule(HWND launcher, int kind)
     ParameterWindow::open(instance, options, false, SW_SHOWNORMAL, &at);
 }
 
-LRESULT CALLBACK launcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK launcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         createRows(window);
@@ -81,10 +76,8 @@ LRESULT CALLBACK launcherProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 } // namespace
 
-HWND openLauncher(HINSTANCE instance, int show)
-{
-    if (!registerWindowClass(instance, kClassName, launcherProc))
-        return nullptr;
+HWND openLauncher(HINSTANCE instance, int show) {
+    if (!registerWindowClass(instance, kClassName, launcherProc)) return nullptr;
     HWND window = createTopLevel(instance, kClassName, "", kClientWidth, kClientHeight, nullptr);
     if (window) {
         ShowWindow(window, show);

@@ -34,33 +34,32 @@ constexpr int kOkPosition = 52;
 constexpr int kCancelPosition = 53;
 constexpr int kCountersPosition = 54;
 
-int columnX(int column) { return kMargin + column * kColumnWidth; }
-int rowY(int row) { return kFirstRowY + row * kRowHeight; }
+int columnX(int column) {
+    return kMargin + column * kColumnWidth;
+}
+int rowY(int row) {
+    return kFirstRowY + row * kRowHeight;
+}
 
 } // namespace
 
 ParameterWindow::ParameterWindow(const Options& options, bool quitOnClose)
-    : options_(options), quitOnClose_(quitOnClose)
-{
+    : options_(options), quitOnClose_(quitOnClose) {
     result_.texts = options.texts;
 }
 
 HWND ParameterWindow::open(HINSTANCE instance, const Options& options, bool quitOnClose, int show,
-                           const POINT* at)
-{
-    if (!registerWindowClass(instance, kClassName, windowProc))
-        return nullptr;
+                           const POINT* at) {
+    if (!registerWindowClass(instance, kClassName, windowProc)) return nullptr;
     auto* self = new ParameterWindow(options, quitOnClose);
     // From WM_NCCREATE on, the window owns `self`; if creation fails before
     // that, nothing took it.
     HWND window = createTopLevel(instance, kClassName, "", kClientWidth, kClientHeight, self);
     if (!window) {
-        if (!self->window_)
-            delete self;
+        if (!self->window_) delete self;
         return nullptr;
     }
-    if (at)
-        SetWindowPos(window, nullptr, at->x, at->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (at) SetWindowPos(window, nullptr, at->x, at->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(window, show);
     UpdateWindow(window);
     // Titled last: whoever finds the window by its title finds every child there.
@@ -68,8 +67,7 @@ HWND ParameterWindow::open(HINSTANCE instance, const Options& options, bool quit
     return window;
 }
 
-void ParameterWindow::createChildren()
-{
+void ParameterWindow::createChildren() {
     const DWORD label = SS_LEFT | SS_NOPREFIX;
     const DWORD field = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
     const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
@@ -99,76 +97,66 @@ void ParameterWindow::createChildren()
             }
         } else if (position < kOkPosition) {
             const int column = position - kHeadingsPosition;
-            const std::string heading = "Reg" + std::to_string(column * 8 + 1) + " to Reg" +
-                                        std::to_string(column * 8 + 8);
+            const std::string heading =
+                "Reg" + std::to_string(column * 8 + 1) + " to Reg" + std::to_string(column * 8 + 8);
             createChild(window_, "STATIC", heading.c_str(), label,
                         {columnX(column) + kCaptionWidth + 4, 40, kFieldWidth + 20, 18},
                         kLabelIdBase + position);
         } else if (position == kOkPosition || position == kCancelPosition) {
             const bool ok = position == kOkPosition;
-            const int x = kClientWidth - kMargin - kButtonWidth -
-                          (ok ? kButtonWidth + 8 : 0);
-            HWND pushButton = createChild(window_, "BUTTON", ok ? "OK" : "Cancel",
-                                          button | (ok ? BS_DEFPUSHBUTTON : 0),
-                                          {x, kButtonY, kButtonWidth, kButtonHeight},
-                                          ok ? IDOK : IDCANCEL);
-            if (pushButton)
-                SetWindowSubclass(pushButton, buttonProc, 0, reinterpret_cast<DWORD_PTR>(this));
+            const int x = kClientWidth - kMargin - kButtonWidth - (ok ? kButtonWidth + 8 : 0);
+            HWND pushButton =
+                createChild(window_, "BUTTON", ok ? "OK" : "Cancel", button | (ok ? BS_DEFPUSHBUTTON : 0),
+                            {x, kButtonY, kButtonWidth, kButtonHeight}, ok ? IDOK : IDCANCEL);
+            if (pushButton) SetWindowSubclass(pushButton, buttonProc, 0, reinterpret_cast<DWORD_PTR>(this));
         } else if (position == kCountersPosition) {
-            counters_ = createChild(window_, "STATIC", "", label,
-                                    {kMargin, kButtonY + 5, 2 * kColumnWidth - 20, 18},
-                                    kLabelIdBase + position);
+            counters_ =
+                createChild(window_, "STATIC", "", label, {kMargin, kButtonY + 5, 2 * kColumnWidth - 20, 18},
+                            kLabelIdBase + position);
         }
     }
     showCounters();
 }
 
-void ParameterWindow::showCounters()
-{
-    if (!counters_)
-        return;
+void ParameterWindow::showCounters() {
+    if (!counters_) return;
     const std::string text = "Text messages: " + std::to_string(textMessages_) +
                              "    Button presses: " + std::to_string(result_.presses);
     SetWindowTextA(counters_, text.c_str());
 }
 
 LRESULT ParameterWindow::onHostText(HWND field, int registerIndex, UINT message, WPARAM wParam,
-                                    LPARAM lParam)
-{
+                                    LPARAM lParam) {
     if (options_.hangAfter && !hangDone_ && textMessages_ >= *options_.hangAfter) {
         hangDone_ = true;
         Sleep(static_cast<DWORD>(options_.hangMs));
     }
     ++textMessages_;
-    const bool frozen = message == WM_SETTEXT && options_.frozenRegister &&
-                        *options_.frozenRegister == registerIndex + 1;
+    const bool frozen =
+        message == WM_SETTEXT && options_.frozenRegister && *options_.frozenRegister == registerIndex + 1;
     // A frozen field claims to take the text but keeps its own.
     const LRESULT answer = frozen ? TRUE : DefSubclassProc(field, message, wParam, lParam);
     showCounters();
     if (options_.vanishAfter && textMessages_ == *options_.vanishAfter)
-        DestroyWindow(window_);  // deletes this
+        DestroyWindow(window_); // deletes this
     return answer;
 }
 
-void ParameterWindow::onPress(int buttonId)
-{
+void ParameterWindow::onPress(int buttonId) {
     ++result_.presses;
     showCounters();
-    if (options_.sticky)
-        return;
+    if (options_.sticky) return;
     result_.outcome = buttonId == IDOK ? Outcome::Ok : Outcome::Cancel;
     // Destroyed before the press message returns, so the presser sees the
     // button gone as soon as its send completes.
-    DestroyWindow(window_);  // deletes this
+    DestroyWindow(window_); // deletes this
 }
 
-void ParameterWindow::onDestroy()
-{
+void ParameterWindow::onDestroy() {
     readingOwnFields_ = true;
     for (int reg = 0; reg < kRegisterFields; ++reg) {
         HWND field = fields_[reg];
-        if (!field)
-            continue;
+        if (!field) continue;
         const int length = GetWindowTextLengthA(field);
         std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
         const int copied = GetWindowTextA(field, text.data(), static_cast<int>(text.size()));
@@ -177,13 +165,11 @@ void ParameterWindow::onDestroy()
     }
     readingOwnFields_ = false;
     const bool written = options_.resultFile.empty() || writeResult(options_.resultFile, result_);
-    if (quitOnClose_)
-        PostQuitMessage(written ? 0 : 3);
+    if (quitOnClose_) PostQuitMessage(written ? 0 : 3);
 }
 
-LRESULT CALLBACK ParameterWindow::fieldProc(HWND field, UINT message, WPARAM wParam,
-                                            LPARAM lParam, UINT_PTR id, DWORD_PTR self)
-{
+LRESULT CALLBACK ParameterWindow::fieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR id, DWORD_PTR self) {
     auto* window = reinterpret_cast<ParameterWindow*>(self);
     switch (message) {
     case WM_GETTEXT:
@@ -198,9 +184,8 @@ LRESULT CALLBACK ParameterWindow::fieldProc(HWND field, UINT message, WPARAM wPa
     return DefSubclassProc(field, message, wParam, lParam);
 }
 
-LRESULT CALLBACK ParameterWindow::buttonProc(HWND button, UINT message, WPARAM wParam,
-                                             LPARAM lParam, UINT_PTR id, DWORD_PTR self)
-{
+LRESULT CALLBACK ParameterWindow::buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam,
+                                             UINT_PTR id, DWORD_PTR self) {
     auto* window = reinterpret_cast<ParameterWindow*>(self);
     switch (message) {
     case WM_LBUTTONUP: {
@@ -219,17 +204,14 @@ LRESULT CALLBACK ParameterWindow::buttonProc(HWND button, UINT message, WPARAM w
     return DefSubclassProc(button, message, wParam, lParam);
 }
 
-LRESULT CALLBACK ParameterWindow::windowProc(HWND window, UINT message, WPARAM wParam,
-                                             LPARAM lParam)
-{
+LRESULT CALLBACK ParameterWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<ParameterWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (message == WM_NCCREATE) {
         self = static_cast<ParameterWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         self->window_ = window;
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    if (!self)
-        return DefWindowProcA(window, message, wParam, lParam);
+    if (!self) return DefWindowProcA(window, message, wParam, lParam);
 
     switch (message) {
     case WM_CREATE:
