@@ -20,7 +20,9 @@ std::vector<std::string> commandWords() {
     return words;
 }
 
-int runTool(const std::vector<std::string>& words, unsigned pauseAfterExchangeMs) {
+namespace {
+
+int runToolUnguarded(const std::vector<std::string>& words, unsigned pauseAfterExchangeMs) {
     // The controls' current look; the manifest asks for version 6.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
@@ -47,6 +49,18 @@ int runTool(const std::vector<std::string>& words, unsigned pauseAfterExchangeMs
     ConfigApp app(std::move(ports));
     app.runCycle(words);
     return 0;
+}
+
+} // namespace
+
+int runTool(const std::vector<std::string>& words, unsigned pauseAfterExchangeMs) {
+    try {
+        return runToolUnguarded(words, pauseAfterExchangeMs);
+    } catch (...) {
+        // Setting up the ports failed (out of memory): end quietly, as the
+        // run cycle itself does.
+        return 1;
+    }
 }
 
 } // namespace velmora

@@ -85,7 +85,13 @@ INT_PTR CALLBACK Dialog::dialogProc(HWND window, UINT message, WPARAM wParam, LP
     }
     // WM_SETFONT and a few others arrive before WM_INITDIALOG.
     if (!self) return FALSE;
-    const INT_PTR reply = self->handle(message, wParam, lParam);
+    INT_PTR reply = FALSE;
+    try {
+        reply = self->handle(message, wParam, lParam);
+    } catch (...) {
+        // Nothing may unwind through the system's dialog manager.
+        if (message != WM_DESTROY && message != WM_NCDESTROY) self->endDialog(kFailed);
+    }
     if (message == WM_DESTROY) deleteTemplateBitmaps(window);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(window, DWLP_USER, 0);

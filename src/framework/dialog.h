@@ -48,6 +48,10 @@ bool dispatchCommand(D& dialog, const CommandRow<D> (&rows)[N], int id, UINT cod
 
 class Dialog {
 public:
+    // The result of a dialog that ended because a handler failed (threw): it
+    // is neither IDOK nor IDCANCEL, so no caller takes it for either.
+    static constexpr INT_PTR kFailed = -2;
+
     explicit Dialog(int templateId);
     virtual ~Dialog();
     Dialog(const Dialog&) = delete;

@@ -32,7 +32,12 @@ DWORD WINAPI UiThread::entry(void* body) {
     MSG message;
     PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     const std::unique_ptr<std::function<int()>> owned(static_cast<std::function<int()>*>(body));
-    return static_cast<DWORD>((*owned)());
+    try {
+        return static_cast<DWORD>((*owned)());
+    } catch (...) {
+        // A failed body ends its thread, never the process.
+        return kFailedExitCode;
+    }
 }
 
 } // namespace velmora

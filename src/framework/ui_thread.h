@@ -19,7 +19,8 @@ public:
     UiThread& operator=(const UiThread&) = delete;
 
     // Starts `body` at most once per object; false when already started or
-    // when the thread could not be created. The body's result is the exit code.
+    // when the thread could not be created. The body's result is the exit code
+    // (kFailedExitCode when it throws).
     bool start(std::function<int()> body);
 
     bool started() const { return handle_ != nullptr; }
@@ -30,6 +31,8 @@ public:
     DWORD threadId() const { return threadId_; }
 
     static constexpr unsigned destructionWaitMs = 5000;
+    // The exit code of a thread whose body threw.
+    static constexpr DWORD kFailedExitCode = 0xFFFFFFFEu;
 
 private:
     static DWORD WINAPI entry(void* body);

@@ -12,7 +12,9 @@
 #include "launcher_window.h"
 #include "parameter_window.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+namespace {
+
+int run(HINSTANCE instance, int show) {
     const std::vector<std::string> args(__argv + 1, __argv + __argc);
     const hostsim::ParseResult parsed = hostsim::parseOptions(args);
     if (!parsed.options) {
@@ -35,4 +37,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         DispatchMessageA(&message);
     }
     return static_cast<int>(message.wParam);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    try {
+        return run(instance, show);
+    } catch (...) {
+        return 4;
+    }
 }

@@ -21,6 +21,19 @@ HWND createChild(HWND parent, const char* className, const char* text, DWORD sty
 HWND createTopLevel(HINSTANCE instance, const char* className, const char* title, int width, int height,
                     void* self);
 
+// A window procedure's work, run so that nothing unwinds through the system:
+// on an exception the program's message loop ends (exit code 4) and
+// `fallback` answers the message.
+template <class Work, class Fallback>
+LRESULT guarded(Work work, Fallback fallback) noexcept {
+    try {
+        return work();
+    } catch (...) {
+        PostQuitMessage(4);
+        return fallback();
+    }
+}
+
 // Registers a class once; the window procedure receives `self` in WM_NCCREATE.
 bool registerWindowClass(HINSTANCE instance, const char* className, WNDPROC procedure);
 

@@ -57,21 +57,26 @@ void openModule(HWND launcher, int kind) {
 }
 
 LRESULT CALLBACK launcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE:
-        createRows(window);
-        return 0;
-    case WM_COMMAND: {
-        const int kind = LOWORD(wParam) - kOpenIdBase;
-        if (HIWORD(wParam) == BN_CLICKED && kind >= 0 && kind < velmora::kModuleCount)
-            openModule(window, kind);
-        return 0;
-    }
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    const auto standard = [&] { return DefWindowProcA(window, message, wParam, lParam); };
+    return guarded(
+        [&]() -> LRESULT {
+            switch (message) {
+            case WM_CREATE:
+                createRows(window);
+                return 0;
+            case WM_COMMAND: {
+                const int kind = LOWORD(wParam) - kOpenIdBase;
+                if (HIWORD(wParam) == BN_CLICKED && kind >= 0 && kind < velmora::kModuleCount)
+                    openModule(window, kind);
+                return 0;
+            }
+            case WM_DESTROY:
+                PostQuitMessage(0);
+                return 0;
+            }
+            return standard();
+        },
+        standard);
 }
 
 } // namespace

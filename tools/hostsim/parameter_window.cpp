@@ -171,37 +171,47 @@ void ParameterWindow::onDestroy() {
 LRESULT CALLBACK ParameterWindow::fieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR id, DWORD_PTR self) {
     auto* window = reinterpret_cast<ParameterWindow*>(self);
-    switch (message) {
-    case WM_GETTEXT:
-    case WM_SETTEXT:
-        if (!window->readingOwnFields_)
-            return window->onHostText(field, static_cast<int>(id), message, wParam, lParam);
-        break;
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(field, fieldProc, id);
-        break;
-    }
-    return DefSubclassProc(field, message, wParam, lParam);
+    const auto standard = [&] { return DefSubclassProc(field, message, wParam, lParam); };
+    return guarded(
+        [&] {
+            switch (message) {
+            case WM_GETTEXT:
+            case WM_SETTEXT:
+                if (!window->readingOwnFields_)
+                    return window->onHostText(field, static_cast<int>(id), message, wParam, lParam);
+                break;
+            case WM_NCDESTROY:
+                RemoveWindowSubclass(field, fieldProc, id);
+                break;
+            }
+            return standard();
+        },
+        standard);
 }
 
 LRESULT CALLBACK ParameterWindow::buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam,
                                              UINT_PTR id, DWORD_PTR self) {
     auto* window = reinterpret_cast<ParameterWindow*>(self);
-    switch (message) {
-    case WM_LBUTTONUP: {
-        // The button's own click notification comes from inside this call and
-        // must not count a second time.
-        window->inMouseUp_ = true;
-        const LRESULT answer = DefSubclassProc(button, message, wParam, lParam);
-        window->inMouseUp_ = false;
-        window->onPress(GetDlgCtrlID(button));
-        return answer;
-    }
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(button, buttonProc, id);
-        break;
-    }
-    return DefSubclassProc(button, message, wParam, lParam);
+    const auto standard = [&] { return DefSubclassProc(button, message, wParam, lParam); };
+    return guarded(
+        [&] {
+            switch (message) {
+            case WM_LBUTTONUP: {
+                // The button's own click notification comes from inside this
+                // call and must not count a second time.
+                window->inMouseUp_ = true;
+                const LRESULT answer = standard();
+                window->inMouseUp_ = false;
+                window->onPress(GetDlgCtrlID(button));
+                return answer;
+            }
+            case WM_NCDESTROY:
+                RemoveWindowSubclass(button, buttonProc, id);
+                break;
+            }
+            return standard();
+        },
+        standard);
 }
 
 LRESULT CALLBACK ParameterWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -211,28 +221,33 @@ LRESULT CALLBACK ParameterWindow::windowProc(HWND window, UINT message, WPARAM w
         self->window_ = window;
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    const auto standard = [&] { return DefWindowProcA(window, message, wParam, lParam); };
+    if (!self) return standard();
 
-    switch (message) {
-    case WM_CREATE:
-        self->createChildren();
-        return 0;
-    case WM_COMMAND:
-        // Clicks arrive through the buttons' mouse-up; this is the keyboard
-        // (Enter, Esc, space on a focused button).
-        if (HIWORD(wParam) == BN_CLICKED && !self->inMouseUp_ &&
-            (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL))
-            self->onPress(LOWORD(wParam));
-        return 0;
-    case WM_DESTROY:
-        self->onDestroy();
-        return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        delete self;
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return guarded(
+        [&]() -> LRESULT {
+            switch (message) {
+            case WM_CREATE:
+                self->createChildren();
+                return 0;
+            case WM_COMMAND:
+                // Clicks arrive through the buttons' mouse-up; this is the
+                // keyboard (Enter, Esc, space on a focused button).
+                if (HIWORD(wParam) == BN_CLICKED && !self->inMouseUp_ &&
+                    (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL))
+                    self->onPress(LOWORD(wParam));
+                return 0;
+            case WM_DESTROY:
+                self->onDestroy();
+                return 0;
+            case WM_NCDESTROY:
+                SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+                delete self;
+                break;
+            }
+            return standard();
+        },
+        standard);
 }
 
 } // namespace hostsim

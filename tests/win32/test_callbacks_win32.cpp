@@ -1,0 +1,78 @@
+// Exceptions stop at the system's callbacks: a handler that throws ends its
+// dialog with a result that is neither OK nor Cancel, and a thread body that
+// throws ends its thread; neither unwinds through user32 or the thread start.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <new>
+#include <stdexcept>
+
+#include "../../resources/resource.h"
+#include "framework/dialog.h"
+#include "framework/ui_thread.h"
+
+namespace velmora {
+namespace {
+
+enum class Throw { Never, OnInit, OnCommand };
+
+class ThrowingDialog final : public Dialog {
+public:
+    explicit ThrowingDialog(Throw when) : Dialog(IDD_ABOUT), when_(when) {}
+
+protected:
+    bool onInitDialog() override {
+        if (when_ == Throw::OnInit) throw std::runtime_error("init");
+        return true;
+    }
+    bool onCommand(int, UINT) override {
+        if (when_ == Throw::OnCommand) throw std::bad_alloc();
+        return false;
+    }
+
+private:
+    Throw when_;
+};
+
+TEST(Callbacks, AThrowingHandlerEndsItsDialogAsFailed) {
+    {
+        ThrowingDialog dialog(Throw::OnInit);
+        EXPECT_EQ(dialog.runModal(), Dialog::kFailed);
+    }
+    struct Case {
+        Throw when;
+        bool alive;
+        INT_PTR result;
+    };
+    for (const Case c : {Case{Throw::Never, true, 0}, Case{Throw::OnInit, false, Dialog::kFailed},
+                         Case{Throw::OnCommand, false, Dialog::kFailed}}) {
+        SCOPED_TRACE(static_cast<int>(c.when));
+        ThrowingDialog dialog(c.when);
+        dialog.createModeless();
+        if (dialog.hwnd()) SendMessageA(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_LOGO, BN_CLICKED), 0);
+        EXPECT_EQ(dialog.hwnd() != nullptr, c.alive);
+        EXPECT_EQ(dialog.result(), c.result);
+        EXPECT_NE(dialog.result(), IDOK);
+        EXPECT_NE(dialog.result(), IDCANCEL);
+        if (dialog.hwnd()) DestroyWindow(dialog.hwnd());
+    }
+}
+
+TEST(Callbacks, AThrowingThreadBodyEndsOnlyItsThread) {
+    UiThread thread;
+    ASSERT_TRUE(thread.start([]() -> int { throw std::runtime_error("body"); }));
+    ASSERT_TRUE(thread.join(5000));
+    DWORD code = 0;
+    // The object keeps its handle; the exit code says how the body ended.
+    HANDLE handle = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, thread.threadId());
+    if (handle) {
+        GetExitCodeThread(handle, &code);
+        CloseHandle(handle);
+        EXPECT_EQ(code, UiThread::kFailedExitCode);
+    }
+}
+
+} // namespace
+} // namespace velmora
