@@ -132,7 +132,7 @@ void checkEditorState(const AnalogRules& rules, const AlarmEditor& editor) {
         const int f = rules.format(g);
         const std::uint16_t w = rules.word(alarmSetpointRegister(s));
         const AlarmEditor::Fields& shown = editor.fields(s);
-        require(shown.hex == analogWordText(w), "the hex field shows the stored word");
+        require(shown.hex == wordText(w), "the hex field shows the stored word");
         if (!editor.isScaled(s)) {
             require(shown.value.empty(), "no units for a group without scaling");
             continue;

@@ -4,20 +4,11 @@
 #include <stdexcept>
 #include <utility>
 
+#include "core/text.h"
+
 namespace velmora {
 
 namespace {
-
-char foldAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (foldAscii(a[i]) != foldAscii(b[i])) return false;
-    return true;
-}
 
 // What each unmatched lockState of this thread got: a wait that ran out owns
 // nothing, and its unlockState must not release what another thread holds.

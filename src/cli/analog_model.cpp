@@ -1,26 +1,14 @@
 #include "cli/analog_model.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 
+#include "core/text.h"
 #include "modules/alarm_setpoints.h"
 
 namespace velmora {
 
 namespace {
-
-std::string trim(std::string_view text) {
-    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return std::string(text);
-}
-
-std::string lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::optional<int> wholeInteger(const std::string& text) {
     int value = 0;
@@ -258,7 +246,7 @@ std::string AnalogModel::settingNames() const {
 ActionResult AnalogModel::apply(const std::string& name, const std::string& value) {
     notes_.clear();
     trace_.clear();
-    const std::string key = lower(trim(name));
+    const std::string key = lowered(std::string(trimBlanks(name)));
     for (int list = 0; list < static_cast<int>(analogLists.size()); ++list)
         if (listName(list) == key) return applyList(list, key, value);
     if (rules_.hasAlarms())
@@ -272,10 +260,10 @@ ActionResult AnalogModel::applyList(int list, const std::string& name, const std
         return {name + ": the control is disabled on this module (it has no alarms); allowed: " +
                 enabledSettingNames()};
     const std::vector<std::string>& entries = form_->entries(list);
-    const std::string wanted = trim(value);
+    const std::string wanted = std::string(trimBlanks(value));
     int position = -1;
     for (int p = 0; p < static_cast<int>(entries.size()) && position < 0; ++p)
-        if (lower(entries[static_cast<std::size_t>(p)]) == lower(wanted)) position = p;
+        if (lowered(entries[static_cast<std::size_t>(p)]) == lowered(wanted)) position = p;
     if (position < 0)
         if (const std::optional<int> code = wholeInteger(wanted))
             position = form_->positionOfCode(list, *code);
@@ -297,7 +285,7 @@ ActionResult AnalogModel::applyList(int list, const std::string& name, const std
 }
 
 ActionResult AnalogModel::applySetpoint(int setpoint, const std::string& name, const std::string& value) {
-    const std::string typed = trim(value);
+    const std::string typed = std::string(trimBlanks(value));
     const int group = alarmSetpointGroup(setpoint);
     const std::string groupName = "g" + std::to_string(group + 1);
     const int range = rules_.range(group);
@@ -324,7 +312,7 @@ ActionResult AnalogModel::applySetpoint(int setpoint, const std::string& name, c
     if (rules.empty() && (number < row->unitsLow || number > row->unitsHigh))
         rules = "held at the end of the span";
     notes_.push_back({name, true, !rules.empty(),
-                      typed + " typed, stored 0x" + analogWordText(stored) + " = " +
+                      typed + " typed, stored 0x" + wordText(stored) + " = " +
                           alarmUnitsText(countsToUnits(range, format, stored)) + " " + unitSymbol(range) +
                           (rules.empty() ? "" : " (" + rules + ")")});
     noteRules(before, name);

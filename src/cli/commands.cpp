@@ -16,31 +16,9 @@ namespace velmora::cli {
 
 namespace {
 
-constexpr bool isBlank(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-constexpr bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 constexpr bool isHexDigit(char c) {
     return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
-constexpr char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-std::string lowered(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = lower(c);
-    return out;
-}
-
 std::string allowedModules() {
     std::string out = "0 to 7 or ";
     for (std::size_t k = 0; k < ModuleCatalogue.size(); ++k)
@@ -127,7 +105,7 @@ std::string echo(std::string_view text) {
 }
 
 ModuleKind parseModule(std::string_view text) {
-    const std::string_view t = trim(text);
+    const std::string_view t = trimBlanks(text);
     if (!t.empty() && std::all_of(t.begin(), t.end(), isDigit)) {
         std::string_view digits = t;
         while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);
@@ -139,7 +117,7 @@ ModuleKind parseModule(std::string_view text) {
 }
 
 std::uint16_t parseWord(std::string_view text, int reg) {
-    const std::string_view t = trim(text);
+    const std::string_view t = trimBlanks(text);
     if (!isWellFormedWord(t))
         throw CliError(
             "Reg" + std::to_string(reg + 1) + ": " + echo(text) +
@@ -200,7 +178,7 @@ Decoded decodeModule(ModuleKind kind, const RegisterWords& words) {
 }
 
 bool looksLikeAction(std::string_view token) {
-    return token.find('=') != std::string_view::npos || lowered(trim(token)) == "defaults";
+    return token.find('=') != std::string_view::npos || lowered(trimBlanks(token)) == "defaults";
 }
 
 Action parseAction(std::string_view token) {
@@ -208,13 +186,13 @@ Action parseAction(std::string_view token) {
     a.token = std::string(token);
     const std::size_t equals = token.find('=');
     if (equals == std::string_view::npos) {
-        if (lowered(trim(token)) != "defaults")
+        if (lowered(trimBlanks(token)) != "defaults")
             throw CliError(echo(token) + " is not an action; allowed: NAME=VALUE or defaults" +
                            " (register words go after --from)");
         a.kind = Action::Kind::Defaults;
         return a;
     }
-    a.name = lowered(trim(token.substr(0, equals)));
+    a.name = lowered(trimBlanks(token.substr(0, equals)));
     a.value = std::string(token.substr(equals + 1));
     if (a.name == "copy") a.kind = Action::Kind::Copy;
     return a;
@@ -227,7 +205,7 @@ CopyPlan parseCopy(std::string_view units, const CopyUnits& family) {
                                 "B, " + what + " 1 to " + std::to_string(family.count);
     std::string text;
     for (char c : units)
-        if (!isBlank(c)) text += lower(c);
+        if (!isBlank(c)) text += lowerAscii(c);
     // A unit number after its prefix; -1 when the text has no such thing at `at`.
     std::size_t at = 0;
     const auto unit = [&](bool prefixOptional) {
@@ -465,9 +443,9 @@ WdbCheck checkWdb(std::istream& in) {
                 if (!e.applied) anyIgnored = true;
                 if (!e.applied || (kindOfHostKey(e.key) && titleWasCut(line, e.key))) allUsed = false;
             }
-            if (line.effects.empty() && !trim(line.text).empty()) loose = true;
+            if (line.effects.empty() && !trimBlanks(line.text).empty()) loose = true;
             // A key may have been cut in two where the line was split.
-            if (end - first > 1 && !trim(line.text).empty()) hasKey = true;
+            if (end - first > 1 && !trimBlanks(line.text).empty()) hasKey = true;
         }
         if (hasKey) {
             ++check.linesWithKey;

@@ -15,17 +15,17 @@ std::string settingName(int channel, CounterSetting setting) {
 
 class CounterModel final : public ChannelModuleModel<CounterSettings> {
 public:
-    explicit CounterModel(int kind) : ChannelModuleModel(CounterSettings(kind == 6 ? 4 : 8)) {}
+    explicit CounterModel(int kind) : ChannelModuleModel(CounterSettings(counterChannelCount(kind))) {}
 
     ActionResult apply(const std::string& name, const std::string& value) override {
         notes_.clear();
         const SettingName parsed = splitSettingName(name);
-        if (parsed.form == SettingName::ModuleWide && equalsNoCase(parsed.key, "delay"))
+        if (parsed.form == SettingName::ModuleWide && equalIgnoringCase(parsed.key, "delay"))
             return typeDelay(value);
         if (parsed.form != SettingName::PerChannel) return {unknownName(name)};
         const auto found =
             std::find_if(kCounterLayout.begin(), kCounterLayout.end(),
-                         [&](const ChannelSettingInfo& s) { return equalsNoCase(s.name, parsed.key); });
+                         [&](const ChannelSettingInfo& s) { return equalIgnoringCase(s.name, parsed.key); });
         if (found == kCounterLayout.end()) return {unknownName(name)};
         const auto setting = static_cast<CounterSetting>(found - kCounterLayout.begin());
         const std::string full = "ch" + std::to_string(parsed.channel) + "." + std::string(found->name);
@@ -36,7 +36,7 @@ public:
                     "; allowed: ch1 to ch" + std::to_string(count)};
         const auto code = choiceCode(*found, value);
         if (!code)
-            return {full + ": " + quoted(trimBlanks(value)) +
+            return {full + ": " + quoted(trimBlanks(value), kEchoLimit) +
                     " is not offered; allowed: " + allowedChoices(*found)};
 
         // Try on a copy so that a refused choice leaves the channel on show as it was.
@@ -90,9 +90,9 @@ private:
     ActionResult typeDelay(const std::string& value) {
         const std::string_view typed = trimBlanks(value);
         if (!isWholeNumber(typed))
-            return {"delay: " + quoted(typed) + " is not a whole number; allowed: 0 to 65535"};
+            return {"delay: " + quoted(typed, kEchoLimit) + " is not a whole number; allowed: 0 to 65535"};
         if (typed.size() > static_cast<std::size_t>(CounterSettings::kDelayTextLimit))
-            return {"delay: " + quoted(typed) +
+            return {"delay: " + quoted(typed, kEchoLimit) +
                     " is longer than the 5 characters the field takes; allowed: 0 to 65535"};
         settings_.typeDelay(typed);
         std::string limited = limitNote(typed, settings_.delay(), "");
@@ -121,7 +121,7 @@ private:
     }
 
     std::string unknownName(const std::string& name) const {
-        std::string out = "unknown setting " + quoted(name) + "; allowed: ";
+        std::string out = "unknown setting " + quoted(name, kEchoLimit) + "; allowed: ";
         for (const auto& s : kCounterLayout) out += "chN." + std::string(s.name) + ", ";
         out += "delay (N = 1 to " + std::to_string(settings_.channelCount()) + ")";
         return out;

@@ -16,20 +16,21 @@ public:
     ActionResult apply(const std::string& name, const std::string& value) override {
         notes_.clear();
         const SettingName parsed = splitSettingName(name);
-        if (parsed.form == SettingName::ModuleWide && equalsNoCase(parsed.key, "delay")) {
+        if (parsed.form == SettingName::ModuleWide && equalIgnoringCase(parsed.key, "delay")) {
             const std::string_view typed = trimBlanks(value);
             if (!isWholeNumber(typed))
-                return {"delay: " + quoted(typed) + " is not a whole number; allowed: 0 to 65535"};
+                return {"delay: " + quoted(typed, kEchoLimit) +
+                        " is not a whole number; allowed: 0 to 65535"};
             settings_.typeDelay(typed);
             note("delay", limitNote(typed, settings_.delay(), ""));
             return {};
         }
         if (parsed.form != SettingName::PerChannel) return {unknownName(name)};
 
-        const bool isTimeout = equalsNoCase(parsed.key, "timeout");
+        const bool isTimeout = equalIgnoringCase(parsed.key, "timeout");
         const auto found =
             std::find_if(kMultiPurposeLayout.begin(), kMultiPurposeLayout.end(),
-                         [&](const ChannelSettingInfo& s) { return equalsNoCase(s.name, parsed.key); });
+                         [&](const ChannelSettingInfo& s) { return equalIgnoringCase(s.name, parsed.key); });
         if (!isTimeout && found == kMultiPurposeLayout.end()) return {unknownName(name)};
         const std::string full = "ch" + std::to_string(parsed.channel) + "." +
                                  (isTimeout ? std::string("timeout") : std::string(found->name));
@@ -42,7 +43,7 @@ public:
         if (isTimeout) {
             const std::string_view typed = trimBlanks(value);
             if (!isWholeNumber(typed))
-                return {full + ": " + quoted(typed) +
+                return {full + ": " + quoted(typed, kEchoLimit) +
                         " is not a whole number; allowed: 0 to 240 (others are limited)"};
             settings_.chooseChannel(channel);
             settings_.typeTimeout(typed);
@@ -51,7 +52,7 @@ public:
         }
         const auto code = choiceCode(*found, value);
         if (!code)
-            return {full + ": " + quoted(trimBlanks(value)) +
+            return {full + ": " + quoted(trimBlanks(value), kEchoLimit) +
                     " is not offered; allowed: " + allowedChoices(*found)};
         settings_.chooseChannel(channel);
         settings_.choose(static_cast<MultiPurposeSetting>(found - kMultiPurposeLayout.begin()), *code);
@@ -108,7 +109,7 @@ private:
     }
 
     static std::string unknownName(const std::string& name) {
-        std::string out = "unknown setting " + quoted(name) + "; allowed: ";
+        std::string out = "unknown setting " + quoted(name, kEchoLimit) + "; allowed: ";
         for (const auto& s : kMultiPurposeLayout) out += "chN." + std::string(s.name) + ", ";
         out += "chN.timeout, delay (N = 1 to 4)";
         return out;

@@ -36,12 +36,6 @@ void writeWordArray(JsonWriter& json, const std::vector<std::uint16_t>& words) {
     json.endArray();
 }
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
-
 std::string source(int line) {
     return line ? "line " + std::to_string(line) : std::string("default");
 }
@@ -95,7 +89,7 @@ std::string markdownEscaped(std::string_view text) {
 // A table cell: what the dialog shows, as a sheet is read.
 std::string cellText(const SettingView& s) {
     if (s.text.empty()) return "(no selection, code " + std::to_string(s.code) + ")";
-    return markdownEscaped(trimmed(s.text));
+    return markdownEscaped(trimBlanks(s.text));
 }
 
 void tableRow(std::ostream& out, const std::vector<std::string>& cells) {
@@ -184,12 +178,6 @@ void printSheet(std::ostream& out, const Decoded& d) {
 }
 
 } // namespace
-
-std::string wordText(std::uint16_t word) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(word));
-    return text;
-}
 
 std::string valueText(const SettingView& s) {
     if (s.isWord) return wordText(static_cast<std::uint16_t>(s.code)) + " (" + s.text + ")";
@@ -299,12 +287,12 @@ void printEncoded(std::ostream& out, const Encoded& e, OutputFormat format) {
 
 void printWdbCheck(std::ostream& out, const WdbCheck& check, std::string_view path) {
     const WindowDescription& d = check.description;
-    out << "window description file " << quotedFileText(path) << '\n';
+    out << "window description file " << quoted(path) << '\n';
 
     out << "titles in effect:\n";
     for (std::size_t k = 0; k < ModuleCatalogue.size(); ++k)
-        out << "  " << k << ' ' << padded(ModuleCatalogue[k].listName, 15)
-            << padded(quotedFileText(d.titles[k]), 23) << source(check.titleLine[k]) << '\n';
+        out << "  " << k << ' ' << padded(ModuleCatalogue[k].listName, 15) << padded(quoted(d.titles[k]), 23)
+            << source(check.titleLine[k]) << '\n';
 
     out << "positions in effect (child of the host window):\n";
     for (int i = 0; i < kRegisterCount; ++i) {

@@ -8,13 +8,11 @@
 #include <string_view>
 
 #include "cli/commands.h"
+#include "core/text.h"
 
 namespace velmora::cli {
 
 enum class OutputFormat { Text, Json, Markdown };
-
-// "%04X".
-std::string wordText(std::uint16_t word);
 
 // A setting's value for a line of text: `1 "12V"`, `250`, `6 (no selection)`,
 // and for an alarm word `2710 (10.000)`.

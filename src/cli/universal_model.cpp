@@ -1,5 +1,6 @@
 #include "cli/universal_model.h"
 
+#include "core/text.h"
 #include "modules/universal_settings.h"
 
 #include <algorithm>
@@ -32,41 +33,18 @@ constexpr std::array<Key, kUniversalSettingCount> kKeys{{
     {"fault", UniversalSetting::Fault},
 }};
 
-constexpr bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-constexpr bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 constexpr bool isControl(char c) {
     return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
 }
-constexpr char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-constexpr std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
 constexpr bool allDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), isDigit);
-}
-
-constexpr bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
 }
 
 // A value that is all digits is a code, so no text may look like one.
 constexpr bool noTextIsANumber() {
     for (const SettingInfo& info : kSettings)
         for (std::string_view t : info.entries)
-            if (allDigits(trim(t))) return false;
+            if (allDigits(trimBlanks(t))) return false;
     return true;
 }
 static_assert(noTextIsANumber());
@@ -76,15 +54,6 @@ constexpr unsigned long digitsValue(std::string_view s) {
     unsigned long v = 0;
     for (char c : s) v = std::min(v * 10 + static_cast<unsigned long>(c - '0'), 1000000ul);
     return v;
-}
-
-// User text echoed into a one-line message: no control characters, bounded.
-std::string echo(std::string_view s) {
-    constexpr std::size_t kMax = 40;
-    std::string out = "\"";
-    for (std::size_t i = 0; i < s.size() && i < kMax; ++i) out += isControl(s[i]) ? '?' : s[i];
-    if (s.size() > kMax) out += "...";
-    return out + "\"";
 }
 
 std::string allowedValues(UniversalSetting s) {
@@ -265,17 +234,17 @@ ActionResult UniversalModel::apply(const std::string& name, const std::string& v
         for (const Key& candidate : kKeys)
             if (candidate.name == k) key = &candidate;
     }
-    if (!key) return {"unknown setting " + echo(n) + "; allowed: " + allNames()};
+    if (!key) return {"unknown setting " + quoted(n, kEchoLimit) + "; allowed: " + allNames()};
 
     const unsigned long groupNumber = digitsValue(groupDigits);
     if (groupNumber < 1 || groupNumber > static_cast<unsigned long>(kGroups))
-        return {"group " + echo(groupDigits) + " of " + echo(n) + " is out of range; allowed: 1 to " +
-                std::to_string(kGroups)};
+        return {"group " + quoted(groupDigits, kEchoLimit) + " of " + quoted(n, kEchoLimit) +
+                " is out of range; allowed: 1 to " + std::to_string(kGroups)};
     const int group = static_cast<int>(groupNumber) - 1;
     const std::string label = settingName(group, key->name);
     const UniversalSetting setting = key->setting;
 
-    const std::string_view v = trim(value);
+    const std::string_view v = trimBlanks(value);
     if (v.empty() || std::any_of(v.begin(), v.end(), isControl))
         return {label +
                 ": malformed value (empty or with control characters); allowed: " + allowedValues(setting)};
@@ -302,9 +271,10 @@ ActionResult UniversalModel::apply(const std::string& name, const std::string& v
         if (c < entries.size()) code = static_cast<int>(c);
     } else {
         for (std::size_t i = 0; i < entries.size() && !code; ++i)
-            if (sameIgnoringCase(v, trim(entries[i]))) code = static_cast<int>(i);
+            if (equalIgnoringCase(v, trimBlanks(entries[i]))) code = static_cast<int>(i);
     }
-    if (!code) return {label + ": " + echo(v) + " is not offered; allowed: " + allowedValues(setting)};
+    if (!code)
+        return {label + ": " + quoted(v, kEchoLimit) + " is not offered; allowed: " + allowedValues(setting)};
 
     const bool done = list ? next.chooseListEntry(*list, *code) : next.chooseInputType(*code);
     if (!done) return {label + ": the choice was refused; allowed: " + allowedValues(setting)};

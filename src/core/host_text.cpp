@@ -1,13 +1,10 @@
 #include "core/host_text.h"
 
+#include "core/text.h"
+
 namespace velmora {
 
 namespace {
-
-// The C locale's isspace, without its undefined behaviour for negative chars.
-bool isBlank(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';

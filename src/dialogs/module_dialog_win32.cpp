@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/text.h"
 #include "modules/editor_context.h"
 
 namespace velmora {
@@ -34,12 +35,6 @@ void ModuleDialog::refresh() {
     const HWND focus = GetFocus();
     refreshControls();
     if (focus && IsWindow(focus) && IsWindowEnabled(focus)) SetFocus(focus);
-}
-
-std::string ModuleDialog::wordText(std::uint16_t word) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(word));
-    return text;
 }
 
 void ModuleDialog::showWord(int editId, std::uint16_t word) {

@@ -41,7 +41,6 @@ protected:
 
     // A register word in its edit, "%04X".
     void showWord(int editId, std::uint16_t word);
-    static std::string wordText(std::uint16_t word);
 
     // Painting when minimised and the drag icon; families without a paint
     // handler turn it off.

@@ -3,6 +3,8 @@
 #include <climits>
 #include <fstream>
 
+#include "core/text.h"
+
 namespace velmora {
 
 namespace {
@@ -17,24 +19,16 @@ std::string_view upToNul(std::string_view text) {
     return text.substr(0, text.find('\0'));
 }
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // Blanks and control characters, and bytes of 128 and above.
 bool isSkippedAfterEquals(char c) {
     const auto u = static_cast<unsigned char>(c);
     return (u >= 1 && u <= 32) || u >= 128;
 }
 
-bool isCSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 // The register index after "REG_", read like atoi: blanks, a sign, digits.
 int readIndex(std::string_view chars) {
     std::size_t i = 0;
-    while (i < chars.size() && isCSpace(chars[i])) ++i;
+    while (i < chars.size() && isBlank(chars[i])) ++i;
     bool negative = false;
     if (i < chars.size() && (chars[i] == '+' || chars[i] == '-')) negative = chars[i++] == '-';
     int value = 0;
@@ -45,7 +39,7 @@ int readIndex(std::string_view chars) {
 // Bytes of the file never reach a terminal raw: the key of a "REG_" line
 // carries the two characters after it, whatever they are.
 std::string printable(std::string_view text) {
-    const std::string q = quotedFileText(text);
+    const std::string q = quoted(text);
     return q.substr(1, q.size() - 2);
 }
 
@@ -72,12 +66,12 @@ void applyPositionLine(std::string_view line, WindowLayout& layout, std::vector<
         const std::string_view rest = line.substr(at);
         const std::string_view chars = rest.substr(kRegKey.size(), 2);
         std::string key = std::string(kRegKey) + std::string(chars);
-        while (key.size() > kRegKey.size() && isCSpace(key.back())) key.pop_back();
+        while (key.size() > kRegKey.size() && isBlank(key.back())) key.pop_back();
         const int index = readIndex(chars);
         ValueError error = ValueError::Ok;
         if (index == 0 && chars != "00") {
             addEffect(effects, key, false,
-                      quotedFileText(chars) + " is not a register index (register 0 is written \"00\")");
+                      quoted(chars) + " is not a register index (register 0 is written \"00\")");
         } else if (index < 0 || index >= kRegisterCount) {
             addEffect(effects, key, false, "register index " + std::to_string(index) + " is out of range");
         } else if (auto value = parseNumberValue(rest, &error)) {
@@ -105,7 +99,7 @@ void applyTitleLine(std::string_view line, ModuleTitles& titles, std::vector<Lin
             const bool cut = value->size() > kMaxTitleLength;
             titles[kind] = value->substr(0, kMaxTitleLength);
             std::string detail = "title of module " + std::to_string(kind) + " (" +
-                                 std::string(module.listName) + ") = " + quotedFileText(titles[kind]);
+                                 std::string(module.listName) + ") = " + quoted(titles[kind]);
             if (cut)
                 detail += ", cut from " + std::to_string(value->size()) + " to " +
                           std::to_string(kMaxTitleLength) + " characters";
@@ -304,27 +298,10 @@ WindowDescription checkWindowDescription(std::istream& in) {
     return result;
 }
 
-std::string quotedFileText(std::string_view text) {
-    static constexpr char hex[] = "0123456789abcdef";
-    std::string out = "\"";
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 32 || u >= 127) {
-            out += "\\x";
-            out += hex[u >> 4];
-            out += hex[u & 0xF];
-        } else {
-            if (c == '"' || c == '\\') out += '\\';
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 std::string describeLine(const LineReport& report) {
     std::string out = "line " + std::to_string(report.number);
     if (report.continued) out += " (continued)";
-    out += ": " + quotedFileText(report.text) + "\n";
+    out += ": " + quoted(report.text) + "\n";
     if (report.split)
         out += "  line longer than 80 characters was split: its 81st character was dropped "
                "and the rest is read as the next line\n";

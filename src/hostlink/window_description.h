@@ -58,11 +58,6 @@ struct LineReport {
 // One line of a report as a checker prints it.
 std::string describeLine(const LineReport& report);
 
-// Text from or about the file in double quotes, as the reports quote it: `"`
-// and `\` escaped, any byte outside printable ASCII as \xNN, so that the
-// file's bytes never reach a terminal raw.
-std::string quotedFileText(std::string_view text);
-
 // Reads lines as the file format defines them: at most 80 characters held, the
 // 81st dropped, a carriage return before a line feed dropped, a last line
 // without line feed kept, and an empty stream yields one empty line.

@@ -8,13 +8,6 @@ namespace velmora {
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 struct DecimalPrefix {
     std::size_t begin = 0; // after the leading blanks
     std::size_t end = 0;   // == begin when there is no number
@@ -137,7 +130,7 @@ void AlarmEditor::showSetpoint(int setpoint) {
     const std::uint16_t w = rules_.word(alarmSetpointRegister(setpoint));
     Fields& out = fields_[at(setpoint)];
     out.value = isScaled(setpoint) ? alarmUnitsText(countsToUnits(r, f, w)) : std::string();
-    out.hex = analogWordText(w);
+    out.hex = wordText(w);
     out.kind = alarmKindText(r, f);
 }
 
@@ -154,7 +147,7 @@ void AlarmEditor::readSetpoint(int setpoint) {
     if (!isScaled(setpoint)) {
         // No units to read: the word stays as the host gave it.
         field.value.clear();
-        field.hex = analogWordText(rules_.word(index));
+        field.hex = wordText(rules_.word(index));
         return;
     }
     const std::uint16_t current = rules_.word(index);
@@ -171,7 +164,7 @@ void AlarmEditor::readSetpoint(int setpoint) {
         word = current;
     rules_.storeAndCheck(index, word);
     const std::uint16_t stored = rules_.word(index);
-    field.hex = analogWordText(stored);
+    field.hex = wordText(stored);
     field.value = alarmUnitsText(countsToUnits(r, f, stored));
 }
 

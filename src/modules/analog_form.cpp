@@ -111,7 +111,7 @@ void AnalogInputForm::showSettings() {
 
 void AnalogInputForm::showRegisterWords() {
     for (std::size_t i = 0; i < wordTexts_.size(); ++i)
-        wordTexts_[i] = analogWordText(rules_.word(static_cast<int>(i)));
+        wordTexts_[i] = wordText(rules_.word(static_cast<int>(i)));
 }
 
 bool AnalogInputForm::select(int list, int position) {

@@ -21,34 +21,24 @@ long countOf(std::uint16_t word, bool isSigned) {
     return isSigned ? static_cast<long>(static_cast<std::int16_t>(word)) : static_cast<long>(word);
 }
 
-std::string quotedText(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
-
 std::string rangeText(int code) {
     return code >= 0 && code < static_cast<int>(kAnalogRangeTexts.size())
-               ? quotedText(kAnalogRangeTexts[at(code)])
+               ? quoted(kAnalogRangeTexts[at(code)])
                : "code " + std::to_string(code);
 }
 
 std::string formatText(int code) {
     return code >= 0 && code < static_cast<int>(kAnalogFormatTexts.size())
-               ? quotedText(kAnalogFormatTexts[at(code)])
+               ? quoted(kAnalogFormatTexts[at(code)])
                : "code " + std::to_string(code);
 }
 
 } // namespace
 
-std::string analogWordText(std::uint16_t word) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(word));
-    return text;
-}
-
 AnalogFlags analogFlags(int kind) {
     if (kind < 0 || kind >= kModuleCount) return {};
     const ModuleInfo& info = moduleInfo(kind);
-    return {info.hasVoltageRanges, info.hasCurrentRanges, info.hasAlarms};
+    return {info.hasVoltageRanges, info.hasCurrentRanges, info.hasAlarms, info.writtenCount};
 }
 
 AnalogRules::AnalogRules(int kind) : flags_(analogFlags(kind)) {
@@ -196,7 +186,7 @@ void AnalogRules::applyDefaults() {
 }
 
 void AnalogRules::storeAndCheck(int index, std::uint16_t word) {
-    if (index >= 0 && index < 19) {
+    if (index >= 0 && index < kFirstSetpointRegister + kAlarmSetpoints) {
         if (trace_.to && regs_[at(index)] != word) trace_.to->push_back({index, regs_[at(index)], word, {}});
         regs_[at(index)] = word;
     }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text.h"
 #include "modules/analog_scaling.h"
 #include "modules/register_fields.h"
 
@@ -18,6 +19,7 @@ struct AnalogFlags {
     bool hasVoltageRanges = false;
     bool hasCurrentRanges = false;
     bool hasAlarms = false;
+    int writtenCount = 0; // registers that go back to the host
 };
 
 // The flags of module `kind` as the catalogue gives them; only kinds 0-3 have any.
@@ -51,9 +53,6 @@ inline constexpr std::uint16_t kAnalogDefaultReg1Current = 0x2924;
 inline constexpr std::uint16_t kAnalogDefaultReg2 = 0x2A92;
 inline constexpr std::uint16_t kAnalogDefaultReg3 = 0x8205;
 
-// A register word as the dialogs show it: "%04X".
-std::string analogWordText(std::uint16_t word);
-
 // A change of one alarm word by one step of the rules, for explanations.
 // `rule` names the limit rule in plain words; it is empty for a word stored
 // by storeAndCheck.
@@ -84,7 +83,7 @@ public:
     // True for the registers that go back to the host: Reg1-Reg19 with alarms,
     // Reg1-Reg3 otherwise.
     bool isWritten(int index) const;
-    int writtenCount() const { return flags_.hasAlarms ? 19 : 3; }
+    int writtenCount() const { return flags_.writtenCount; }
 
     // Field reads; group 0-3 (other groups read 0).
     int range(int group) const;

@@ -7,16 +7,6 @@ namespace velmora {
 
 namespace {
 
-constexpr bool isCBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-constexpr bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-constexpr char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Far beyond any register value, far below overflow.
 constexpr std::int64_t kSaturation = 1'000'000'000'000LL;
 
@@ -24,7 +14,7 @@ constexpr std::int64_t kSaturation = 1'000'000'000'000LL;
 
 std::int64_t typedNumber(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && isCBlank(text[i])) ++i;
+    while (i < text.size() && isBlank(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -49,32 +39,13 @@ std::string limitNote(std::string_view typed, std::int64_t stored, std::string_v
            std::to_string(stored) + std::string(unit);
 }
 
-std::string hexWord(std::uint16_t word) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(word));
-    return buf;
-}
-
 std::string registerWordText(std::span<const std::uint16_t> regs, int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= regs.size()) return {};
-    return hexWord(regs[static_cast<std::size_t>(index)]);
+    return wordText(regs[static_cast<std::size_t>(index)]);
 }
 
 std::string registerLabel(int index) {
     return "Reg" + std::to_string(index + 1) + ":";
-}
-
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && isCBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isCBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
 }
 
 std::optional<int> choiceCode(const ChannelSettingInfo& setting, std::string_view value) {
@@ -89,7 +60,7 @@ std::optional<int> choiceCode(const ChannelSettingInfo& setting, std::string_vie
         return code < count ? std::optional<int>(code) : std::nullopt;
     }
     for (int code = 0; code < count; ++code)
-        if (equalsNoCase(value, setting.texts[static_cast<std::size_t>(code)])) return code;
+        if (equalIgnoringCase(value, setting.texts[static_cast<std::size_t>(code)])) return code;
     return std::nullopt;
 }
 
@@ -112,22 +83,10 @@ bool isWholeNumber(std::string_view text) {
     return true;
 }
 
-std::string quoted(std::string_view text) {
-    constexpr std::size_t kMaxEcho = 40;
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size() && i < kMaxEcho; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        out += (c < 0x20 || c == 0x7F) ? '?' : text[i];
-    }
-    if (text.size() > kMaxEcho) out += "...";
-    out += '"';
-    return out;
-}
-
 SettingName splitSettingName(std::string_view name) {
     name = trimBlanks(name);
     if (name.find('.') == std::string_view::npos) return {SettingName::ModuleWide, 0, name};
-    if (name.size() < 4 || !equalsNoCase(name.substr(0, 2), "ch")) return {};
+    if (name.size() < 4 || !equalIgnoringCase(name.substr(0, 2), "ch")) return {};
     std::size_t i = 2;
     long channel = 0;
     for (; i < name.size() && isDigit(name[i]); ++i) {

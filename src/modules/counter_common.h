@@ -3,6 +3,7 @@
 // command-line models: the description of one per-channel setting, the way the
 // dialogs read a typed number, and the matching of command-line values.
 
+#include "core/text.h"
 #include "modules/register_fields.h"
 
 #include <array>
@@ -54,18 +55,13 @@ std::uint16_t typedWord(std::string_view text);
 // not the one stored (`unit` follows the number), empty when it is.
 std::string limitNote(std::string_view typed, std::int64_t stored, std::string_view unit);
 
-// A register word as the dialogs show it: four upper-case hex digits.
-std::string hexWord(std::uint16_t word);
-
-// hexWord of register `index`; empty for an index outside `regs`.
+// wordText of register `index`; empty for an index outside `regs`.
 std::string registerWordText(std::span<const std::uint16_t> regs, int index);
 
 // "Reg1:" for index 0.
 std::string registerLabel(int index);
 
 // Command-line value helpers.
-std::string_view trimBlanks(std::string_view text);
-bool equalsNoCase(std::string_view a, std::string_view b);
 // A code number or one of the setting's texts (any case); empty when the
 // control offers no such choice.
 std::optional<int> choiceCode(const ChannelSettingInfo& setting, std::string_view value);
@@ -73,10 +69,6 @@ std::optional<int> choiceCode(const ChannelSettingInfo& setting, std::string_vie
 std::string allowedChoices(const ChannelSettingInfo& setting);
 // Optional sign and at least one digit, nothing else.
 bool isWholeNumber(std::string_view text);
-
-// A user's value echoed in an error line: quoted, control characters
-// replaced, long texts cut.
-std::string quoted(std::string_view text);
 
 // "ch3.range" -> channel 3, key "range"; "delay" -> module-wide, key "delay".
 struct SettingName {

@@ -36,6 +36,16 @@ static_assert(!pairOwned(CounterSetting::Size) && !pairOwned(CounterSetting::Dig
 
 } // namespace
 
+const ModuleInfo& counterModuleInfo(ModuleKind kind) {
+    constexpr ModuleKind kEightChannels = 5;
+    const ModuleInfo& info = moduleInfo(kind);
+    return info.family == EditorFamily::Counter ? info : moduleInfo(kEightChannels);
+}
+
+int counterChannelCount(ModuleKind kind) {
+    return counterModuleInfo(kind).channels;
+}
+
 CounterSettings::CounterSettings(int channelCount) : channels_(channelCount == 4 ? 4 : 8) {
     setDefaults();
 }

@@ -8,6 +8,7 @@
 // belong to the pair and live in the first member's register; while the pair
 // is not "UniDirectional" the second member's register is a copy of the first's.
 
+#include "core/catalogue.h"
 #include "modules/counter_common.h"
 
 #include <array>
@@ -55,6 +56,10 @@ inline constexpr std::array<int, 9> kRegisterEdits{1071, 1072, 1073, 1074, 1075,
 inline constexpr std::array<int, 5> kRegisterLabels{1091, 1092, 1093, 1094, 1095}; // "Reg5:".."Reg9:"
 inline constexpr int kDelayEdit = 1101;
 } // namespace counter_ids
+
+// The catalogue row of a counter module; the 8-channel module's for any other kind.
+const ModuleInfo& counterModuleInfo(ModuleKind kind);
+int counterChannelCount(ModuleKind kind);
 
 class CounterSettings {
 public:

@@ -1,5 +1,7 @@
 #include "modules/module_editors.h"
 
+#include "modules/counter_settings.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -20,10 +22,6 @@ bool below(int index, int count) {
 
 } // namespace
 
-int counterChannelCount(ModuleKind kind) {
-    return kind == 6 ? 4 : 8;
-}
-
 // Each constructor follows the same order: the block (zeroed) is built, the
 // editor's own data set, the host positions loaded, and only then the dialog
 // created, since the dialog may look at the editor's registers.
@@ -39,7 +37,7 @@ AnalogModule::AnalogModule(ModuleKind kind, HostContext context, const DialogFac
 AnalogModule::~AnalogModule() = default;
 
 bool AnalogModule::isWritten(int index) const {
-    return below(index, flags_.hasAlarms ? 19 : 3);
+    return below(index, flags_.writtenCount);
 }
 
 UniversalModule::UniversalModule(HostContext context, const DialogFactory& dialogs)
@@ -51,7 +49,7 @@ UniversalModule::UniversalModule(HostContext context, const DialogFactory& dialo
 UniversalModule::~UniversalModule() = default;
 
 bool UniversalModule::isWritten(int index) const {
-    return below(index, 8);
+    return below(index, moduleInfo(4).writtenCount);
 }
 
 CounterModule::CounterModule(ModuleKind kind, HostContext context, const DialogFactory& dialogs)
@@ -63,7 +61,7 @@ CounterModule::CounterModule(ModuleKind kind, HostContext context, const DialogF
 CounterModule::~CounterModule() = default;
 
 bool CounterModule::isWritten(int index) const {
-    return below(index, 9);
+    return below(index, counterModuleInfo(kind_).writtenCount);
 }
 
 MultiPurposeModule::MultiPurposeModule(HostContext context, const DialogFactory& dialogs)
@@ -75,7 +73,7 @@ MultiPurposeModule::MultiPurposeModule(HostContext context, const DialogFactory&
 MultiPurposeModule::~MultiPurposeModule() = default;
 
 bool MultiPurposeModule::isWritten(int index) const {
-    return below(index, 9);
+    return below(index, moduleInfo(7).writtenCount);
 }
 
 std::unique_ptr<RegisterBlock> makeEditor(ModuleKind kind, HostContext context,

@@ -24,9 +24,6 @@ struct DialogRequest {
 // exception, which leaves the editor unbuilt.
 using DialogFactory = std::function<std::unique_ptr<EditorDialog>(const DialogRequest&)>;
 
-// 4 for module 6, 8 for every other value.
-int counterChannelCount(ModuleKind kind);
-
 // Modules 0-3. The block starts with the module's default words.
 class AnalogModule : public RegisterBlock {
 public:

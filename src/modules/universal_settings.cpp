@@ -1,5 +1,7 @@
 #include "modules/universal_settings.h"
 
+#include "core/text.h"
+
 namespace velmora {
 
 namespace universal {
@@ -173,9 +175,7 @@ int UniversalSettings::listSelection(UniversalList list) const {
 
 std::string UniversalSettings::registerText(int index) const {
     if (index < 0 || index >= kRegisters) return {};
-    static constexpr char digits[] = "0123456789ABCDEF";
-    const unsigned w = regs_[static_cast<std::size_t>(index)];
-    return {digits[(w >> 12) & 0xF], digits[(w >> 8) & 0xF], digits[(w >> 4) & 0xF], digits[w & 0xF]};
+    return wordText(regs_[static_cast<std::size_t>(index)]);
 }
 
 int UniversalSettings::code(int group, UniversalSetting setting) const {

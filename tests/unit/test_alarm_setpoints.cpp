@@ -93,7 +93,7 @@ TEST(AlarmSetpoints, TypedValuesAreStoredThroughTheLimitRules) {
         editor.focusLost();
         EXPECT_EQ(editor.fields(c.setpoint).hex, c.hex) << c.typed;
         EXPECT_EQ(editor.fields(c.setpoint).value, c.value) << c.typed;
-        EXPECT_EQ(analogWordText(rules.word(alarmSetpointRegister(c.setpoint))), c.hex) << c.typed;
+        EXPECT_EQ(wordText(rules.word(alarmSetpointRegister(c.setpoint))), c.hex) << c.typed;
     }
 }
 
@@ -112,7 +112,7 @@ TEST(AlarmSetpoints, FirstFocusLossRereadsEveryFieldFromItsThreeDecimals) {
         AlarmEditor editor(rules);
         editor.focusLost();
         EXPECT_EQ(rules.word(3), c.after);
-        EXPECT_EQ(editor.fields(0).hex, analogWordText(c.after));
+        EXPECT_EQ(editor.fields(0).hex, wordText(c.after));
     }
 }
 
