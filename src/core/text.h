@@ -10,9 +10,15 @@
 namespace velmora {
 
 // The blanks of C's isspace in the "C" locale.
-constexpr bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
-constexpr char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr bool isBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+constexpr bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+constexpr char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 constexpr bool equalIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "hostlink/host_windows.h"
+#include "support/fake_clock.h"
 #include "hostlink/window_description.h"
 
 namespace velmora {
@@ -119,22 +120,6 @@ private:
     std::vector<Node> nodes_;
     std::vector<Message> log_;
     int findCalls_ = 0;
-};
-
-// Records each pause and lets time pass at once.
-class FakeClock : public Clock {
-public:
-    std::uint64_t nowMs() override { return now_; }
-    void sleepMs(unsigned ms) override {
-        sleeps_.push_back(ms);
-        now_ += ms;
-    }
-    void advance(std::uint64_t ms) { now_ += ms; }
-    const std::vector<unsigned>& sleeps() const { return sleeps_; }
-
-private:
-    std::uint64_t now_ = 0;
-    std::vector<unsigned> sleeps_;
 };
 
 } // namespace velmora

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/config_app.h"
+#include "support/fake_clock.h"
 #include "support/fake_host_windows.h"
 #include "modules/module_editors.h"
 
@@ -92,36 +93,6 @@ private:
     EventLog& log_;
 };
 
-// Time passes at once. `onSleep` runs at each pause with the number of pauses
-// so far (from 1); a run that never ends is cut off with an exception, which
-// the run cycle swallows, and `runaway` tells the test.
-class ScriptedClock : public Clock {
-public:
-    std::uint64_t nowMs() override { return now_; }
-    void sleepMs(unsigned ms) override {
-        sleeps.push_back(ms);
-        now_ += ms;
-        if (sleeps.size() > kLimit) {
-            runaway = true;
-            throw std::runtime_error("run cycle did not end");
-        }
-        if (onSleep) onSleep(static_cast<int>(sleeps.size()), ms);
-    }
-    int pollSleeps() const {
-        int n = 0;
-        for (unsigned ms : sleeps) n += ms == kPollIntervalMs;
-        return n;
-    }
-
-    static constexpr std::size_t kLimit = 2000;
-    std::function<void(int, unsigned)> onSleep;
-    std::vector<unsigned> sleeps;
-    bool runaway = false;
-
-private:
-    std::uint64_t now_ = 0;
-};
-
 // Start-up window whose waiting thread is imaginary: starting it makes the
 // window exist, closing it ends that.
 class FakeStartupWindow : public StartupWindowPort {
@@ -189,7 +160,7 @@ struct AppRig {
     bool lockCreated = true;
     bool startupCreated = true;
     FakeHostWindows host;
-    ScriptedClock clock;
+    FakeClock clock;
     RecordingMessages messages{log};
     FakeModuleList moduleList{log};
     std::optional<std::string> description;

@@ -32,7 +32,7 @@ TEST(ExchangePause, EveryExchangeOfTheCyclePausesAsThePortsSay) {
         app.runCycle({"SYNC_WITH_CONCEPT"});
         EXPECT_EQ(rig.host.pressCount(window.ok), 1);
         // The read's pause, the write's pause, one poll.
-        EXPECT_EQ(rig.clock.sleeps, (std::vector<unsigned>{pause, pause, kPollIntervalMs}));
+        EXPECT_EQ(rig.clock.sleeps(), (std::vector<unsigned>{pause, pause, kPollIntervalMs}));
     }
 }
 

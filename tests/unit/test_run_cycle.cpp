@@ -115,7 +115,7 @@ TEST(ConfigApp, RefusedStartShowsItsMessageAndTheRunEndsAtOnce) {
         EXPECT_EQ(rig.messages.shown.size(), 1u);
         EXPECT_EQ(rig.count("startup created"), 0);
         EXPECT_EQ(rig.host.findCalls(), 0);
-        EXPECT_TRUE(rig.clock.sleeps.empty());
+        EXPECT_TRUE(rig.clock.sleeps().empty());
     }
 }
 
@@ -224,7 +224,7 @@ TEST(RunCycle, StandaloneFromTheCommandLineTouchesNoHostAndRunsOneDialog) {
         EXPECT_EQ(rig.host.findCalls(), 0) << result;
         EXPECT_TRUE(rig.host.messages().empty()) << result;
         EXPECT_EQ(rig.host.pressCount(window.ok), 0);
-        EXPECT_TRUE(rig.clock.sleeps.empty());
+        EXPECT_TRUE(rig.clock.sleeps().empty());
         EXPECT_TRUE(rig.messages.shown.empty());
         // The window object exists but its thread never ran it.
         EXPECT_EQ(windowEvents(rig.log),
@@ -260,7 +260,7 @@ TEST(RunCycle, StandaloneChosenInTheStartupWindow) {
     auto app = rig.app();
     app->runCycle({});
     EXPECT_EQ(rig.editorsBuilt, std::vector<ModuleKind>{1});
-    EXPECT_EQ(rig.clock.sleeps.size(), 2u);
+    EXPECT_EQ(rig.clock.sleeps().size(), 2u);
     // Undecided only waits: no probes, no minimise, no caption.
     EXPECT_EQ(rig.host.findCalls(), 0);
     EXPECT_EQ(windowEvents(rig.log), (EventLog{"startup created", "start thread", "hide", "module list",
@@ -278,7 +278,7 @@ TEST(RunCycle, QuitFromTheStartupWindowEndsAtTheNextPoll) {
         };
         auto app = rig.app();
         app->runCycle({word});
-        EXPECT_EQ(rig.clock.sleeps, (std::vector<unsigned>{250, 250, 250})) << word;
+        EXPECT_EQ(rig.clock.sleeps(), (std::vector<unsigned>{250, 250, 250})) << word;
         EXPECT_EQ(rig.host.findCalls(), findsAtQuit) << word;
         EXPECT_TRUE(rig.editorsBuilt.empty());
         expectWindowClosedThenDeleted(rig.log);
@@ -306,7 +306,7 @@ TEST(RunCycle, SynchronisedMinimisesOncePerCycleAndStepsTheCaptionWhileWaiting) 
                                                "minimise", "caption", "caption", // back to waiting
                                                "close and join", "deleted"}));
     // The read's and the write's pauses between the polls.
-    EXPECT_EQ(rig.clock.sleeps, (std::vector<unsigned>{250, 250, 500, 500, 250, 250}));
+    EXPECT_EQ(rig.clock.sleeps(), (std::vector<unsigned>{250, 250, 500, 500, 250, 250}));
 }
 
 TEST(RunCycle, TwoHostWindowsAreServedLowerKindFirst) {
@@ -455,7 +455,7 @@ TEST(RunCycle, DialogThatCannotRunPausesBeforeTheNextPoll) {
     app->runCycle({"SYNC_WITH_CONCEPT"});
     EXPECT_EQ(dialogs, 2);
     // Each pass: the read's pause, then one poll interval instead of a spin.
-    EXPECT_EQ(rig.clock.sleeps, (std::vector<unsigned>{500, 250, 500, 250}));
+    EXPECT_EQ(rig.clock.sleeps(), (std::vector<unsigned>{500, 250, 500, 250}));
     EXPECT_EQ(rig.host.pressCount(window.ok) + rig.host.pressCount(window.cancel), 0);
 }
 
@@ -485,7 +485,7 @@ TEST(RunCycle, AnExceptionEndsTheRunSilently) {
         EXPECT_FALSE(app->runCycle({"SYNC_WITH_CONCEPT"})) << c.name;
         EXPECT_TRUE(rig.messages.shown.empty()) << c.name;
         EXPECT_EQ(rig.host.pressCount(window.ok), 0) << c.name;
-        EXPECT_TRUE(rig.clock.sleeps.empty() || rig.clock.sleeps == std::vector<unsigned>{500}) << c.name;
+        EXPECT_TRUE(rig.clock.sleeps().empty() || rig.clock.sleeps() == std::vector<unsigned>{500}) << c.name;
         EXPECT_EQ(app->currentEditor(), nullptr);
         EXPECT_EQ(rig.count("dialog deleted"), c.inDialog ? 1 : 0) << c.name;
         expectWindowClosedThenDeleted(rig.log);
@@ -526,20 +526,6 @@ TEST(RunCycle, TitlesComeFromTheDescriptionFile) {
 // ---------------------------------------------------------------- two real threads
 
 // Pauses are real but short, so the poll and the window's handlers interleave.
-class FastClock : public Clock {
-public:
-    std::uint64_t nowMs() override {
-        return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                              std::chrono::steady_clock::now().time_since_epoch())
-                                              .count());
-    }
-    void sleepMs(unsigned ms) override {
-        std::this_thread::sleep_for(std::chrono::microseconds(ms * 4));
-        if (onSleep) onSleep(ms);
-    }
-    std::function<void(unsigned)> onSleep;
-};
-
 // What the threaded window saw; it outlives the window object.
 struct WindowStats {
     std::atomic<int> starts{0};
@@ -611,14 +597,16 @@ TEST(RunCycleThreads, StartupWindowHandlersRaceThePollAndCancelEndsTheRun) {
     const auto started = std::chrono::steady_clock::now();
     EventLog log;
     FakeHostWindows host; // main thread only
-    FastClock clock;
+    FakeClock clock;      // sleeps for real, a little, so that the threads interleave
+    clock.realMicrosPerMs = 4;
+    clock.limit = 1'000'000;
     testing::RecordingMessages messages(log);
     testing::FakeInstanceGuard::Calls guardCalls;
     WindowStats stats;
     std::vector<ModuleKind> built;
     FakeHostWindows::ParameterWindow hostWindow;
     int polls = 0;
-    clock.onSleep = [&](unsigned ms) {
+    clock.onSleep = [&](int, unsigned ms) {
         if (ms == kPollIntervalMs && ++polls == 3) hostWindow = host.addParameterWindow(titleOf(3));
     };
 
