@@ -118,12 +118,17 @@ TEST_F(EndToEnd, StandaloneCancelInTheModuleListEndsTheRun) {
 }
 
 TEST_F(EndToEnd, SynchronisedOkWritesRegistersOneToNineAndPressesOk) {
+    // The pause after a read is the one the host needs, whatever the
+    // environment holds (this variable once shortened it).
+    const testing::EnvironmentSetting pause("VELMORA_TEST_EXCHANGE_PAUSE_MS", "0");
     const auto tool = startTool({"SYNC_WITH_CONCEPT"});
     ASSERT_NE(tool->waitFor(waitingMinimised), nullptr) << "the start-up window waits, minimised";
 
     const auto host = startHost(kMultiPurpose);
-    const HWND dialog = tool->waitFor(multiPurposeDialog);
+    const double opened = testing::nowMs();
+    const HWND dialog = tool->waitFor(multiPurposeDialog, 10000, 1);
     ASSERT_NE(dialog, nullptr);
+    EXPECT_GE(testing::nowMs() - opened, 450.0) << "the read is followed by the 500 ms pause";
     EXPECT_FALSE(IsWindowVisible(tool->find(startupWindow))) << "hidden while a module is edited";
 
     // Channel 1 read as 00FF: AC input, no gate button, both filters, 24 bit.
