@@ -285,6 +285,7 @@ struct ConsoleRun {
     std::optional<DWORD> status; // none when it did not start or end in time
     std::string out;
     std::string err;
+    std::string failure; // why there is no status
 };
 
 inline std::string readWholeFile(const std::string& path) {
@@ -318,18 +319,31 @@ inline ConsoleRun runConsole(const std::string& program, const std::vector<std::
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
     ConsoleRun run;
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                       directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
+    // A loaded Wine server now and then refuses a start; once more then.
+    auto start = [&] {
+        return CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                              directory.empty() ? nullptr : directory.c_str(), &startup, &process) != 0;
+    };
+    bool started = start();
+    if (!started) {
+        run.failure = "not started, error " + std::to_string(GetLastError()) + "; ";
+        Sleep(200);
+        started = start();
+    }
+    if (started) {
         if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
             DWORD code = 0;
             GetExitCodeProcess(process.hProcess, &code);
             run.status = code;
         } else {
+            run.failure += "still running after " + std::to_string(timeoutMs) + " ms";
             TerminateProcess(process.hProcess, 99);
             WaitForSingleObject(process.hProcess, 5000);
         }
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
+    } else {
+        run.failure += "not started, error " + std::to_string(GetLastError());
     }
     CloseHandle(out);
     CloseHandle(err);

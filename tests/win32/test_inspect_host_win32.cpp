@@ -126,10 +126,10 @@ TEST_F(InspectHost, ItsSuggestedDescriptionMakesTheNextCycleWriteEveryRegisterIn
 
             // While the tool shows its message, the inspector looks.
             const ConsoleRun why = inspect({std::to_string(kind)});
-            EXPECT_EQ(why.status, 1u) << why.err;
+            EXPECT_EQ(why.status, 1u) << why.err << why.failure;
             EXPECT_NE(why.out.find(layout.says), std::string::npos) << why.out;
             const ConsoleRun suggested = inspect({std::to_string(kind), "--suggest-wdb"});
-            ASSERT_EQ(suggested.status, layout.suggestedStatus) << suggested.err;
+            ASSERT_EQ(suggested.status, layout.suggestedStatus) << suggested.err << suggested.failure;
             writeDescription(workspace, suggested.out);
             first->close();
             ASSERT_TRUE(acknowledge(tool, kWriteFailedText));
