@@ -80,6 +80,17 @@ std::vector<int> buttonsNamed(const std::vector<InspectedPosition>& positions, c
     return found;
 }
 
+// "1st", "2nd", "3rd", "11th", "22nd".
+std::string nth(int n) {
+    const char* suffix = "th";
+    if (n % 100 < 11 || n % 100 > 13) {
+        if (n % 10 == 1) suffix = "st";
+        if (n % 10 == 2) suffix = "nd";
+        if (n % 10 == 3) suffix = "rd";
+    }
+    return std::to_string(n) + suffix;
+}
+
 std::string positionList(const std::vector<int>& positions) {
     std::string out;
     for (std::size_t i = 0; i < positions.size(); ++i) out += (i ? ", " : "") + str(positions[i]);
@@ -218,10 +229,29 @@ private:
     bool checkRegisters(const Run& run, unsigned spoils, bool writing) {
         const std::vector<int>& reached = writing ? run.trace.writes : run.trace.reads;
         const int count = std::min(writtenCount(), static_cast<int>(reached.size()));
+        // The edit fields in child order are the registers in index order,
+        // unless there are more of them than registers.
+        std::vector<int> edits;
+        for (const InspectedPosition& at : r_.positions)
+            if (at.kind == ChildKind::Edit) edits.push_back(at.position);
         bool good = true;
+        bool misplacedTold = false;
         for (int k = 0; k < count; ++k) {
             const InspectedPosition& at = r_.positions[static_cast<std::size_t>(reached[k])];
-            if (at.kind == ChildKind::Edit) continue;
+            if (at.kind == ChildKind::Edit) {
+                const auto ordinal = std::find(edits.begin(), edits.end(), at.position) - edits.begin();
+                if (ordinal == k || edits.size() > static_cast<std::size_t>(kRegisterCount)) continue;
+                good = false;
+                if (misplacedTold) continue;
+                misplacedTold = true;
+                add(regName(k) + " is mapped to position " + str(at.position) + ", the window's " +
+                        nth(static_cast<int>(ordinal) + 1) + " edit field, not its " + nth(k + 1) +
+                        (k < static_cast<int>(edits.size())
+                             ? " (position " + str(edits[static_cast<std::size_t>(k)]) + ")"
+                             : ""),
+                    spoils);
+                continue;
+            }
             good = false;
             add(regName(k) + " is mapped to position " + str(at.position) + ", which is " + whatIs(at) +
                     ", not an edit field",

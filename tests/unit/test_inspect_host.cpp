@@ -98,6 +98,8 @@ TEST(InspectHost, SaysWhichExchangeWouldFailAndWhy) {
         {"the default window", kDefaultWindow, "", 5, true, true, true, "", 0},
         {"a label more before Reg9's column", "L E8 L9 E8 L7 E8 L11 O C L", "", 5, false, false, true,
          "Reg9 is mapped to position 17, which is a STATIC label (\"label\"), not an edit field", R | W},
+        {"one column of fields", "L E24 L27 O C L", "", 5, false, false, true,
+         "Reg9 is mapped to position 17, the window's 17th edit field, not its 9th (position 9)", R | W},
         {"a short window", "L E8 L8 E8 L8 E7", "", 5, false, false, false,
          "MAX_WINDOWS is 54 but the window has 40 children: a read needs a child at position 54; it reads "
          "every register before that and fails only at the end, which the tool ignores",
