@@ -22,3 +22,6 @@ endif()
 file(GLOB hostsim_sources CONFIGURE_DEPENDS tools/hostsim/*.cpp)
 add_executable(hostsim WIN32 ${hostsim_sources})
 target_link_libraries(hostsim PRIVATE velmora_win32)
+
+# velmora-cli.exe reaches the host's windows (inspect-host).
+target_link_libraries(velmora-cli PRIVATE velmora_win32)

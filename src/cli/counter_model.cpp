@@ -36,7 +36,7 @@ public:
                     "; allowed: ch1 to ch" + std::to_string(count)};
         const auto code = choiceCode(*found, value);
         if (!code)
-            return {full + ": " + quoted(trimBlanks(value), kEchoLimit) +
+            return {full + ": " + quotedText(trimBlanks(value), kEchoLimit) +
                     " is not offered; allowed: " + allowedChoices(*found)};
 
         // Try on a copy so that a refused choice leaves the channel on show as it was.
@@ -90,9 +90,10 @@ private:
     ActionResult typeDelay(const std::string& value) {
         const std::string_view typed = trimBlanks(value);
         if (!isWholeNumber(typed))
-            return {"delay: " + quoted(typed, kEchoLimit) + " is not a whole number; allowed: 0 to 65535"};
+            return {"delay: " + quotedText(typed, kEchoLimit) +
+                    " is not a whole number; allowed: 0 to 65535"};
         if (typed.size() > static_cast<std::size_t>(CounterSettings::kDelayTextLimit))
-            return {"delay: " + quoted(typed, kEchoLimit) +
+            return {"delay: " + quotedText(typed, kEchoLimit) +
                     " is longer than the 5 characters the field takes; allowed: 0 to 65535"};
         settings_.typeDelay(typed);
         std::string limited = limitNote(typed, settings_.delay(), "");
@@ -121,7 +122,7 @@ private:
     }
 
     std::string unknownName(const std::string& name) const {
-        std::string out = "unknown setting " + quoted(name, kEchoLimit) + "; allowed: ";
+        std::string out = "unknown setting " + quotedText(name, kEchoLimit) + "; allowed: ";
         for (const auto& s : kCounterLayout) out += "chN." + std::string(s.name) + ", ";
         out += "delay (N = 1 to " + std::to_string(settings_.channelCount()) + ")";
         return out;

@@ -19,7 +19,7 @@ public:
         if (parsed.form == SettingName::ModuleWide && equalIgnoringCase(parsed.key, "delay")) {
             const std::string_view typed = trimBlanks(value);
             if (!isWholeNumber(typed))
-                return {"delay: " + quoted(typed, kEchoLimit) +
+                return {"delay: " + quotedText(typed, kEchoLimit) +
                         " is not a whole number; allowed: 0 to 65535"};
             settings_.typeDelay(typed);
             note("delay", limitNote(typed, settings_.delay(), ""));
@@ -43,7 +43,7 @@ public:
         if (isTimeout) {
             const std::string_view typed = trimBlanks(value);
             if (!isWholeNumber(typed))
-                return {full + ": " + quoted(typed, kEchoLimit) +
+                return {full + ": " + quotedText(typed, kEchoLimit) +
                         " is not a whole number; allowed: 0 to 240 (others are limited)"};
             settings_.chooseChannel(channel);
             settings_.typeTimeout(typed);
@@ -52,7 +52,7 @@ public:
         }
         const auto code = choiceCode(*found, value);
         if (!code)
-            return {full + ": " + quoted(trimBlanks(value), kEchoLimit) +
+            return {full + ": " + quotedText(trimBlanks(value), kEchoLimit) +
                     " is not offered; allowed: " + allowedChoices(*found)};
         settings_.chooseChannel(channel);
         settings_.choose(static_cast<MultiPurposeSetting>(found - kMultiPurposeLayout.begin()), *code);
@@ -109,7 +109,7 @@ private:
     }
 
     static std::string unknownName(const std::string& name) {
-        std::string out = "unknown setting " + quoted(name, kEchoLimit) + "; allowed: ";
+        std::string out = "unknown setting " + quotedText(name, kEchoLimit) + "; allowed: ";
         for (const auto& s : kMultiPurposeLayout) out += "chN." + std::string(s.name) + ", ";
         out += "chN.timeout, delay (N = 1 to 4)";
         return out;

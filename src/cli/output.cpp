@@ -287,12 +287,12 @@ void printEncoded(std::ostream& out, const Encoded& e, OutputFormat format) {
 
 void printWdbCheck(std::ostream& out, const WdbCheck& check, std::string_view path) {
     const WindowDescription& d = check.description;
-    out << "window description file " << quoted(path) << '\n';
+    out << "window description file " << quotedText(path) << '\n';
 
     out << "titles in effect:\n";
     for (std::size_t k = 0; k < ModuleCatalogue.size(); ++k)
-        out << "  " << k << ' ' << padded(ModuleCatalogue[k].listName, 15) << padded(quoted(d.titles[k]), 23)
-            << source(check.titleLine[k]) << '\n';
+        out << "  " << k << ' ' << padded(ModuleCatalogue[k].listName, 15)
+            << padded(quotedText(d.titles[k]), 23) << source(check.titleLine[k]) << '\n';
 
     out << "positions in effect (child of the host window):\n";
     for (int i = 0; i < kRegisterCount; ++i) {
@@ -384,6 +384,137 @@ void printDiffed(std::ostream& out, const Diffed& d, OutputFormat format) {
     for (const SettingDifference& s : d.differences)
         out << padded(s.given.name, nameWidth + 2) << padded(valueText(s.given), valueWidth + 2) << "| "
             << valueText(s.against) << '\n';
+}
+
+namespace {
+
+const char* kindName(ChildKind kind) {
+    switch (kind) {
+    case ChildKind::Edit:
+        return "edit";
+    case ChildKind::PushButton:
+        return "push button";
+    case ChildKind::OtherButton:
+        return "button";
+    case ChildKind::Label:
+        return "label";
+    case ChildKind::Other:
+        return "other";
+    case ChildKind::Unknown:
+        break;
+    }
+    return "unknown";
+}
+
+std::string spoilsText(unsigned spoils) {
+    std::string out;
+    for (const auto& [bit, name] : {std::pair{kSpoilsRead, "read"}, std::pair{kSpoilsWrite, "write"},
+                                    std::pair{kSpoilsCancel, "cancel"}})
+        if (spoils & bit) out += (out.empty() ? "" : ", ") + std::string(name);
+    return out;
+}
+
+void printInspectionJson(std::ostream& out, const Inspection& in) {
+    const WindowLayout& layout = in.layout();
+    JsonWriter json;
+    json.beginObject().key("module").value(in.kind).key("name").value(moduleInfo(in.kind).listName);
+    json.key("title").value(in.title).key("title_source").value(in.titleSource);
+    json.key("description");
+    if (in.description.path.empty())
+        json.null();
+    else
+        json.value(in.description.path);
+    json.key("layout").beginObject().key("registers").beginArray();
+    for (int position : layout.controlPositions) position == kUnmapped ? json.null() : json.value(position);
+    json.endArray();
+    json.key("ok").value(layout.okPosition).key("cancel").value(layout.cancelPosition);
+    json.key("max_windows").value(layout.maxWindows).endObject();
+    json.key("children").value(static_cast<int>(in.positions.size()));
+    json.key("complete").boolean(!in.seen.stopped && !in.seen.truncated);
+    json.key("positions").beginArray();
+    for (const InspectedPosition& at : in.positions) {
+        json.beginObject().key("position").value(at.position);
+        const auto& facts = at.child.facts;
+        json.key("class");
+        facts ? json.value(facts->className) : json.null();
+        json.key("id");
+        facts ? json.value(facts->controlId) : json.null();
+        json.key("enabled");
+        facts ? json.boolean(facts->enabled) : json.null();
+        json.key("visible");
+        facts ? json.boolean(facts->visible) : json.null();
+        json.key("kind").value(kindName(at.kind));
+        json.key("text");
+        at.child.text ? json.value(*at.child.text) : json.null();
+        json.key("maps").beginArray();
+        for (const std::string& m : at.maps) json.value(m);
+        json.endArray();
+        json.key("value");
+        at.value ? json.value(wordText(*at.value)) : json.null();
+        json.endObject();
+    }
+    json.endArray();
+    json.key("read").beginObject().key("succeeds").boolean(in.readSucceeds).endObject();
+    json.key("write").beginObject().key("succeeds").boolean(in.writeSucceeds).endObject();
+    json.key("cancel").beginObject().key("succeeds").boolean(in.cancelSucceeds).endObject();
+    json.key("problems").beginArray();
+    for (const InspectionProblem& p : in.problems) {
+        json.beginObject().key("text").value(p.text).key("spoils").beginArray();
+        for (unsigned bit : {kSpoilsRead, kSpoilsWrite, kSpoilsCancel})
+            if (p.spoils & bit) json.value(spoilsText(bit));
+        json.endArray().endObject();
+    }
+    json.endArray().endObject();
+    out << json.text() << '\n';
+}
+
+} // namespace
+
+void printInspection(std::ostream& out, const Inspection& in, OutputFormat format) {
+    if (format == OutputFormat::Json) {
+        printInspectionJson(out, in);
+        return;
+    }
+    const ModuleInfo& module = moduleInfo(in.kind);
+    const int children = static_cast<int>(in.positions.size());
+    const int maxWindows = in.layout().maxWindows;
+    out << "host window " << quotedText(in.title) << " (module " << in.kind << ", " << module.listName
+        << "; found by " << in.titleSource << "): " << children << (children == 1 ? " child" : " children")
+        << '\n';
+    if (in.description.path.empty())
+        out << "positions: the defaults (no " << kDescriptionFileName << " here)\n";
+    else
+        out << "positions: from " << quotedText(in.description.path)
+            << ", the defaults where it gives none\n";
+    out << '\n'
+        << padded("pos", 5) << padded("class", 10) << padded("id", 8) << padded("state", 17)
+        << padded("text as read", 24) << padded("mapped", 14) << "reads\n";
+    const std::string end = "---- MAX_WINDOWS " + std::to_string(maxWindows) + ": the walk ends here ----\n";
+    for (const InspectedPosition& at : in.positions) {
+        if (at.position == maxWindows) out << end;
+        const auto& facts = at.child.facts;
+        std::string maps;
+        for (const std::string& m : at.maps) maps += (maps.empty() ? "" : ",") + m;
+        std::string line = rightAligned(std::to_string(at.position), 3) + "  " +
+                           padded(facts ? facts->className : "?", 10) +
+                           padded(facts ? std::to_string(facts->controlId) : "?", 8) +
+                           padded(facts ? std::string(facts->enabled ? "enabled" : "disabled") +
+                                              (facts->visible ? " visible" : " hidden")
+                                        : "?",
+                                  17) +
+                           padded(at.child.text ? quotedText(*at.child.text) : "(no answer)", 24) +
+                           padded(maps, 14) + (at.value ? wordText(*at.value) : "");
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        out << line << '\n';
+    }
+    if (maxWindows >= children) out << "---- MAX_WINDOWS " << maxWindows << ": beyond the last child ----\n";
+    out << '\n';
+    for (const auto& [name, good] :
+         {std::pair{"read:   ", in.readSucceeds}, std::pair{"write:  ", in.writeSucceeds},
+          std::pair{"cancel: ", in.cancelSucceeds}})
+        out << name << (good ? "would succeed" : "would fail") << '\n';
+    for (const InspectionProblem& p : in.problems)
+        out << "  - " << p.text << (p.spoils ? " (" + spoilsText(p.spoils) + ")" : std::string()) << '\n';
 }
 
 } // namespace velmora::cli

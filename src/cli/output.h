@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cli/commands.h"
+#include "cli/inspect.h"
 #include "core/text.h"
 
 namespace velmora::cli {
@@ -27,5 +28,9 @@ void printActionEffect(std::ostream& out, const ActionEffect& effect);
 void printDiffed(std::ostream& out, const Diffed& diffed, OutputFormat format);
 // `path` names the file in the heading.
 void printWdbCheck(std::ostream& out, const WdbCheck& check, std::string_view path);
+
+// Text or JSON: one line per child position, then whether a read, a write
+// and a cancel would succeed, and why not.
+void printInspection(std::ostream& out, const Inspection& inspection, OutputFormat format);
 
 } // namespace velmora::cli

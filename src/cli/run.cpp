@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/commands.h"
+#include "cli/inspect.h"
 #include "cli/output.h"
 
 namespace velmora::cli {
@@ -20,6 +21,7 @@ usage:
   velmora-cli encode MODULE [--from WORD...] [ACTION...] [--json] [--explain]
   velmora-cli diff MODULE [WORD...] --against [WORD...] [--json]
   velmora-cli check-wdb [FILE]
+  velmora-cli inspect-host MODULE [--title TEXT] [--wdb FILE] [--json | --suggest-wdb]
   velmora-cli COMMAND --help      more about one command
 
 MODULE is a kind 0-7 or a list name in any case (see "velmora-cli modules").
@@ -27,8 +29,9 @@ WORDs are hexadecimal register words, Reg1 first, read as the host's fields
 are read; missing ones are 0.
 
 exit status: 0 done; 1 check-wdb found a line with a key that did not take
-effect, or diff found a setting that differs; 2 an error, told in one line
-on stderr with nothing on stdout.
+effect, diff found a setting that differs, or inspect-host found that an
+exchange would fail; 2 an error, told in one line on stderr with nothing on
+stdout.
 )";
 
 constexpr std::string_view kModulesHelp =
@@ -137,6 +140,35 @@ exit status: 0 when every line with a key took effect, 1 otherwise, 2 when
 the file cannot be read.
 )";
 
+constexpr std::string_view kInspectHostHelp =
+    R"(usage: velmora-cli inspect-host MODULE [--title TEXT] [--wdb FILE] [--json | --suggest-wdb]
+
+Windows only. Finds the host's I/O parameter window of MODULE by the title
+the window description file gives it (or the default title), walks its
+children exactly as the tool's exchange does, and prints one line per child
+position: class, control id, enabled/visible, the text as the exchange reads
+it, what the description maps there (RegN, OK, Cancel) and the word a read
+takes. Then whether a read, a write and a cancel would succeed, and why not.
+It only reads: no text is set and no button is pressed.
+
+--title TEXT    look for the window by this title instead
+--wdb FILE      read this description file instead of VELMORA.WDB in the
+                current directory (which may be missing: the defaults)
+--json          the same as one object
+--suggest-wdb   print a description file that fits the window: its edit
+                fields in child order as the registers, its push buttons
+                "OK" and "Cancel" as OK_BUTTON and CANCEL_BUTTON, MAX_WINDOWS
+                just past the last position the walk needs, the module's
+                title line, and every other key of the current file; what it
+                cannot settle goes to stderr
+
+exit status: 0 when a read, a write and a cancel would succeed (with
+--suggest-wdb: would succeed with the suggested file), 1 when one would not,
+2 on an error (no such window, unreadable file, not on Windows).
+
+example: velmora-cli inspect-host 5 --suggest-wdb > VELMORA.WDB
+)";
+
 bool isHelp(std::string_view a) {
     return a == "--help" || a == "-h";
 }
@@ -204,7 +236,7 @@ private:
     std::optional<OutputFormat> format_;
 };
 
-int runModules(std::span<const std::string> args, std::ostream& out, std::ostream&) {
+int runModules(std::span<const std::string> args, std::ostream& out, std::ostream&, HostWindows*) {
     OutputFormat format = OutputFormat::Text;
     for (const std::string& a : args) {
         if (a == "--json")
@@ -218,7 +250,7 @@ int runModules(std::span<const std::string> args, std::ostream& out, std::ostrea
     return kExitOk;
 }
 
-int runDecode(std::span<const std::string> args, std::ostream& out, std::ostream&) {
+int runDecode(std::span<const std::string> args, std::ostream& out, std::ostream&, HostWindows*) {
     FormatOption format("text, json, markdown");
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -233,7 +265,7 @@ int runDecode(std::span<const std::string> args, std::ostream& out, std::ostream
     return kExitOk;
 }
 
-int runEncode(std::span<const std::string> args, std::ostream& out, std::ostream& notes) {
+int runEncode(std::span<const std::string> args, std::ostream& out, std::ostream& notes, HostWindows*) {
     OutputFormat format = OutputFormat::Text;
     bool explain = false;
     std::optional<std::string> module;
@@ -274,7 +306,7 @@ int runEncode(std::span<const std::string> args, std::ostream& out, std::ostream
     return kExitOk;
 }
 
-int runDiff(std::span<const std::string> args, std::ostream& out, std::ostream&) {
+int runDiff(std::span<const std::string> args, std::ostream& out, std::ostream&, HostWindows*) {
     FormatOption format("text, json");
     std::optional<std::string> module;
     std::vector<std::string> given;
@@ -304,7 +336,7 @@ int runDiff(std::span<const std::string> args, std::ostream& out, std::ostream&)
     return diffed.equal() ? kExitOk : kExitDiffer;
 }
 
-int runCheckWdb(std::span<const std::string> args, std::ostream& out, std::ostream&) {
+int runCheckWdb(std::span<const std::string> args, std::ostream& out, std::ostream&, HostWindows*) {
     std::optional<std::string> path;
     for (const std::string& a : args) {
         if (isOption(a)) unknownOption(a, "--help");
@@ -317,20 +349,62 @@ int runCheckWdb(std::span<const std::string> args, std::ostream& out, std::ostre
     return check.allTookEffect() ? kExitOk : kExitNotAllInEffect;
 }
 
+int runInspectHost(std::span<const std::string> args, std::ostream& out, std::ostream& notes,
+                   HostWindows* host) {
+    if (!host)
+        throw CliError("inspect-host needs Windows: only velmora-cli.exe of the Windows build can reach the "
+                       "host's windows");
+    InspectRequest request;
+    std::optional<std::string> module;
+    bool json = false;
+    bool suggest = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--title" || a == "--wdb") {
+            if (i + 1 >= args.size())
+                throw CliError(a + " needs a " + (a == "--title" ? "TEXT" : "FILE") +
+                               "; allowed: inspect-host MODULE [--title TEXT] [--wdb FILE]");
+            (a == "--title" ? request.title : request.wdb) = args[++i];
+        } else if (a == "--json") {
+            json = true;
+        } else if (a == "--suggest-wdb") {
+            suggest = true;
+        } else if (isOption(a)) {
+            unknownOption(a, "--title, --wdb, --json, --suggest-wdb, --help");
+        } else if (module) {
+            throw CliError("inspect-host takes one MODULE; allowed: inspect-host MODULE [options]");
+        } else {
+            module = a;
+        }
+    }
+    if (!module) throw CliError("inspect-host needs a MODULE; allowed: 0 to 7 or a list name");
+    if (json && suggest) throw CliError("--json and --suggest-wdb together; allowed: one of them");
+    request.kind = parseModule(*module);
+    const Inspection inspection = inspectHost(*host, request);
+    if (!suggest) {
+        printInspection(out, inspection, json ? OutputFormat::Json : OutputFormat::Text);
+        return inspection.allSucceed() ? kExitOk : kExitWouldFail;
+    }
+    const SuggestedDescription suggestion = suggestDescription(inspection);
+    for (const std::string& note : suggestion.notes) notes << "inspect-host: " << note << '\n';
+    out << suggestion.text;
+    return suggestion.outcome.allSucceed() ? kExitOk : kExitWouldFail;
+}
+
 struct Command {
     std::string_view name;
     std::string_view help;
     // Results go to the first stream, explanations to the second.
-    int (*run)(std::span<const std::string>, std::ostream&, std::ostream&);
+    int (*run)(std::span<const std::string>, std::ostream&, std::ostream&, HostWindows*);
 };
 
 constexpr Command kCommands[] = {
     {"modules", kModulesHelp, runModules},     {"decode", kDecodeHelp, runDecode},
     {"encode", kEncodeHelp, runEncode},        {"diff", kDiffHelp, runDiff},
-    {"check-wdb", kCheckWdbHelp, runCheckWdb},
+    {"check-wdb", kCheckWdbHelp, runCheckWdb}, {"inspect-host", kInspectHostHelp, runInspectHost},
 };
 
-constexpr std::string_view kCommandList = "modules, decode, encode, diff, check-wdb, --help";
+constexpr std::string_view kCommandList = "modules, decode, encode, diff, check-wdb, inspect-host, --help";
 
 const Command* findCommand(std::string_view name) {
     for (const Command& c : kCommands)
@@ -346,7 +420,8 @@ std::string oneLine(std::string_view text) {
     return out;
 }
 
-int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& notes) {
+int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& notes,
+             HostWindows* host) {
     if (args.empty()) throw CliError("no command given; allowed: " + std::string(kCommandList));
     const std::string& name = args.front();
     const std::span<const std::string> rest = std::span(args).subspan(1);
@@ -368,18 +443,18 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         out << command->help;
         return kExitOk;
     }
-    return command->run(rest, out, notes);
+    return command->run(rest, out, notes, host);
 }
 
 } // namespace
 
-int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, HostWindows* host) {
     // Results are built in full before any of them reaches `out`, so a failure
     // half-way leaves stdout empty and the error alone on `err`.
     std::ostringstream result;
     std::ostringstream notes;
     try {
-        const int status = dispatch(args, result, notes);
+        const int status = dispatch(args, result, notes, host);
         err << notes.str();
         err.flush();
         out << result.str();

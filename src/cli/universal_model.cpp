@@ -234,11 +234,11 @@ ActionResult UniversalModel::apply(const std::string& name, const std::string& v
         for (const Key& candidate : kKeys)
             if (candidate.name == k) key = &candidate;
     }
-    if (!key) return {"unknown setting " + quoted(n, kEchoLimit) + "; allowed: " + allNames()};
+    if (!key) return {"unknown setting " + quotedText(n, kEchoLimit) + "; allowed: " + allNames()};
 
     const unsigned long groupNumber = digitsValue(groupDigits);
     if (groupNumber < 1 || groupNumber > static_cast<unsigned long>(kGroups))
-        return {"group " + quoted(groupDigits, kEchoLimit) + " of " + quoted(n, kEchoLimit) +
+        return {"group " + quotedText(groupDigits, kEchoLimit) + " of " + quotedText(n, kEchoLimit) +
                 " is out of range; allowed: 1 to " + std::to_string(kGroups)};
     const int group = static_cast<int>(groupNumber) - 1;
     const std::string label = settingName(group, key->name);
@@ -274,7 +274,8 @@ ActionResult UniversalModel::apply(const std::string& name, const std::string& v
             if (equalIgnoringCase(v, trimBlanks(entries[i]))) code = static_cast<int>(i);
     }
     if (!code)
-        return {label + ": " + quoted(v, kEchoLimit) + " is not offered; allowed: " + allowedValues(setting)};
+        return {label + ": " + quotedText(v, kEchoLimit) +
+                " is not offered; allowed: " + allowedValues(setting)};
 
     const bool done = list ? next.chooseListEntry(*list, *code) : next.chooseInputType(*code);
     if (!done) return {label + ": the choice was refused; allowed: " + allowedValues(setting)};

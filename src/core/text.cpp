@@ -16,7 +16,7 @@ std::string wordText(std::uint16_t word) {
     return text;
 }
 
-std::string quoted(std::string_view text, std::size_t limit) {
+std::string quotedText(std::string_view text, std::size_t limit) {
     static constexpr char hex[] = "0123456789abcdef";
     std::string out = "\"";
     const std::size_t shown = text.size() < limit ? text.size() : limit;

@@ -43,7 +43,7 @@ std::string wordText(std::uint16_t word);
 // `text` in double quotes, safe to print: a byte outside 32-126 becomes
 // \xNN, a quote or backslash gets a backslash. Beyond `limit` characters the
 // rest is left out and "..." follows the closing quote.
-std::string quoted(std::string_view text, std::size_t limit = std::string_view::npos);
+std::string quotedText(std::string_view text, std::size_t limit = std::string_view::npos);
 
 // How much of a user's value a one-line error message echoes.
 inline constexpr std::size_t kEchoLimit = 40;

@@ -14,6 +14,16 @@ using HostHandle = std::uintptr_t;
 
 enum class MouseMessage { LeftButtonDown, LeftButtonUp };
 
+// What the platform tells of a window without a message to its thread, so
+// that asking never waits on a busy host.
+struct WindowFacts {
+    std::string className; // "Edit", "Button", "Static", ... as the platform names it
+    long long controlId = 0;
+    std::uint32_t style = 0;
+    bool enabled = false;
+    bool visible = false;
+};
+
 class HostWindows {
 public:
     virtual ~HostWindows() = default;
@@ -33,6 +43,11 @@ public:
     // Mouse-button message with the given wParam and lParam; false on failure or time-out.
     virtual bool sendMouse(HostHandle window, MouseMessage message, std::uintptr_t wParam,
                            std::intptr_t lParam, unsigned timeoutMs) = 0;
+    // Nothing when the window is gone or the platform cannot tell.
+    virtual std::optional<WindowFacts> facts(HostHandle window) {
+        (void)window;
+        return std::nullopt;
+    }
 };
 
 // Time as the core sees it: the exchange's pause and the run cycle's poll go

@@ -72,6 +72,20 @@ bool Win32HostWindows::sendMouse(HostHandle window, MouseMessage message, std::u
                                SMTO_NORMAL, timeoutMs, &result) != 0;
 }
 
+std::optional<WindowFacts> Win32HostWindows::facts(HostHandle window) {
+    const HWND hwnd = toHwnd(window);
+    if (!window || !IsWindow(hwnd)) return std::nullopt;
+    WindowFacts facts;
+    char name[256] = {};
+    const int length = GetClassNameA(hwnd, name, sizeof name);
+    facts.className.assign(name, length > 0 ? static_cast<std::size_t>(length) : 0);
+    facts.controlId = static_cast<long long>(GetWindowLongPtrA(hwnd, GWLP_ID));
+    facts.style = static_cast<std::uint32_t>(GetWindowLongA(hwnd, GWL_STYLE));
+    facts.enabled = IsWindowEnabled(hwnd) != 0;
+    facts.visible = IsWindowVisible(hwnd) != 0;
+    return facts;
+}
+
 std::uint64_t Win32Clock::nowMs() {
     return GetTickCount64();
 }

@@ -17,6 +17,7 @@ public:
     bool setText(HostHandle window, std::string_view text, unsigned timeoutMs) override;
     bool sendMouse(HostHandle window, MouseMessage message, std::uintptr_t wParam, std::intptr_t lParam,
                    unsigned timeoutMs) override;
+    std::optional<WindowFacts> facts(HostHandle window) override;
 };
 
 class Win32Clock final : public Clock {

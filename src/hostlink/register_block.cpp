@@ -1,5 +1,6 @@
 #include "hostlink/register_block.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include "core/host_text.h"
@@ -95,12 +96,9 @@ bool RegisterBlock::walk(ExchangeMode mode) {
         switch (mode) {
         case ExchangeMode::Read:
             if (atRegister) {
-                auto text = host.getText(child, kGetTextMaxChars, kTextTimeoutMs);
+                const auto text = readChildText(host, child);
                 if (!text) return fail(ExchangeFailure::TextMessage, p);
-                // Never trust an answer beyond the characters that were asked for.
-                const std::string_view answer =
-                    std::string_view(*text).substr(0, static_cast<std::size_t>(kGetTextMaxChars - 1));
-                registers_[static_cast<std::size_t>(i)] = readHostText(answer);
+                registers_[static_cast<std::size_t>(i)] = readHostText(*text);
                 ++i;
             }
             break;
@@ -111,11 +109,9 @@ bool RegisterBlock::walk(ExchangeMode mode) {
                 if (!host.setText(child, writeHostText(value), kTextTimeoutMs))
                     return fail(ExchangeFailure::TextMessage, p);
                 // A field that dropped or changed the text must not be confirmed with OK.
-                auto back = host.getText(child, kGetTextMaxChars, kTextTimeoutMs);
+                const auto back = readChildText(host, child);
                 if (!back) return fail(ExchangeFailure::TextMessage, p);
-                const std::string_view answer =
-                    std::string_view(*back).substr(0, static_cast<std::size_t>(kGetTextMaxChars - 1));
-                if (readHostText(answer) != value) return fail(ExchangeFailure::WriteMismatch, p);
+                if (readHostText(*back) != value) return fail(ExchangeFailure::WriteMismatch, p);
                 ++i;
             }
             if (p == layout_.okPosition) {
@@ -133,6 +129,13 @@ bool RegisterBlock::walk(ExchangeMode mode) {
         child = host.nextSibling(child);
         if (child == 0) return fail(ExchangeFailure::ChildMissing, p + 1);
     }
+}
+
+std::optional<std::string> readChildText(HostWindows& windows, HostHandle child) {
+    auto text = windows.getText(child, kGetTextMaxChars, kTextTimeoutMs);
+    // Never trust an answer beyond the characters that were asked for.
+    if (text) text->resize(std::min(text->size(), static_cast<std::size_t>(kGetTextMaxChars - 1)));
+    return text;
 }
 
 bool pressHostButton(HostWindows& windows, HostHandle button) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <istream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "hostlink/host_windows.h"
@@ -127,6 +128,11 @@ private:
     ExchangeFailure lastFailure_ = ExchangeFailure::None;
     int lastFailurePosition_ = -1;
 };
+
+// A child's text as the exchange reads it: one get-text message asking for
+// kGetTextMaxChars, at most kTextTimeoutMs, the answer cut to the characters
+// asked for. Nothing when the send fails or times out.
+std::optional<std::string> readChildText(HostWindows& windows, HostHandle child);
 
 // Presses a host button: up to three left-button down/up pairs, stopping once
 // the window is gone. False, with nothing sent, when it is gone already.

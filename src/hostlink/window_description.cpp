@@ -39,7 +39,7 @@ int readIndex(std::string_view chars) {
 // Bytes of the file never reach a terminal raw: the key of a "REG_" line
 // carries the two characters after it, whatever they are.
 std::string printable(std::string_view text) {
-    const std::string q = quoted(text);
+    const std::string q = quotedText(text);
     return q.substr(1, q.size() - 2);
 }
 
@@ -71,7 +71,7 @@ void applyPositionLine(std::string_view line, WindowLayout& layout, std::vector<
         ValueError error = ValueError::Ok;
         if (index == 0 && chars != "00") {
             addEffect(effects, key, false,
-                      quoted(chars) + " is not a register index (register 0 is written \"00\")");
+                      quotedText(chars) + " is not a register index (register 0 is written \"00\")");
         } else if (index < 0 || index >= kRegisterCount) {
             addEffect(effects, key, false, "register index " + std::to_string(index) + " is out of range");
         } else if (auto value = parseNumberValue(rest, &error)) {
@@ -99,7 +99,7 @@ void applyTitleLine(std::string_view line, ModuleTitles& titles, std::vector<Lin
             const bool cut = value->size() > kMaxTitleLength;
             titles[kind] = value->substr(0, kMaxTitleLength);
             std::string detail = "title of module " + std::to_string(kind) + " (" +
-                                 std::string(module.listName) + ") = " + quoted(titles[kind]);
+                                 std::string(module.listName) + ") = " + quotedText(titles[kind]);
             if (cut)
                 detail += ", cut from " + std::to_string(value->size()) + " to " +
                           std::to_string(kMaxTitleLength) + " characters";
@@ -301,7 +301,7 @@ WindowDescription checkWindowDescription(std::istream& in) {
 std::string describeLine(const LineReport& report) {
     std::string out = "line " + std::to_string(report.number);
     if (report.continued) out += " (continued)";
-    out += ": " + quoted(report.text) + "\n";
+    out += ": " + quotedText(report.text) + "\n";
     if (report.split)
         out += "  line longer than 80 characters was split: its 81st character was dropped "
                "and the rest is read as the next line\n";

@@ -23,13 +23,13 @@ long countOf(std::uint16_t word, bool isSigned) {
 
 std::string rangeText(int code) {
     return code >= 0 && code < static_cast<int>(kAnalogRangeTexts.size())
-               ? quoted(kAnalogRangeTexts[at(code)])
+               ? quotedText(kAnalogRangeTexts[at(code)])
                : "code " + std::to_string(code);
 }
 
 std::string formatText(int code) {
     return code >= 0 && code < static_cast<int>(kAnalogFormatTexts.size())
-               ? quoted(kAnalogFormatTexts[at(code)])
+               ? quotedText(kAnalogFormatTexts[at(code)])
                : "code " + std::to_string(code);
 }
 

@@ -54,6 +54,15 @@ HostHandle FakeHostWindows::addField(HostHandle parent, std::string text) {
     Node node;
     node.text = std::move(text);
     node.parent = parent;
+    node.facts = {"Edit", 0, 0, true, true};
+    return add(std::move(node));
+}
+
+HostHandle FakeHostWindows::addLabel(HostHandle parent, std::string text) {
+    Node node;
+    node.text = std::move(text);
+    node.parent = parent;
+    node.facts = {"Static", 0, 0, true, true};
     return add(std::move(node));
 }
 
@@ -63,6 +72,7 @@ HostHandle FakeHostWindows::addButton(HostHandle parent, std::string caption, Bu
     node.parent = parent;
     node.isButton = true;
     node.behaviour = behaviour;
+    node.facts = {"Button", 0, 0, true, true};
     return add(std::move(node));
 }
 
@@ -87,7 +97,7 @@ FakeHostWindows::addParameterWindow(std::string title, const WindowLayout& layou
                     child = addField(built.window, registerTexts[i].empty() ? "0" : registerTexts[i]);
                 built.fields[i] = child;
             }
-            if (child == 0) child = addField(built.window, "label");
+            if (child == 0) child = addLabel(built.window, "label");
         }
         built.children.push_back(child);
     }
@@ -118,6 +128,10 @@ std::string FakeHostWindows::text(HostHandle window) const {
 
 void FakeHostWindows::setTextDirectly(HostHandle window, std::string text) {
     if (Node* node = find(window)) node->text = std::move(text);
+}
+
+void FakeHostWindows::setFacts(HostHandle window, WindowFacts facts) {
+    if (Node* node = find(window)) node->facts = std::move(facts);
 }
 
 int FakeHostWindows::pressCount(HostHandle button) const {
@@ -241,6 +255,12 @@ bool FakeHostWindows::sendMouse(HostHandle window, MouseMessage message, std::ui
                         (!down && node->behaviour == ButtonBehaviour::ClosesWindowOnRelease);
     if (closes) destroy(node->parent);
     return true;
+}
+
+std::optional<WindowFacts> FakeHostWindows::facts(HostHandle window) {
+    const Node* node = live(window);
+    if (!node) return std::nullopt;
+    return node->facts;
 }
 
 } // namespace velmora

@@ -53,6 +53,7 @@ public:
 
     HostHandle addWindow(std::string title);
     HostHandle addField(HostHandle parent, std::string text);
+    HostHandle addLabel(HostHandle parent, std::string text);
     HostHandle addButton(HostHandle parent, std::string caption,
                          ButtonBehaviour behaviour = ButtonBehaviour::ClosesWindowOnRelease);
 
@@ -67,6 +68,9 @@ public:
     void destroy(HostHandle window);
     std::string text(HostHandle window) const;
     void setTextDirectly(HostHandle window, std::string text);
+    // Fields are "Edit", labels "Static", buttons "Button" push buttons, all
+    // enabled and visible, with control id 0, unless set here.
+    void setFacts(HostHandle window, WindowFacts facts);
     int pressCount(HostHandle button) const; // button-up messages delivered
 
     // Faults.
@@ -91,10 +95,12 @@ public:
     bool setText(HostHandle window, std::string_view text, unsigned timeoutMs) override;
     bool sendMouse(HostHandle window, MouseMessage message, std::uintptr_t wParam, std::intptr_t lParam,
                    unsigned timeoutMs) override;
+    std::optional<WindowFacts> facts(HostHandle window) override;
 
 private:
     struct Node {
         std::string text;
+        WindowFacts facts;
         HostHandle parent = 0;
         std::vector<HostHandle> children;
         bool alive = true;

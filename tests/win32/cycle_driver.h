@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -275,6 +276,83 @@ private:
     std::string old_;
     bool had_ = false;
 };
+
+inline std::string cliPath() {
+    return testBinaryDirectory() + "velmora-cli.exe";
+}
+
+struct ConsoleRun {
+    std::optional<DWORD> status; // none when it did not start or end in time
+    std::string out;
+    std::string err;
+    std::string failure; // why there is no status
+};
+
+inline std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Runs a console program in `directory` (empty: this process's), its output
+// and error streams into files, so that no pipe can stall it; ended after
+// `timeoutMs`.
+inline ConsoleRun runConsole(const std::string& program, const std::vector<std::string>& arguments,
+                             const std::string& directory = {}, DWORD timeoutMs = 20000) {
+    char temp[MAX_PATH] = {};
+    char outPath[MAX_PATH] = {};
+    char errPath[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    GetTempFileNameA(temp, "co", 0, outPath);
+    GetTempFileNameA(temp, "ce", 0, errPath);
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    auto open = [&](const char* path) {
+        return CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS, 0, nullptr);
+    };
+    HANDLE out = open(outPath);
+    HANDLE err = open(errPath);
+    std::string commandLine = quoteArgument(program);
+    for (const std::string& argument : arguments) commandLine += " " + quoteArgument(argument);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION process{};
+    ConsoleRun run;
+    // A loaded Wine server now and then refuses a start; once more then.
+    auto start = [&] {
+        return CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                              directory.empty() ? nullptr : directory.c_str(), &startup, &process) != 0;
+    };
+    bool started = start();
+    if (!started) {
+        run.failure = "not started, error " + std::to_string(GetLastError()) + "; ";
+        Sleep(200);
+        started = start();
+    }
+    if (started) {
+        if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+            DWORD code = 0;
+            GetExitCodeProcess(process.hProcess, &code);
+            run.status = code;
+        } else {
+            run.failure += "still running after " + std::to_string(timeoutMs) + " ms";
+            TerminateProcess(process.hProcess, 99);
+            WaitForSingleObject(process.hProcess, 5000);
+        }
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    } else {
+        run.failure += "not started, error " + std::to_string(GetLastError());
+    }
+    CloseHandle(out);
+    CloseHandle(err);
+    run.out = readWholeFile(outPath);
+    run.err = readWholeFile(errPath);
+    DeleteFileA(outPath);
+    DeleteFileA(errPath);
+    return run;
+}
 
 // Replaces the window description file of a workspace.
 inline void writeDescription(const Workspace& workspace, const std::string& bytes) {

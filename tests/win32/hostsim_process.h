@@ -16,6 +16,7 @@ struct HostsimResult {
     std::string outcome;            // "OK", "CANCEL" or "CLOSED"
     std::vector<std::string> texts; // the 24 register field texts
     int presses = -1;
+    int setTexts = -1; // set-text messages the fields and buttons received
 };
 
 // The directory of the running test binary, with a trailing backslash.
@@ -62,10 +63,12 @@ inline std::optional<HostsimResult> readHostsimResult(const std::string& path) {
     HostsimResult result;
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
-    if (lines.size() != 26 || lines.back().rfind("presses ", 0) != 0) return std::nullopt;
+    if (lines.size() != 27 || lines[25].rfind("presses ", 0) != 0 || lines[26].rfind("set-texts ", 0) != 0)
+        return std::nullopt;
     result.outcome = lines.front();
-    result.texts.assign(lines.begin() + 1, lines.end() - 1);
-    result.presses = std::stoi(lines.back().substr(8));
+    result.texts.assign(lines.begin() + 1, lines.begin() + 25);
+    result.presses = std::stoi(lines[25].substr(8));
+    result.setTexts = std::stoi(lines[26].substr(10));
     return result;
 }
 

@@ -41,44 +41,10 @@ constexpr long kObjectMargin = 16; // GDI and USER objects
 constexpr long kWindowMargin = 2;
 constexpr SIZE_T kWorkingSetMargin = 4u << 20;
 
-std::string cliPath() {
-    return testBinaryDirectory() + "velmora-cli.exe";
-}
-
 // Runs velmora-cli.exe and returns its standard output; empty when it failed.
 std::string runCli(const std::vector<std::string>& arguments) {
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) return {};
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    std::string commandLine = quoteArgument(cliPath());
-    for (const std::string& argument : arguments) commandLine += " " + quoteArgument(argument);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    startup.hStdInput = nullptr;
-    PROCESS_INFORMATION process{};
-    const bool created = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                        nullptr, nullptr, &startup, &process);
-    CloseHandle(writeEnd);
-    std::string output;
-    if (created) {
-        char buffer[4096];
-        DWORD read = 0;
-        while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0)
-            output.append(buffer, read);
-        if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
-            TerminateProcess(process.hProcess, 99);
-        DWORD code = 1;
-        GetExitCodeProcess(process.hProcess, &code);
-        if (code != 0) output.clear();
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-    }
-    CloseHandle(readEnd);
-    return output;
+    const ConsoleRun run = runConsole(cliPath(), arguments);
+    return run.status == 0u ? run.out : std::string();
 }
 
 // One cycle's start and what the driver did.

@@ -119,12 +119,12 @@ public:
         const std::string tag = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
         directory_ = std::string(temp) + "velmora-e2e-" + tag;
         CreateDirectoryA(directory_.c_str(), nullptr);
-        std::ofstream file(descriptionPath(), std::ios::binary);
         for (int kind = 0; kind < kModuleCount; ++kind) {
             // At most 19 characters, as the application holds them.
             titles_.push_back("E2E" + tag + "-" + std::to_string(kind));
-            file << ModuleCatalogue[kind].hostKey << "=\"" << titles_.back() << "\"\r\n";
+            titleLines_ += std::string(ModuleCatalogue[kind].hostKey) + "=\"" + titles_.back() + "\"\r\n";
         }
+        std::ofstream(descriptionPath(), std::ios::binary) << titleLines_;
     }
     ~Workspace() {
         DeleteFileA(descriptionPath().c_str());
@@ -135,12 +135,15 @@ public:
 
     const std::string& directory() const { return directory_; }
     const std::string& title(int kind) const { return titles_[static_cast<std::size_t>(kind)]; }
+    // The description file as made: the eight title lines.
+    const std::string& titleLines() const { return titleLines_; }
 
 private:
     std::string descriptionPath() const { return directory_ + "\\VELMORA.WDB"; }
 
     std::string directory_;
     std::vector<std::string> titles_;
+    std::string titleLines_;
 };
 
 class VelmoraProcess {

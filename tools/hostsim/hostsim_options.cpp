@@ -1,6 +1,7 @@
 #include "hostsim_options.h"
 
 #include <charconv>
+#include <fstream>
 #include <string_view>
 
 #include "core/catalogue.h"
@@ -32,7 +33,77 @@ ParseResult failure(std::string message) {
     return {std::nullopt, std::move(message)};
 }
 
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+        text.remove_suffix(1);
+    return text;
+}
+
 } // namespace
+
+std::vector<LayoutChild> parseLayout(std::istream& in, std::string& error) {
+    std::vector<LayoutChild> children;
+    std::array<bool, kRegisterFields> placed{};
+    bool ok = false, cancel = false, counters = false;
+    int number = 0;
+    auto wrong = [&](const std::string& why) {
+        error = "line " + std::to_string(number) + ": " + why;
+        return std::vector<LayoutChild>{};
+    };
+    for (std::string raw; std::getline(in, raw);) {
+        ++number;
+        const std::string_view line = trimmed(raw);
+        if (line.empty() || line.front() == '#') continue;
+        const auto blank = line.find_first_of(" \t");
+        const std::string_view word = line.substr(0, blank);
+        const std::string text(blank == std::string_view::npos ? std::string_view()
+                                                               : trimmed(line.substr(blank)));
+        LayoutChild child;
+        child.text = text;
+        if (word == "label") {
+            child.kind = LayoutChild::Kind::Label;
+        } else if (word == "field") {
+            const auto dash = text.find('-');
+            const auto first = parseInt(std::string_view(text).substr(0, dash), 1, kRegisterFields);
+            const auto last = dash == std::string::npos
+                                  ? first
+                                  : parseInt(std::string_view(text).substr(dash + 1), 1, kRegisterFields);
+            if (!first || !last || *last < *first) return wrong("field takes a register 1-24 or a range R-S");
+            for (int reg = *first - 1; reg < *last; ++reg) {
+                if (placed[reg]) return wrong("register " + std::to_string(reg + 1) + " has a field already");
+                placed[reg] = true;
+                child.kind = LayoutChild::Kind::Field;
+                child.reg = reg;
+                child.text.clear();
+                children.push_back(child);
+            }
+            continue;
+        } else if (word == "ok" || word == "cancel") {
+            bool& seen = word == "ok" ? ok : cancel;
+            if (seen) return wrong(std::string(word) + " given twice (a decoy is \"button TEXT\")");
+            seen = true;
+            child.kind = word == "ok" ? LayoutChild::Kind::Ok : LayoutChild::Kind::Cancel;
+            if (child.text.empty()) child.text = word == "ok" ? "OK" : "Cancel";
+        } else if (word == "button") {
+            child.kind = LayoutChild::Kind::Button;
+        } else if (word == "counters") {
+            if (counters) return wrong("counters given twice");
+            counters = true;
+            child.kind = LayoutChild::Kind::Counters;
+        } else {
+            return wrong("unknown child " + std::string(word) +
+                         "; allowed: label, field, ok, cancel, button, counters");
+        }
+        children.push_back(child);
+        if (children.size() > static_cast<std::size_t>(kMaxLayoutChildren))
+            return wrong("more than " + std::to_string(kMaxLayoutChildren) + " children");
+    }
+    if (children.size() > static_cast<std::size_t>(kMaxLayoutChildren))
+        return wrong("more than " + std::to_string(kMaxLayoutChildren) + " children");
+    if (children.empty()) error = "no children";
+    return children;
+}
 
 ParseResult parseOptions(const std::vector<std::string>& args) {
     Options options;
@@ -64,6 +135,7 @@ ParseResult parseOptions(const std::vector<std::string>& args) {
         } else if (name == "--children") {
             if (!(parsed = number(0, kChildCount))) return failure("--children takes 0 to 55, not " + value);
             options.children = *parsed;
+            options.childrenGiven = true;
         } else if (name == "--texts") {
             const auto texts = splitTexts(value);
             if (texts.size() > options.texts.size()) return failure("--texts holds more than 24 texts");
@@ -83,6 +155,12 @@ ParseResult parseOptions(const std::vector<std::string>& args) {
                 return failure("--frozen takes a register 1 to 24, not " + value);
         } else if (name == "--result") {
             options.resultFile = value;
+        } else if (name == "--layout") {
+            std::ifstream file(value, std::ios::binary);
+            if (!file) return failure("--layout cannot read " + value);
+            std::string error;
+            options.layout = parseLayout(file, error);
+            if (options.layout.empty()) return failure("--layout " + value + ": " + error);
         } else {
             return failure("unknown option " + name);
         }
@@ -103,7 +181,10 @@ const char* usageText() {
            "  --vanish-after K    destroy the window after K text messages\n"
            "  --sticky            OK and Cancel count presses but do not close\n"
            "  --frozen R          register field R (1-24) ignores set-text\n"
-           "  --result FILE       on close write OK|CANCEL|CLOSED, 24 texts, presses N\n";
+           "  --result FILE       on close write OK|CANCEL|CLOSED, 24 texts, presses N,\n"
+           "                      set-texts N\n"
+           "  --layout FILE       children from FILE, one a line: label [TEXT], field R[-S],\n"
+           "                      ok [TEXT], cancel [TEXT], button TEXT, counters\n";
 }
 
 } // namespace hostsim

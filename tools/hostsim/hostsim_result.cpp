@@ -11,6 +11,7 @@ bool writeResult(const std::string& path, const WindowResult& result) {
     out << outcomes[static_cast<int>(result.outcome)] << '\n';
     for (const std::string& text : result.texts) out << text << '\n';
     out << "presses " << result.presses << '\n';
+    out << "set-texts " << result.setTexts << '\n';
     out.flush();
     return static_cast<bool>(out);
 }

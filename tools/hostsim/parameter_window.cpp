@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "hostsim_ui.h"
 
@@ -12,6 +14,7 @@ namespace {
 constexpr const char* kClassName = "VelmoraHostsimParameters";
 constexpr int kFieldIdBase = 1000;
 constexpr int kLabelIdBase = 2000;
+constexpr int kButtonIdBase = 3000;
 
 // Geometry of the three columns of eight "RegN" captions and fields.
 constexpr int kMargin = 12;
@@ -32,13 +35,68 @@ constexpr int kColumnStride = 16;
 constexpr int kHeadingsPosition = 49;
 constexpr int kOkPosition = 52;
 constexpr int kCancelPosition = 53;
-constexpr int kCountersPosition = 54;
 
 int columnX(int column) {
     return kMargin + column * kColumnWidth;
 }
 int rowY(int row) {
     return kFirstRowY + row * kRowHeight;
+}
+
+// A layout file's children flow down columns of this many rows.
+constexpr int kFlowRows = 14;
+constexpr int kFlowWidth = 120;
+constexpr int kFlowHeight = 28;
+
+int flowColumns(std::size_t children) {
+    return std::max(1, static_cast<int>((children + kFlowRows - 1) / kFlowRows));
+}
+
+// Today's window as a layout: a heading, three columns of eight fields and
+// their eight captions, three column headings, OK, Cancel and the counters.
+std::vector<LayoutChild> defaultLayout(const std::string& title) {
+    using Kind = LayoutChild::Kind;
+    std::vector<LayoutChild> layout;
+    layout.push_back({Kind::Label, "Parameter registers of " + title + " (hexadecimal)", -1});
+    for (int column = 0; column < 3; ++column) {
+        for (int row = 0; row < 8; ++row) layout.push_back({Kind::Field, "", column * 8 + row});
+        for (int row = 0; row < 8; ++row)
+            layout.push_back({Kind::Label, "Reg" + std::to_string(column * 8 + row + 1), -1});
+    }
+    for (int column = 0; column < 3; ++column)
+        layout.push_back({Kind::Label,
+                          "Reg" + std::to_string(column * 8 + 1) + " to Reg" + std::to_string(column * 8 + 8),
+                          -1});
+    layout.push_back({Kind::Ok, "OK", -1});
+    layout.push_back({Kind::Cancel, "Cancel", -1});
+    layout.push_back({Kind::Counters, "", -1});
+    return layout;
+}
+
+// Where the default layout puts the child at `position`.
+Box defaultBox(int position) {
+    if (position == 0) return {kMargin, kMargin, kClientWidth - 2 * kMargin, 18};
+    if (position < kHeadingsPosition) {
+        const int column = (position - 1) / kColumnStride;
+        const int offset = (position - 1) % kColumnStride;
+        const int row = offset % 8;
+        const int x = columnX(column);
+        return offset < 8 ? Box{x + kCaptionWidth + 4, rowY(row), kFieldWidth, 22}
+                          : Box{x, rowY(row) + 3, kCaptionWidth, 18};
+    }
+    if (position < kOkPosition)
+        return {columnX(position - kHeadingsPosition) + kCaptionWidth + 4, 40, kFieldWidth + 20, 18};
+    if (position == kOkPosition || position == kCancelPosition) {
+        const bool ok = position == kOkPosition;
+        return {kClientWidth - kMargin - kButtonWidth - (ok ? kButtonWidth + 8 : 0), kButtonY, kButtonWidth,
+                kButtonHeight};
+    }
+    return {kMargin, kButtonY + 5, 2 * kColumnWidth - 20, 18};
+}
+
+Box flowBox(int position) {
+    return {kMargin + (position / kFlowRows) * kFlowWidth, kMargin + (position % kFlowRows) * kFlowHeight,
+            kFlowWidth - 8, 22};
 }
 
 } // namespace
@@ -54,7 +112,10 @@ HWND ParameterWindow::open(HINSTANCE instance, const Options& options, bool quit
     auto* self = new ParameterWindow(options, quitOnClose);
     // From WM_NCCREATE on, the window owns `self`; if creation fails before
     // that, nothing took it.
-    HWND window = createTopLevel(instance, kClassName, "", kClientWidth, kClientHeight, self);
+    const bool flow = !options.layout.empty();
+    const int width = flow ? 2 * kMargin + flowColumns(options.layout.size()) * kFlowWidth : kClientWidth;
+    const int height = flow ? 2 * kMargin + kFlowRows * kFlowHeight : kClientHeight;
+    HWND window = createTopLevel(instance, kClassName, "", width, height, self);
     if (!window) {
         if (!self->window_) delete self;
         return nullptr;
@@ -68,51 +129,48 @@ HWND ParameterWindow::open(HINSTANCE instance, const Options& options, bool quit
 }
 
 void ParameterWindow::createChildren() {
+    using Kind = LayoutChild::Kind;
     const DWORD label = SS_LEFT | SS_NOPREFIX;
     const DWORD field = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
     const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
-    for (int position = 0; position < options_.children; ++position) {
-        if (position == 0) {
-            const std::string heading = "Parameter registers of " + options_.title + " (hexadecimal)";
-            createChild(window_, "STATIC", heading.c_str(), label,
-                        {kMargin, kMargin, kClientWidth - 2 * kMargin, 18}, kLabelIdBase);
-        } else if (position < kHeadingsPosition) {
-            const int column = (position - 1) / kColumnStride;
-            const int offset = (position - 1) % kColumnStride;
-            const int row = offset % 8;
-            const int reg = column * 8 + row;
-            const int x = columnX(column);
-            if (offset < 8) {
-                HWND edit = createChild(window_, "EDIT", options_.texts[reg].c_str(), field,
-                                        {x + kCaptionWidth + 4, rowY(row), kFieldWidth, 22},
-                                        kFieldIdBase + reg, WS_EX_CLIENTEDGE);
-                if (edit)
-                    SetWindowSubclass(edit, fieldProc, static_cast<UINT_PTR>(reg),
-                                      reinterpret_cast<DWORD_PTR>(this));
-                fields_[reg] = edit;
-            } else {
-                const std::string caption = "Reg" + std::to_string(reg + 1);
-                createChild(window_, "STATIC", caption.c_str(), label | SS_RIGHT,
-                            {x, rowY(row) + 3, kCaptionWidth, 18}, kLabelIdBase + position);
-            }
-        } else if (position < kOkPosition) {
-            const int column = position - kHeadingsPosition;
-            const std::string heading =
-                "Reg" + std::to_string(column * 8 + 1) + " to Reg" + std::to_string(column * 8 + 8);
-            createChild(window_, "STATIC", heading.c_str(), label,
-                        {columnX(column) + kCaptionWidth + 4, 40, kFieldWidth + 20, 18},
+    const bool flow = !options_.layout.empty();
+    const std::vector<LayoutChild> layout = flow ? options_.layout : defaultLayout(options_.title);
+    const int count = options_.childrenGiven ? std::min(options_.children, static_cast<int>(layout.size()))
+                                             : static_cast<int>(layout.size());
+    for (int position = 0; position < count; ++position) {
+        const LayoutChild& child = layout[static_cast<std::size_t>(position)];
+        const Box box = flow ? flowBox(position) : defaultBox(position);
+        switch (child.kind) {
+        case Kind::Label: {
+            // The default layout's register captions stand right of nothing but their field.
+            const bool caption = !flow && position > 0 && position < kHeadingsPosition;
+            createChild(window_, "STATIC", child.text.c_str(), label | (caption ? SS_RIGHT : 0), box,
                         kLabelIdBase + position);
-        } else if (position == kOkPosition || position == kCancelPosition) {
-            const bool ok = position == kOkPosition;
-            const int x = kClientWidth - kMargin - kButtonWidth - (ok ? kButtonWidth + 8 : 0);
-            HWND pushButton =
-                createChild(window_, "BUTTON", ok ? "OK" : "Cancel", button | (ok ? BS_DEFPUSHBUTTON : 0),
-                            {x, kButtonY, kButtonWidth, kButtonHeight}, ok ? IDOK : IDCANCEL);
+            break;
+        }
+        case Kind::Field: {
+            HWND edit = createChild(window_, "EDIT", options_.texts[child.reg].c_str(), field, box,
+                                    kFieldIdBase + child.reg, WS_EX_CLIENTEDGE);
+            if (edit)
+                SetWindowSubclass(edit, fieldProc, static_cast<UINT_PTR>(child.reg),
+                                  reinterpret_cast<DWORD_PTR>(this));
+            fields_[child.reg] = edit;
+            break;
+        }
+        case Kind::Ok:
+        case Kind::Cancel:
+        case Kind::Button: {
+            const int id = child.kind == Kind::Ok       ? IDOK
+                           : child.kind == Kind::Cancel ? IDCANCEL
+                                                        : kButtonIdBase + position;
+            HWND pushButton = createChild(window_, "BUTTON", child.text.c_str(),
+                                          button | (child.kind == Kind::Ok ? BS_DEFPUSHBUTTON : 0), box, id);
             if (pushButton) SetWindowSubclass(pushButton, buttonProc, 0, reinterpret_cast<DWORD_PTR>(this));
-        } else if (position == kCountersPosition) {
-            counters_ =
-                createChild(window_, "STATIC", "", label, {kMargin, kButtonY + 5, 2 * kColumnWidth - 20, 18},
-                            kLabelIdBase + position);
+            break;
+        }
+        case Kind::Counters:
+            counters_ = createChild(window_, "STATIC", "", label, box, kLabelIdBase + position);
+            break;
         }
     }
     showCounters();
@@ -132,6 +190,7 @@ LRESULT ParameterWindow::onHostText(HWND field, int registerIndex, UINT message,
         Sleep(static_cast<DWORD>(options_.hangMs));
     }
     ++textMessages_;
+    if (message == WM_SETTEXT) ++result_.setTexts;
     const bool frozen =
         message == WM_SETTEXT && options_.frozenRegister && *options_.frozenRegister == registerIndex + 1;
     // A frozen field claims to take the text but keeps its own.
@@ -145,7 +204,8 @@ LRESULT ParameterWindow::onHostText(HWND field, int registerIndex, UINT message,
 void ParameterWindow::onPress(int buttonId) {
     ++result_.presses;
     showCounters();
-    if (options_.sticky) return;
+    // Only OK and Cancel close the window; another button just counts.
+    if (options_.sticky || (buttonId != IDOK && buttonId != IDCANCEL)) return;
     result_.outcome = buttonId == IDOK ? Outcome::Ok : Outcome::Cancel;
     // Destroyed before the press message returns, so the presser sees the
     // button gone as soon as its send completes.
@@ -205,6 +265,9 @@ LRESULT CALLBACK ParameterWindow::buttonProc(HWND button, UINT message, WPARAM w
                 window->onPress(GetDlgCtrlID(button));
                 return answer;
             }
+            case WM_SETTEXT:
+                ++window->result_.setTexts;
+                break;
             case WM_NCDESTROY:
                 RemoveWindowSubclass(button, buttonProc, id);
                 break;

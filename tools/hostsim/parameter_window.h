@@ -1,7 +1,7 @@
 #pragma once
 // The stand-in for the host's I/O parameter window: register fields, labels
-// and OK/Cancel at the child positions of the default window description,
-// with the faults a test asks for.
+// and OK/Cancel at the child positions of the default window description, or
+// in the order a layout file gives, with the faults a test asks for.
 
 #include <windows.h>
 
