@@ -1,8 +1,9 @@
 // The documentation's examples, run: every "$ " line in a code block of the
 // pages below is a command, and the lines under it, up to the next "$ " line
 // or the end of the block, are what it prints (stderr before stdout). A line
-// "..." (indented or not) stands for any number of lines. Each page's commands run in order in a
-// temporary directory of their own, so a file written by one is read by the next.
+// "..." (indented or not) stands for any number of lines. Each page's
+// commands run in order in a temporary directory of their own, so a file
+// written by one is read by the next.
 
 #include <gtest/gtest.h>
 
@@ -161,8 +162,8 @@ std::string joined(const std::vector<std::string>& lines) {
 // and printf into a file of the current directory.
 class PageShell {
 public:
-    // Runs one command; the lines it printed, or nullopt (with a failure) for
-    // a command this shell does not know.
+    // Runs one command: the lines it printed, or nullopt for a command this
+    // shell does not know.
     std::optional<std::vector<std::string>> run(const std::string& command) {
         const std::vector<std::string> words = shellWords(command);
         if (command == "echo $?") return std::vector<std::string>{std::to_string(status_)};
