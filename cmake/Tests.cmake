@@ -28,7 +28,8 @@ if(unit_sources AND NOT WIN32)
   add_executable(velmora_unit_tests ${unit_sources})
   target_link_libraries(velmora_unit_tests PRIVATE velmora_cli velmora_test_support ${gtest_libs})
   target_compile_definitions(velmora_unit_tests PRIVATE
-    VELMORA_CLI_PATH="$<$<TARGET_EXISTS:velmora-cli>:$<TARGET_FILE:velmora-cli>>")
+    VELMORA_CLI_PATH="$<$<TARGET_EXISTS:velmora-cli>:$<TARGET_FILE:velmora-cli>>"
+    VELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(velmora_unit_tests DISCOVERY_MODE PRE_TEST)
 endif()
 

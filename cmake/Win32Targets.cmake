@@ -6,8 +6,6 @@ file(GLOB win32_sources CONFIGURE_DEPENDS
 list(FILTER win32_sources EXCLUDE REGEX "main_win32\\.cpp$")
 add_library(velmora_win32 STATIC ${win32_sources})
 target_link_libraries(velmora_win32 PUBLIC velmora_app user32 gdi32 kernel32 comctl32)
-# Resource ids are shared by the resource scripts and the dialogs.
-target_include_directories(velmora_win32 PUBLIC resources)
 
 # Resource scripts: one per window family; the tests link them too, so that
 # every dialog is created from its real template.

@@ -1,6 +1,6 @@
 // Ids of templates 102 (the analog input dialog of modules 0-3) and 134 (the
-// alarm setpoint dialog of module 3). The core's analog tables name the same
-// ids; the dialogs check that they agree.
+// alarm setpoint dialog of module 3), for the resource script, the core's
+// analog tables and the dialogs alike.
 #pragma once
 
 #define IDD_ANALOG_INPUT 102

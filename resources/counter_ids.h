@@ -1,6 +1,5 @@
 // Ids of template 137, the counter dialog of the 8- and 4-channel counter
-// modules. The core's counter layout names the same ids; the dialog checks
-// that they agree.
+// modules, for the resource script, the core's counter layout and the dialog.
 #pragma once
 
 #define IDD_COUNTER 137

@@ -1,5 +1,5 @@
-// Ids of template 138, the multi-purpose counter dialog. The core's
-// multi-purpose layout names the same ids; the dialog checks that they agree.
+// Ids of template 138, the multi-purpose counter dialog, for the resource
+// script, the core's multi-purpose layout and the dialog.
 #pragma once
 
 #define IDD_MULTIPURPOSE 138

@@ -1,8 +1,10 @@
-// Ids of template 136, the universal input dialog. The list ids are also the
-// values of UniversalList in the core; the dialog checks that they agree.
+// Ids of template 136, the universal input dialog, for the resource script,
+// the core (the list ids are the values of UniversalList) and the dialog.
 #pragma once
 
 #define IDD_UNIVERSAL 136
+
+#define IDC_UNI_DEFAULTS 3
 
 // Channel group radio buttons, group g at IDC_UNI_GROUP1 + g.
 #define IDC_UNI_GROUP1 1009

@@ -10,14 +10,9 @@ namespace velmora {
 
 namespace {
 
-static_assert(alarmSetpointControls[0].valueEdit == IDC_ALARM_MIN1_VALUE &&
-                  alarmSetpointControls[1].valueEdit == IDC_ALARM_MAX1_VALUE &&
-                  alarmSetpointControls[15].valueEdit == IDC_ALARM_MAX8_VALUE &&
-                  alarmSetpointControls[14].hexEdit == IDC_ALARM_MIN8_HEX &&
-                  alarmSetpointControls[14].textEdit == IDC_ALARM_MIN8_TEXT &&
-                  alarmSetpointControls[15].label == IDC_ALARM_MAX8_LABEL &&
-                  kAlarmDefaultsButtonId == IDC_ALARM_DEFAULTS,
-              "template 134 and the core's setpoint table disagree");
+// The command table sends each row's value edits as one id range.
+static_assert(IDC_ALARM_MIN8_VALUE == IDC_ALARM_MIN1_VALUE + 7 &&
+              IDC_ALARM_MAX8_VALUE == IDC_ALARM_MAX1_VALUE + 7);
 
 const AlarmSetpointControls& controls(int setpoint) {
     return alarmSetpointControls[static_cast<std::size_t>(setpoint)];

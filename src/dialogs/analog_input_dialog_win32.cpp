@@ -10,19 +10,7 @@ namespace velmora {
 
 namespace {
 
-static_assert(analogLists[0].controlId == IDC_ANALOG_RANGE1 &&
-                  analogLists[3].controlId == IDC_ANALOG_RANGE4 &&
-                  analogLists[4].controlId == IDC_ANALOG_FORMAT1 &&
-                  analogLists[8].controlId == IDC_ANALOG_FILTER1 &&
-                  analogLists[12].controlId == IDC_ANALOG_ACQUISITION1 &&
-                  analogLists[15].controlId == IDC_ANALOG_ACQUISITION4 &&
-                  analogLists[16].controlId == IDC_ANALOG_CALIBRATION &&
-                  analogLists[17].controlId == IDC_ANALOG_TRIGGER &&
-                  analogLists[18].controlId == IDC_ANALOG_TIMESTAMP &&
-                  kAnalogAlarmsButtonId == IDC_ANALOG_ALARMS &&
-                  kAnalogDefaultsButtonId == IDC_ANALOG_DEFAULTS &&
-                  kAnalogWordEditIds[0] == IDC_ANALOG_REG1 && kAnalogWordEditIds[2] == IDC_ANALOG_REG3,
-              "template 102 and the core's list table disagree");
+constexpr std::array<int, 3> kWordEdits{IDC_ANALOG_REG1, IDC_ANALOG_REG2, IDC_ANALOG_REG3};
 
 constexpr int kListCount = static_cast<int>(analogLists.size());
 
@@ -39,8 +27,9 @@ int listOf(int id) {
 
 } // namespace
 
-// Every list of template 102 notifies the same handler: ids 405 to 451 hold
-// nothing else that sends LBN_SELCHANGE.
+// Every list of template 102 notifies the same handler: the ids from
+// IDC_ANALOG_CALIBRATION to IDC_ANALOG_TRIGGER hold nothing else that sends
+// LBN_SELCHANGE.
 const CommandRow<AnalogInputDialog> AnalogInputDialog::commandMap[] = {
     {IDC_ANALOG_CALIBRATION, IDC_ANALOG_TRIGGER, LBN_SELCHANGE, &AnalogInputDialog::onSelectionChange},
     {IDC_ANALOG_DEFAULTS, BN_CLICKED, &AnalogInputDialog::onDefaults},
@@ -88,8 +77,8 @@ void AnalogInputDialog::refreshControls() {
     // disabled list) shows no selection.
     for (int list = 0; list < kListCount; ++list)
         listSelect(listId(list), form_->positionOfCode(list, form_->code(list)));
-    for (int i = 0; i < static_cast<int>(kAnalogWordEditIds.size()); ++i)
-        showWord(kAnalogWordEditIds[static_cast<std::size_t>(i)], rules_.word(i));
+    for (int i = 0; i < static_cast<int>(kWordEdits.size()); ++i)
+        showWord(kWordEdits[static_cast<std::size_t>(i)], rules_.word(i));
 }
 
 bool AnalogInputDialog::onCommand(int id, UINT code) {

@@ -8,27 +8,17 @@ namespace velmora {
 
 namespace {
 
-// The template and the core must name the same controls.
-static_assert(IDD_COUNTER == 137);
-static_assert(counter_ids::kFirstChannelButton == IDC_CNT_CHANNEL1 &&
-              IDC_CNT_CHANNEL8 == IDC_CNT_CHANNEL1 + CounterSettings::kMaxChannels - 1);
-static_assert(counter_ids::kRegisterEdits == std::array<int, 9>{IDC_CNT_REG1, IDC_CNT_REG2, IDC_CNT_REG3,
-                                                                IDC_CNT_REG4, IDC_CNT_REG5, IDC_CNT_REG6,
-                                                                IDC_CNT_REG7, IDC_CNT_REG8, IDC_CNT_REG9});
-static_assert(counter_ids::kRegisterLabels == std::array<int, 5>{IDC_CNT_REG5_LABEL, IDC_CNT_REG6_LABEL,
-                                                                 IDC_CNT_REG7_LABEL, IDC_CNT_REG8_LABEL,
-                                                                 IDC_CNT_REG9_LABEL});
-static_assert(counter_ids::kDelayEdit == IDC_CNT_DELAY);
-static_assert(counterInfo(CounterSetting::Range).firstControl == IDC_CNT_RANGE_5V &&
-              counterInfo(CounterSetting::Mode).firstControl == IDC_CNT_MODE_UNI &&
-              counterInfo(CounterSetting::Size).firstControl == IDC_CNT_SIZE_16 &&
-              counterInfo(CounterSetting::DigitalFilter).firstControl == IDC_CNT_DIGITAL_FILTER &&
-              counterInfo(CounterSetting::AnalogFilter).firstControl == IDC_CNT_ANALOG_FILTER &&
-              counterInfo(CounterSetting::Rate).firstControl == IDC_CNT_RATE_1HZ);
+// Buttons of a set have consecutive ids: a code is its id less the first.
+static_assert(IDC_CNT_CHANNEL8 == IDC_CNT_CHANNEL1 + CounterSettings::kMaxChannels - 1);
 static_assert(IDC_CNT_RANGE_AC == IDC_CNT_RANGE_5V + 3 && IDC_CNT_MODE_QUAD4X == IDC_CNT_MODE_UNI + 3 &&
               IDC_CNT_SIZE_24 == IDC_CNT_SIZE_16 + 1 && IDC_CNT_RATE_01HZ == IDC_CNT_RATE_1HZ + 1);
 
+constexpr std::array<int, CounterSettings::kRegisterCount> kRegisterEdits{
+    IDC_CNT_REG1, IDC_CNT_REG2, IDC_CNT_REG3, IDC_CNT_REG4, IDC_CNT_REG5,
+    IDC_CNT_REG6, IDC_CNT_REG7, IDC_CNT_REG8, IDC_CNT_REG9};
 // The label of register index 4 + k is kRegisterLabels[k].
+constexpr std::array<int, 5> kRegisterLabels{IDC_CNT_REG5_LABEL, IDC_CNT_REG6_LABEL, IDC_CNT_REG7_LABEL,
+                                             IDC_CNT_REG8_LABEL, IDC_CNT_REG9_LABEL};
 constexpr int kFirstLabelledRegister = 4;
 
 // How many controls a setting has: a button per code, or one check box.
@@ -59,14 +49,13 @@ void CounterDialog::applyModel() {
     for (int i = 0; i < CounterSettings::kMaxChannels; ++i)
         showItem(IDC_CNT_CHANNEL1 + i, settings_.channelShown(i));
     for (int i = 0; i < CounterSettings::kRegisterCount; ++i) {
-        const int edit = counter_ids::kRegisterEdits[static_cast<std::size_t>(i)];
+        const int edit = kRegisterEdits[static_cast<std::size_t>(i)];
         showItem(edit, settings_.registerShown(i));
         // They show words only; nothing is read back from them.
         enableItem(edit, false);
     }
-    for (std::size_t k = 0; k < counter_ids::kRegisterLabels.size(); ++k)
-        showItem(counter_ids::kRegisterLabels[k],
-                 settings_.registerShown(kFirstLabelledRegister + static_cast<int>(k)));
+    for (std::size_t k = 0; k < kRegisterLabels.size(); ++k)
+        showItem(kRegisterLabels[k], settings_.registerShown(kFirstLabelledRegister + static_cast<int>(k)));
 }
 
 void CounterDialog::start(bool synchronised) {
@@ -85,8 +74,7 @@ void CounterDialog::refreshControls() {
     const auto& words = settings_.registers();
     for (int i = 0; i < CounterSettings::kRegisterCount; ++i)
         if (settings_.registerShown(i))
-            showWord(counter_ids::kRegisterEdits[static_cast<std::size_t>(i)],
-                     words[static_cast<std::size_t>(i)]);
+            showWord(kRegisterEdits[static_cast<std::size_t>(i)], words[static_cast<std::size_t>(i)]);
 
     // Rewriting the text the user is typing would put the caret back at the
     // start, so only a different text is written.

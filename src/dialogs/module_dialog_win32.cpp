@@ -3,16 +3,13 @@
 #include <cstdio>
 
 #include "core/text.h"
+#include "resource.h"
 #include "modules/editor_context.h"
 
 namespace velmora {
 
-namespace {
-constexpr int kIconId = 128;
-}
-
 ModuleDialog::ModuleDialog(int templateId)
-    : Dialog(templateId), bigIcon_(loadIcon(kIconId, false)), smallIcon_(loadIcon(kIconId, true)) {}
+    : Dialog(templateId), bigIcon_(loadIcon(IDI_VELMORA, false)), smallIcon_(loadIcon(IDI_VELMORA, true)) {}
 
 int ModuleDialog::runModal() {
     return static_cast<int>(Dialog::runModal(nullptr));

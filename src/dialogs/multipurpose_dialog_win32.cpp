@@ -20,22 +20,14 @@ constexpr int lastControl(Setting setting) {
                : info(setting).firstControl + static_cast<int>(info(setting).texts.size()) - 1;
 }
 
-// The template and the core's layout must name the same controls.
-static_assert(info(Setting::Range).firstControl == IDC_MP_RANGE_5V &&
-              lastControl(Setting::Range) == IDC_MP_RANGE_AC);
-static_assert(info(Setting::Gate).firstControl == IDC_MP_GATE_5V &&
-              lastControl(Setting::Gate) == IDC_MP_GATE_24V);
-static_assert(info(Setting::Size).firstControl == IDC_MP_SIZE_16BIT &&
+// Buttons of a set have consecutive ids: a code is its id less the first.
+static_assert(lastControl(Setting::Range) == IDC_MP_RANGE_AC &&
+              lastControl(Setting::Gate) == IDC_MP_GATE_24V &&
               lastControl(Setting::Size) == IDC_MP_SIZE_24BIT);
-static_assert(info(Setting::DigitalFilter).firstControl == IDC_MP_DIGITAL_FILTER);
-static_assert(info(Setting::AnalogFilter).firstControl == IDC_MP_ANALOG_FILTER);
-static_assert(multipurpose_ids::kFirstChannelButton == IDC_MP_CHANNEL1);
-static_assert(multipurpose_ids::kDelayEdit == IDC_MP_DELAY);
-static_assert(multipurpose_ids::kTimeoutEdit == IDC_MP_TIMEOUT);
-static_assert(multipurpose_ids::kRegisterEdits[0] == IDC_MP_REG1 &&
-              multipurpose_ids::kRegisterEdits[5] == IDC_MP_REG6 &&
-              multipurpose_ids::kRegisterEdits[8] == IDC_MP_REG9);
 
+constexpr std::array<int, MultiPurposeSettings::kRegisterCount> kRegisterEdits{
+    IDC_MP_REG1, IDC_MP_REG2, IDC_MP_REG3, IDC_MP_REG4, IDC_MP_REG5,
+    IDC_MP_REG6, IDC_MP_REG7, IDC_MP_REG8, IDC_MP_REG9};
 constexpr int kLastChannelButton = IDC_MP_CHANNEL1 + MultiPurposeSettings::kChannels - 1;
 
 } // namespace
@@ -73,12 +65,12 @@ void MultiPurposeDialog::start(bool synchronised) {
 }
 
 void MultiPurposeDialog::afterStart() {
-    for (int id : multipurpose_ids::kRegisterEdits) enableItem(id, false);
+    for (int id : kRegisterEdits) enableItem(id, false);
 }
 
 void MultiPurposeDialog::refreshControls() {
     const MultiPurposeSettings::Registers& words = settings_.registers();
-    for (std::size_t i = 0; i < words.size(); ++i) showWord(multipurpose_ids::kRegisterEdits[i], words[i]);
+    for (std::size_t i = 0; i < words.size(); ++i) showWord(kRegisterEdits[i], words[i]);
 
     checkRadio(IDC_MP_CHANNEL1, kLastChannelButton, IDC_MP_CHANNEL1 + settings_.currentChannel());
     for (Setting setting : {Setting::Range, Setting::Gate, Setting::Size}) {

@@ -10,25 +10,12 @@ namespace {
 
 using namespace universal;
 
-// The template and the core must name the same controls.
-static_assert(IDD_UNIVERSAL == 136);
-static_assert(kFirstGroupButton == IDC_UNI_GROUP1 && IDC_UNI_GROUP4 == IDC_UNI_GROUP1 + kGroups - 1);
-static_assert(kFirstTypeButton == IDC_UNI_TYPE_VOLTAGE &&
-              IDC_UNI_TYPE_CJC == IDC_UNI_TYPE_VOLTAGE + kInputTypeCount - 1);
-static_assert(kRegisterEditIds == std::array<int, kRegisters>{IDC_UNI_REG1, IDC_UNI_REG2, IDC_UNI_REG3,
-                                                              IDC_UNI_REG4, IDC_UNI_REG5, IDC_UNI_REG6,
-                                                              IDC_UNI_REG7, IDC_UNI_REG8});
-static_assert(static_cast<int>(UniversalList::Voltage) == IDC_UNI_VOLTAGE &&
-              static_cast<int>(UniversalList::Current) == IDC_UNI_CURRENT &&
-              static_cast<int>(UniversalList::Thermocouple) == IDC_UNI_THERMOCOUPLE &&
-              static_cast<int>(UniversalList::Rtd) == IDC_UNI_RTD &&
-              static_cast<int>(UniversalList::Resistance) == IDC_UNI_RESISTANCE &&
-              static_cast<int>(UniversalList::Units) == IDC_UNI_UNITS &&
-              static_cast<int>(UniversalList::RtdWiring) == IDC_UNI_RTD_WIRING &&
-              static_cast<int>(UniversalList::ResistanceWiring) == IDC_UNI_RES_WIRING &&
-              static_cast<int>(UniversalList::Format) == IDC_UNI_FORMAT &&
-              static_cast<int>(UniversalList::Filter) == IDC_UNI_FILTER &&
-              static_cast<int>(UniversalList::Fault) == IDC_UNI_FAULT);
+// Buttons of a set have consecutive ids: a code is its id less the first.
+static_assert(IDC_UNI_GROUP4 == IDC_UNI_GROUP1 + kGroups - 1);
+static_assert(IDC_UNI_TYPE_CJC == IDC_UNI_TYPE_VOLTAGE + kInputTypeCount - 1);
+
+constexpr std::array<int, kRegisters> kRegisterEdits{IDC_UNI_REG1, IDC_UNI_REG2, IDC_UNI_REG3, IDC_UNI_REG4,
+                                                     IDC_UNI_REG5, IDC_UNI_REG6, IDC_UNI_REG7, IDC_UNI_REG8};
 
 constexpr bool isList(int id) {
     for (const ListInfo& info : kLists)
@@ -36,15 +23,13 @@ constexpr bool isList(int id) {
     return false;
 }
 
-// The command table sends the id range 1019-1028 to the list handler.
+// The command table sends every id from IDC_UNI_CURRENT to IDC_UNI_FAULT to the list handler.
 constexpr bool rangeIsLists() {
     for (int id = IDC_UNI_CURRENT; id <= IDC_UNI_FAULT; ++id)
         if (!isList(id)) return false;
     return true;
 }
 static_assert(rangeIsLists() && isList(IDC_UNI_RES_WIRING));
-
-constexpr int kDefaultsButton = 3;
 
 } // namespace
 
@@ -57,7 +42,7 @@ bool UniversalInputDialog::onCommand(int id, UINT code) {
         {IDC_UNI_TYPE_VOLTAGE, IDC_UNI_TYPE_CJC, BN_CLICKED, &D::onInputType},
         {IDC_UNI_CURRENT, IDC_UNI_FAULT, LBN_SELCHANGE, &D::onList},
         {IDC_UNI_RES_WIRING, LBN_SELCHANGE, &D::onList},
-        {kDefaultsButton, BN_CLICKED, &D::onDefaults},
+        {IDC_UNI_DEFAULTS, BN_CLICKED, &D::onDefaults},
     };
     return dispatchCommand(*this, rows, id, code);
 }
@@ -87,7 +72,7 @@ void UniversalInputDialog::refreshControls() {
     settings_.refresh();
     const auto& words = settings_.registers();
     for (int i = 0; i < kRegisters; ++i)
-        showWord(kRegisterEditIds[static_cast<std::size_t>(i)], words[static_cast<std::size_t>(i)]);
+        showWord(kRegisterEdits[static_cast<std::size_t>(i)], words[static_cast<std::size_t>(i)]);
 
     checkRadio(IDC_UNI_GROUP1, IDC_UNI_GROUP4, IDC_UNI_GROUP1 + settings_.groupOnShow());
     checkRadio(IDC_UNI_TYPE_VOLTAGE, IDC_UNI_TYPE_CJC, IDC_UNI_TYPE_VOLTAGE + settings_.checkedTypeButton());

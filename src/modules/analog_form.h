@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analog_ids.h"
 #include "modules/analog_rules.h"
 
 namespace velmora {
@@ -22,21 +23,27 @@ struct AnalogList {
 };
 
 // In the order the lists are written back on a selection change.
-// clang-format off
 inline constexpr std::array<AnalogList, 19> analogLists{{
-    {AnalogSetting::Range, 0, 442},       {AnalogSetting::Range, 1, 444},
-    {AnalogSetting::Range, 2, 446},       {AnalogSetting::Range, 3, 448},
-    {AnalogSetting::Format, 0, 417},      {AnalogSetting::Format, 1, 419},
-    {AnalogSetting::Format, 2, 421},      {AnalogSetting::Format, 3, 423},
-    {AnalogSetting::Filter, 0, 426},      {AnalogSetting::Filter, 1, 428},
-    {AnalogSetting::Filter, 2, 430},      {AnalogSetting::Filter, 3, 432},
-    {AnalogSetting::Acquisition, 0, 408}, {AnalogSetting::Acquisition, 1, 410},
-    {AnalogSetting::Acquisition, 2, 412}, {AnalogSetting::Acquisition, 3, 414},
-    {AnalogSetting::Calibration, -1, 405},
-    {AnalogSetting::Trigger, -1, 451},
-    {AnalogSetting::Timestamp, -1, 450},
+    {AnalogSetting::Range, 0, IDC_ANALOG_RANGE1},
+    {AnalogSetting::Range, 1, IDC_ANALOG_RANGE2},
+    {AnalogSetting::Range, 2, IDC_ANALOG_RANGE3},
+    {AnalogSetting::Range, 3, IDC_ANALOG_RANGE4},
+    {AnalogSetting::Format, 0, IDC_ANALOG_FORMAT1},
+    {AnalogSetting::Format, 1, IDC_ANALOG_FORMAT2},
+    {AnalogSetting::Format, 2, IDC_ANALOG_FORMAT3},
+    {AnalogSetting::Format, 3, IDC_ANALOG_FORMAT4},
+    {AnalogSetting::Filter, 0, IDC_ANALOG_FILTER1},
+    {AnalogSetting::Filter, 1, IDC_ANALOG_FILTER2},
+    {AnalogSetting::Filter, 2, IDC_ANALOG_FILTER3},
+    {AnalogSetting::Filter, 3, IDC_ANALOG_FILTER4},
+    {AnalogSetting::Acquisition, 0, IDC_ANALOG_ACQUISITION1},
+    {AnalogSetting::Acquisition, 1, IDC_ANALOG_ACQUISITION2},
+    {AnalogSetting::Acquisition, 2, IDC_ANALOG_ACQUISITION3},
+    {AnalogSetting::Acquisition, 3, IDC_ANALOG_ACQUISITION4},
+    {AnalogSetting::Calibration, -1, IDC_ANALOG_CALIBRATION},
+    {AnalogSetting::Trigger, -1, IDC_ANALOG_TRIGGER},
+    {AnalogSetting::Timestamp, -1, IDC_ANALOG_TIMESTAMP},
 }};
-// clang-format on
 
 // Texts by code; a code beyond its table has no text.
 inline constexpr std::array<std::string_view, 6> kAnalogRangeTexts{
@@ -48,10 +55,6 @@ inline constexpr std::array<std::string_view, 4> kAnalogCalibrationTexts{
     "Once at Power On", "Once a minute", "Once every 10 minutes", "Once every 30 minutes"};
 inline constexpr std::array<std::string_view, 2> kAnalogTriggerTexts{"Scrolling Trigger", "Latched Trigger"};
 inline constexpr std::array<std::string_view, 2> kAnalogTimestampTexts{"Disabled", "Enabled"};
-
-inline constexpr int kAnalogAlarmsButtonId = 452;
-inline constexpr int kAnalogDefaultsButtonId = 454;
-inline constexpr std::array<int, 3> kAnalogWordEditIds{434, 435, 436};
 
 // The caption set at initialisation, from the selected module's host window title.
 std::string analogDialogCaption(std::string_view hostTitle);
@@ -66,7 +69,7 @@ public:
 
     // `list` indexes analogLists.
     const std::vector<std::string>& entries(int list) const;
-    // Lists 450 and 451 (and the Alarms button) only work on the alarm model.
+    // The trigger and timestamp lists (and the Alarms button) only work on the alarm model.
     bool isEnabled(int list) const;
     bool alarmsEnabled() const { return rules_.hasAlarms(); }
     // -1 when the list has no selection.

@@ -9,6 +9,7 @@
 // is not "UniDirectional" the second member's register is a copy of the first's.
 
 #include "core/catalogue.h"
+#include "counter_ids.h"
 #include "modules/counter_common.h"
 
 #include <array>
@@ -30,12 +31,22 @@ inline constexpr std::array<std::string_view, 2> kCounterRateTexts{"1.0 Hz", "0.
 
 // The channel register, indexed by CounterSetting; bits 8-15 belong to no setting.
 inline constexpr std::array<ChannelSettingInfo, kCounterSettingCount> kCounterLayout{{
-    {"range", {0, 0, 2}, kCounterRangeTexts, ControlKind::RadioSet, 1041, ""},
-    {"mode", {0, 2, 2}, kCounterModeTexts, ControlKind::RadioSet, 1045, ""},
-    {"size", {0, 6, 1}, kCounterSizeTexts, ControlKind::RadioSet, 1049, ""},
-    {"digital_filter", {0, 4, 1}, kCheckTexts, ControlKind::CheckBox, 1099, "30KHz Digital Filter"},
-    {"analog_filter", {0, 5, 1}, kCheckTexts, ControlKind::CheckBox, 1100, "15KHz Analog Filter"},
-    {"rate", {0, 7, 1}, kCounterRateTexts, ControlKind::RadioSet, 1103, ""},
+    {"range", {0, 0, 2}, kCounterRangeTexts, ControlKind::RadioSet, IDC_CNT_RANGE_5V, ""},
+    {"mode", {0, 2, 2}, kCounterModeTexts, ControlKind::RadioSet, IDC_CNT_MODE_UNI, ""},
+    {"size", {0, 6, 1}, kCounterSizeTexts, ControlKind::RadioSet, IDC_CNT_SIZE_16, ""},
+    {"digital_filter",
+     {0, 4, 1},
+     kCheckTexts,
+     ControlKind::CheckBox,
+     IDC_CNT_DIGITAL_FILTER,
+     "30KHz Digital Filter"},
+    {"analog_filter",
+     {0, 5, 1},
+     kCheckTexts,
+     ControlKind::CheckBox,
+     IDC_CNT_ANALOG_FILTER,
+     "15KHz Analog Filter"},
+    {"rate", {0, 7, 1}, kCounterRateTexts, ControlKind::RadioSet, IDC_CNT_RATE_1HZ, ""},
 }};
 
 // Bits of a channel register that belong to the pair rather than the channel.
@@ -48,14 +59,6 @@ constexpr const ChannelSettingInfo& counterInfo(CounterSetting s) {
 constexpr bool pairOwned(CounterSetting s) {
     return (counterInfo(s).field.mask() & kCounterPairBits) != 0;
 }
-
-// Control ids of template 137 that the settings decide about.
-namespace counter_ids {
-inline constexpr int kFirstChannelButton = 1079; // + channel index
-inline constexpr std::array<int, 9> kRegisterEdits{1071, 1072, 1073, 1074, 1075, 1076, 1077, 1078, 1087};
-inline constexpr std::array<int, 5> kRegisterLabels{1091, 1092, 1093, 1094, 1095}; // "Reg5:".."Reg9:"
-inline constexpr int kDelayEdit = 1101;
-} // namespace counter_ids
 
 // The catalogue row of a counter module; the 8-channel module's for any other kind.
 const ModuleInfo& counterModuleInfo(ModuleKind kind);

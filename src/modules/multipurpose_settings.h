@@ -5,6 +5,7 @@
 // binding to this class; every one of its setting controls stays enabled.
 
 #include "modules/counter_common.h"
+#include "multipurpose_ids.h"
 
 #include <array>
 #include <cstdint>
@@ -24,11 +25,21 @@ inline constexpr std::array<std::string_view, 2> kMultiPurposeSizeTexts{"16 Bit 
 
 // The channel register, indexed by MultiPurposeSetting; bits 7-15 belong to no setting.
 inline constexpr std::array<ChannelSettingInfo, kMultiPurposeSettingCount> kMultiPurposeLayout{{
-    {"range", {0, 0, 2}, kMultiPurposeRangeTexts, ControlKind::RadioSet, 1110, ""},
-    {"gate", {0, 2, 2}, kMultiPurposeGateTexts, ControlKind::RadioSet, 1118, ""},
-    {"size", {0, 6, 1}, kMultiPurposeSizeTexts, ControlKind::RadioSet, 1124, ""},
-    {"digital_filter", {0, 4, 1}, kCheckTexts, ControlKind::CheckBox, 1122, "30KHz Digital Filter"},
-    {"analog_filter", {0, 5, 1}, kCheckTexts, ControlKind::CheckBox, 1123, "15KHz Analog Filter"},
+    {"range", {0, 0, 2}, kMultiPurposeRangeTexts, ControlKind::RadioSet, IDC_MP_RANGE_5V, ""},
+    {"gate", {0, 2, 2}, kMultiPurposeGateTexts, ControlKind::RadioSet, IDC_MP_GATE_5V, ""},
+    {"size", {0, 6, 1}, kMultiPurposeSizeTexts, ControlKind::RadioSet, IDC_MP_SIZE_16BIT, ""},
+    {"digital_filter",
+     {0, 4, 1},
+     kCheckTexts,
+     ControlKind::CheckBox,
+     IDC_MP_DIGITAL_FILTER,
+     "30KHz Digital Filter"},
+    {"analog_filter",
+     {0, 5, 1},
+     kCheckTexts,
+     ControlKind::CheckBox,
+     IDC_MP_ANALOG_FILTER,
+     "15KHz Analog Filter"},
 }};
 
 constexpr const ChannelSettingInfo& multiPurposeInfo(MultiPurposeSetting s) {
@@ -37,14 +48,6 @@ constexpr const ChannelSettingInfo& multiPurposeInfo(MultiPurposeSetting s) {
 
 inline constexpr RegField kMultiPurposeDelayField{4, 0, 16};
 inline constexpr RegField kMultiPurposeTimeoutField{5, 0, 16}; // channel 1; channel i at 5 + i
-
-// Control ids of template 138 that the settings decide about.
-namespace multipurpose_ids {
-inline constexpr int kFirstChannelButton = 1114; // + channel index
-inline constexpr std::array<int, 9> kRegisterEdits{1105, 1106, 1107, 1108, 1109, 1121, 1126, 1127, 1128};
-inline constexpr int kDelayEdit = 1101;
-inline constexpr int kTimeoutEdit = 1102;
-} // namespace multipurpose_ids
 
 class MultiPurposeSettings {
 public:

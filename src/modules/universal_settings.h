@@ -5,6 +5,7 @@
 // its controls to this class; every rule lives here so it runs natively.
 
 #include "modules/register_fields.h"
+#include "universal_ids.h"
 
 #include <array>
 #include <cstddef>
@@ -32,7 +33,7 @@ enum class UniversalSetting : std::uint8_t {
 };
 inline constexpr std::size_t kUniversalSettingCount = 11;
 
-// Input type codes as the radio buttons 1013-1018 set them. A host may send 6
+// Input type codes as the radio buttons set them. A host may send 6
 // or 7, which have no button; such a group is shown as Voltage.
 enum class InputType : std::uint8_t { Voltage, Current, Thermocouple, Rtd, Resistance, Cjc };
 inline constexpr int kInputTypeCount = 6;
@@ -40,17 +41,17 @@ inline constexpr int kInputTypeCount = 6;
 // The eleven list boxes, by control id. The wiring setting has two lists: one
 // under the RTD type and one under the resistance range.
 enum class UniversalList : int {
-    Voltage = 1020,
-    Current = 1019,
-    Thermocouple = 1021,
-    Rtd = 1022,
-    Resistance = 1023,
-    Units = 1024,
-    RtdWiring = 1025,
-    ResistanceWiring = 1032,
-    Format = 1026,
-    Filter = 1027,
-    Fault = 1028,
+    Voltage = IDC_UNI_VOLTAGE,
+    Current = IDC_UNI_CURRENT,
+    Thermocouple = IDC_UNI_THERMOCOUPLE,
+    Rtd = IDC_UNI_RTD,
+    Resistance = IDC_UNI_RESISTANCE,
+    Units = IDC_UNI_UNITS,
+    RtdWiring = IDC_UNI_RTD_WIRING,
+    ResistanceWiring = IDC_UNI_RES_WIRING,
+    Format = IDC_UNI_FORMAT,
+    Filter = IDC_UNI_FILTER,
+    Fault = IDC_UNI_FAULT,
 };
 
 namespace universal {
@@ -60,11 +61,6 @@ inline constexpr int kRegisters = 8; // group g: first word 2g, second word 2g +
 
 inline constexpr std::uint16_t kDefaultFirstWord = 0x0018;
 inline constexpr std::uint16_t kDefaultSecondWord = 0x0010;
-
-// Control ids the dialog binds; the first of each radio group is the one for code 0.
-inline constexpr int kFirstGroupButton = 1009;
-inline constexpr int kFirstTypeButton = 1013;
-inline constexpr std::array<int, kRegisters> kRegisterEditIds{1029, 1030, 1031, 1033, 1034, 1035, 1036, 1037};
 
 inline constexpr std::array<std::string_view, kGroups> kGroupButtonTexts{"Chans 1 - 4", "Chans 5 - 8",
                                                                          "Chans 9 - 12", "Chans 13 -16"};

@@ -269,8 +269,14 @@ TEST(AlarmSetpoints, EnterMovesTheFocusAlongTheRows) {
     struct Case {
         int from, to;
     };
-    const Case cases[] = {{556, 513}, {513, 557}, {557, 514}, {519, 563},
-                          {563, 520}, {520, 556}, {572, 0},   {1, 0}};
+    const Case cases[] = {{IDC_ALARM_MIN1_VALUE, IDC_ALARM_MAX1_VALUE},
+                          {IDC_ALARM_MAX1_VALUE, IDC_ALARM_MIN2_VALUE},
+                          {IDC_ALARM_MIN2_VALUE, IDC_ALARM_MAX2_VALUE},
+                          {IDC_ALARM_MAX7_VALUE, IDC_ALARM_MIN8_VALUE},
+                          {IDC_ALARM_MIN8_VALUE, IDC_ALARM_MAX8_VALUE},
+                          {IDC_ALARM_MAX8_VALUE, IDC_ALARM_MIN1_VALUE},
+                          {IDC_ALARM_MIN1_HEX, 0},
+                          {1 /* OK */, 0}};
     for (const Case& c : cases) EXPECT_EQ(AlarmEditor::nextFocus(c.from), c.to) << c.from;
 }
 

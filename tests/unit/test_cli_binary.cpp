@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -35,11 +36,10 @@ protected:
     void SetUp() override {
         if (std::string(kCliPath).empty() || !std::filesystem::exists(kCliPath))
             GTEST_SKIP() << "velmora-cli not built";
-        dir_ = std::filesystem::temp_directory_path() /
-               ("velmora-cli-binary-" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
+        // A directory of its own: other runs of these tests may share the machine.
+        std::string pattern = (std::filesystem::temp_directory_path() / "velmora-cli-binary-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
     }
     void TearDown() override {
         std::error_code ec;

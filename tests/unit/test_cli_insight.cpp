@@ -32,7 +32,10 @@ bool hasLine(const std::string& text, const std::string& line) {
 
 // --- encode --explain -----------------------------------------------------
 
-TEST(CliExplain, TellsEachActionsChangesOnStderrAndKeepsStdoutTheWords) {
+// What every action tells is in docs/cli.md; not shown there: stdout is the
+// same words as without --explain, an action that changes nothing says so,
+// and an analog start from words tells nothing.
+TEST(CliExplain, KeepsStdoutTheWordsAndTellsAnActionWithoutEffect) {
     const std::vector<std::string> args{"encode", "5", "ch1.mode=BiDirectional", "ch1.size=1", "ch1.size=1"};
     std::vector<std::string> explained = args;
     explained.push_back("--explain");
@@ -40,50 +43,8 @@ TEST(CliExplain, TellsEachActionsChangesOnStderrAndKeepsStdoutTheWords) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, run(args).out);
     EXPECT_EQ(r.out, "0044 0044 0000 0000 0000 0000 0000 0000 0000\n");
-    EXPECT_EQ(
-        r.err,
-        "after ch1.mode=BiDirectional:\n"
-        "  ch1.mode: 0 \"UniDirectional\" -> 1 \"BiDirectional\"; chosen\n"
-        "  ch2.mode: 0 \"UniDirectional\" -> 1 \"BiDirectional\"; rule: follows channel 1: range and mode "
-        "belong to the pair\n"
-        "  Reg1: 0000 -> 0004; bit 2 (ch1.mode)\n"
-        "  Reg2: 0000 -> 0004; bit 2 (ch2.mode)\n"
-        "after ch1.size=1:\n"
-        "  ch1.size: 0 \"16 bit (65K)\" -> 1 \"24 bit (16M)\"; chosen\n"
-        "  ch2.size: 0 \"16 bit (65K)\" -> 1 \"24 bit (16M)\"; rule: copied from channel 1 while the pair "
-        "counts BiDirectional\n"
-        "  Reg1: 0004 -> 0044; bit 6 (ch1.size)\n"
-        "  Reg2: 0004 -> 0044; bit 6 (ch2.size)\n"
-        "after ch1.size=1:\n"
-        "  no change\n");
-}
-
-TEST(CliExplain, ASetpointTellsWhatWasTypedAndWhatTheStoredWordIs) {
-    const CliRun r = run({"encode", "3", "g1.range=0V to 10V", "reg5=11", "--explain"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(
-        r.err,
-        "after g1.range=0V to 10V:\n"
-        "  g1.range: 0 \"-10V to +10V\" -> 3 \"0V to 10V\"; chosen\n"
-        "  reg4: D8F0 (-10.000) -> 0000 (0.000); rule: rescaled from the range \"-10V to +10V\" to \"0V to "
-        "10V\"\n"
-        "  reg6: D8F0 (-10.000) -> 0000 (0.000); rule: rescaled from the range \"-10V to +10V\" to \"0V to "
-        "10V\"\n"
-        "  Reg1: 2000 -> 2003; bits 0-1 (g1.range)\n"
-        "  Reg4: D8F0 -> 0000; bits 4-7, 11-12, 14-15 (reg4)\n"
-        "  Reg6: D8F0 -> 0000; bits 4-7, 11-12, 14-15 (reg6)\n"
-        // Told although the word stands: 11 V does not fit the span.
-        "after reg5=11:\n"
-        "  reg5: 2710 (10.000) -> 2710 (10.000); rule: 11 typed, stored 0x2710 = 10.000 V (lowered to the "
-        "highest count of the span)\n");
-}
-
-TEST(CliExplain, WordsTheSynchronisedStartChangesComeFirst) {
-    const CliRun r = run({"encode", "5", "--from", "00C5", "0123", "--explain"});
-    EXPECT_EQ(r.err,
-              "after the start from the host's words:\n"
-              "  Reg2: 0123 -> 00C5; bit 1 (ch2.range), bit 2 (ch2.mode), bit 5 (ch2.analog_filter), bit 6 "
-              "(ch2.size), bit 7 (ch2.rate), bit 8 (no setting)\n");
+    EXPECT_TRUE(r.err.ends_with("  Reg2: 0004 -> 0044; bit 6 (ch2.size)\nafter ch1.size=1:\n  no change\n"))
+        << r.err;
     // An analog dialog stores what it read until a list changes: nothing to tell.
     EXPECT_EQ(run({"encode", "0", "--from", "FFFF", "FFFF", "FFFF", "--explain"}).err, "");
 }
@@ -95,7 +56,6 @@ TEST(CliExplain, EveryRuleIsNamed) {
     };
     const std::vector<Case> cases = {
         // Counter and multi-purpose: typed numbers the field cannot hold.
-        {{"5", "delay=99999"}, "  delay: 0 -> 65535; rule: 99999 typed, limited to 65535"},
         {{"5", "--from", "0", "0", "0", "0", "0", "0", "0", "0", "0005", "delay=-5"},
          "  delay: 5 -> 0; rule: -5 typed, raised to 0"},
         {{"7", "delay=70000"}, "  delay: 0 -> 65535; rule: 70000 typed, limited to 65535"},
@@ -146,13 +106,6 @@ TEST(CliExplain, EveryRuleIsNamed) {
          "  reg5: FFFF (10.000) -> FFFF (10.000); rule: 99 typed, stored 0xFFFF = 10.000 V (held at the end "
          "of "
          "the span)"},
-        // The focus leaving a setpoint re-reads all sixteen from their 3-decimal texts.
-        {{"3", "--from", "2000", "2892", "8205", "0", "0", "0", "1234", "reg8=-5"},
-         "  reg7: 1234 (-8.578) -> 1233 (-8.578); rule: re-read from the three-decimal value the alarm "
-         "dialog "
-         "shows"},
-        {{"3", "--from", "2000", "2892", "8205", "0", "0", "0", "1234", "reg8=-5"},
-         "  reg8: 0000 (0.000) -> EC78 (-5.000); chosen: -5 typed, stored 0xEC78 = -5.000 V"},
         {{"6", "ch3.mode=1", "defaults"},
          "  ch4.mode: 1 \"BiDirectional\" -> 0 \"UniDirectional\"; chosen: Defaults"},
         {{"2", "g1.range=5", "copy=g1:g4"},
@@ -255,9 +208,6 @@ TEST(CliCopy, TargetsTakeTheSourcesSettingsThroughTheDialogsRules) {
          "0007 0007 0007 0007 0000 0000 0000 0000 0000"},
         {{"7", "ch2.gate=24V", "ch2.timeout=90", "copy=ch2:ch3-4"},
          "0040 0048 0048 0048 0000 0000 005A 005A 005A"},
-        // Universal: the type first, which clears what it hides, then the lists it shows.
-        {{"4", "g1.type=RTD", "g1.rtd=3", "g1.wiring=1", "copy=g1:g2-g4"},
-         "9803 0010 9803 0010 9803 0010 9803 0010"},
         // g2's hidden thermocouple goes with the click on Voltage.
         {{"4", "--from", "0", "0", "0718", "0", "g1.fault=3", "copy=g1:g2"},
          "0000 00C0 0000 00C0 0000 0000 0000 0000"},
@@ -276,22 +226,6 @@ TEST(CliCopy, TargetsTakeTheSourcesSettingsThroughTheDialogsRules) {
         EXPECT_EQ(r.status, 0) << shown(full) << r.err;
         EXPECT_EQ(r.out, words + "\n") << shown(full);
     }
-}
-
-TEST(CliCopy, ExplainListsTheStepsTheDialogRefused) {
-    const CliRun r = run({"encode", "5", "ch1.mode=1", "copy=ch1:ch2-ch3", "--explain"});
-    const std::string block = r.err.substr(r.err.find("after copy="));
-    EXPECT_EQ(
-        block,
-        "after copy=ch1:ch2-ch3:\n"
-        "  ch3.mode: 0 \"UniDirectional\" -> 1 \"BiDirectional\"; copied from ch1\n"
-        "  ch4.mode: 0 \"UniDirectional\" -> 1 \"BiDirectional\"; rule: follows channel 3: range and mode "
-        "belong to the pair\n"
-        "  not copied: ch2.range, ch2.mode: disabled on the second channel of pair 1-2\n"
-        "  not copied: ch2.size, ch2.digital_filter, ch2.analog_filter, ch2.rate: disabled while pair 1-2 "
-        "counts \"BiDirectional\"\n"
-        "  Reg3: 0000 -> 0004; bit 2 (ch3.mode)\n"
-        "  Reg4: 0000 -> 0004; bit 2 (ch4.mode)\n");
 }
 
 TEST(CliCopy, AMalformedOrImpossibleCopyIsAnError) {
@@ -323,17 +257,8 @@ TEST(CliCopy, AMalformedOrImpossibleCopyIsAnError) {
 
 // --- diff -----------------------------------------------------------------
 
-TEST(CliDiff, OneLinePerSettingThatDiffersAndStatus1) {
-    const CliRun r = run({"diff", "5", "00C5", "0000", "00FA", "--against", "0006", "0006", "00FA"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, "ch1.range  1 \"12V\"           | 2 \"24V\"\n"
-                     "ch1.size   1 \"24 bit (16M)\"  | 0 \"16 bit (65K)\"\n"
-                     "ch1.rate   1 \"0.1 Hz\"        | 0 \"1.0 Hz\"\n"
-                     "ch2.range  1 \"12V\"           | 2 \"24V\"\n"
-                     "ch2.size   1 \"24 bit (16M)\"  | 0 \"16 bit (65K)\"\n"
-                     "ch2.rate   1 \"0.1 Hz\"        | 0 \"1.0 Hz\"\n");
-    // Alarm setpoints compare by word; both sides show 10.000 here.
+TEST(CliDiff, AlarmSetpointsCompareByWord) {
+    // Both sides show 10.000 here.
     const CliRun alarms = run(
         {"diff", "3", "2003", "2A92", "8205", "0", "C000", "--against", "2003", "2A92", "8205", "0", "2710"});
     EXPECT_EQ(alarms.status, 1);
@@ -351,12 +276,7 @@ TEST(CliDiff, SameSettingsGiveStatus0EvenWhenTheWordsDiffer) {
     EXPECT_EQ(run({"diff", "7", "--against"}).status, 0);
 }
 
-TEST(CliDiff, JsonForScripts) {
-    const CliRun r = run({"diff", "--json", "4", "0018", "--against", "0019"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "{\"module\": 4, \"name\": \"770_ZUI_340VM\", \"equal\": false, \"differences\": ["
-                     "{\"setting\": \"g1.type\", \"given\": {\"code\": 0, \"text\": \"Voltage\"}, "
-                     "\"against\": {\"code\": 1, \"text\": \"Current\"}}]}\n");
+TEST(CliDiff, JsonOfEqualSettings) {
     EXPECT_EQ(run({"diff", "6", "--against", "--format", "json"}).out,
               "{\"module\": 6, \"name\": \"770_ZHC_354VM\", \"equal\": true, \"differences\": []}\n");
 }
@@ -384,30 +304,6 @@ TEST(CliDiff, Errors) {
 }
 
 // --- decode --format markdown ---------------------------------------------
-
-TEST(CliMarkdown, ACommissioningSheetOfOneModule) {
-    const CliRun r = run({"decode", "6", "00C5", "0000", "0010", "0000", "00FA", "--format", "markdown"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "## 770_ZHC_354VM\n\n"
-                     "- Module: 6 (counter)\n"
-                     "- Host window title: KTR-ZHC-354-00VM\n\n"
-                     "### Registers\n\n"
-                     "| Reg1 | Reg2 | Reg3 | Reg4 | Reg5 |\n"
-                     "|---|---|---|---|---|\n"
-                     "| 00C5 | 0000 | 0010 | 0000 | 00FA |\n\n"
-                     "### Settings\n\n"
-                     "| Setting | ch1 | ch2 | ch3 | ch4 |\n"
-                     "|---|---|---|---|---|\n"
-                     "| `range` | 12V | 12V | 5V | 5V |\n"
-                     "| `mode` | BiDirectional | BiDirectional | UniDirectional | UniDirectional |\n"
-                     "| `size` | 24 bit (16M) | 24 bit (16M) | 16 bit (65K) | 16 bit (65K) |\n"
-                     "| `digital_filter` | off | off | on | off |\n"
-                     "| `analog_filter` | off | off | off | off |\n"
-                     "| `rate` | 0.1 Hz | 0.1 Hz | 1.0 Hz | 1.0 Hz |\n\n"
-                     "| Setting | Value |\n"
-                     "|---|---|\n"
-                     "| `delay` | 250 |\n");
-}
 
 TEST(CliMarkdown, AnalogSheetHasTheAlarmLimitsPerGroup) {
     const std::string out =

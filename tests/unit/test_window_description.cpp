@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -206,7 +208,8 @@ TEST(WindowDescription, TitleLines) {
 }
 
 TEST(WindowDescription, OpensTheFileByName) {
-    const std::string path = ::testing::TempDir() + "velmora_wdb_test.WDB";
+    // The process id keeps runs that share the machine apart.
+    const std::string path = ::testing::TempDir() + "velmora_wdb_test-" + std::to_string(getpid()) + ".WDB";
     {
         std::ofstream out(path, std::ios::binary);
         out << "Q770_ZCI_311_00VM = \"Host 2\"\r\nREG_02 = 40\r\nMAX_WINDOWS = 80\r\n";

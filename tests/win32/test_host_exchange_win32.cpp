@@ -331,6 +331,30 @@ TEST(Hostsim, LauncherOpensAParameterWindowPerClick) {
     HostsimProcess process({}, false);
     HWND launcher = process.waitForWindow("hostsim - host window simulator");
     ASSERT_NE(launcher, nullptr);
+
+    // The introduction holds its text as the message font wraps it, above the headings.
+    HWND intro = GetWindow(launcher, GW_CHILD);
+    char text[256] = {};
+    GetWindowTextA(intro, text, sizeof text);
+    RECT box{};
+    GetClientRect(intro, &box);
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+    const HFONT font = CreateFontIndirectA(&metrics.lfMessageFont);
+    const HDC dc = GetDC(nullptr);
+    const HGDIOBJ previous = SelectObject(dc, font);
+    RECT needed{0, 0, box.right, 0};
+    DrawTextA(dc, text, -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    EXPECT_LE(needed.bottom, box.bottom) << text;
+    RECT introFrame{}, headingFrame{};
+    GetWindowRect(intro, &introFrame);
+    GetWindowRect(GetWindow(intro, GW_HWNDNEXT), &headingFrame);
+    EXPECT_GE(headingFrame.top, introFrame.bottom);
+
     const ModuleKind kind = 6;
     HWND open = GetDlgItem(launcher, 100 + kind);
     ASSERT_NE(open, nullptr);
@@ -343,7 +367,8 @@ TEST(Hostsim, LauncherOpensAParameterWindowPerClick) {
     }
     // Closing a parameter window leaves the launcher; closing the launcher ends it all.
     PostMessageA(process.windowsTitled(title).front(), WM_CLOSE, 0, 0);
-    Sleep(200);
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    while (process.windowsTitled(title).size() > 1 && GetTickCount64() < deadline) Sleep(5);
     EXPECT_EQ(process.windowsTitled(title).size(), 1u);
     EXPECT_TRUE(IsWindow(launcher));
     EXPECT_EQ(process.close(), std::optional<DWORD>(0));

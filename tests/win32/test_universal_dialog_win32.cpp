@@ -256,7 +256,7 @@ TEST_F(UniversalDialog, DefaultsResetEveryGroupAndCancelStoresNothing) {
     open(true, host);
     click(window(), IDC_UNI_GROUP4);
     click(window(), IDC_UNI_TYPE_CURRENT);
-    click(window(), 3);
+    click(window(), IDC_UNI_DEFAULTS);
     EXPECT_EQ(edits(), hex(kDefaultWords));
     EXPECT_EQ(dialog->checkedRadio(IDC_UNI_GROUP1, IDC_UNI_GROUP4), IDC_UNI_GROUP1);
     EXPECT_EQ(checkedType(), IDC_UNI_TYPE_VOLTAGE);
