@@ -11,6 +11,21 @@ target_link_libraries(velmora_win32 PUBLIC velmora_app user32 gdi32 kernel32 com
 # every dialog is created from its real template.
 file(GLOB velmora_rc_files CONFIGURE_DEPENDS resources/*.rc)
 
+# The version of project() reaches the version resource and the manifest
+# through files configured into the build tree, which the scripts find there.
+set(velmora_version_patch 0)
+if(PROJECT_VERSION_PATCH)
+  set(velmora_version_patch ${PROJECT_VERSION_PATCH})
+endif()
+set(velmora_version_quad
+    "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${velmora_version_patch}.0")
+set(velmora_generated ${CMAKE_BINARY_DIR}/generated)
+configure_file(resources/version.h.in ${velmora_generated}/velmora_version.h @ONLY)
+configure_file(resources/velmora.manifest.in ${velmora_generated}/velmora.manifest @ONLY)
+set_property(SOURCE ${velmora_rc_files} APPEND PROPERTY INCLUDE_DIRECTORIES ${velmora_generated})
+set_property(SOURCE ${velmora_rc_files} APPEND PROPERTY OBJECT_DEPENDS
+             ${velmora_generated}/velmora_version.h ${velmora_generated}/velmora.manifest)
+
 add_executable(velmora WIN32 src/app/main_win32.cpp ${velmora_rc_files})
 target_link_libraries(velmora PRIVATE velmora_win32)
 if(MINGW)
