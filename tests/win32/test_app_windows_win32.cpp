@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <future>
 #include <memory>
 #include <string>
 #include <thread>
@@ -29,26 +30,23 @@ bool noticeShown(HWND startup) {
 }
 
 TEST(StartupWindow, ButtonsAndCloseSetTheRunModeUnderTheLock) {
-    enum class Act { Click, Close, SystemClose, Enter };
+    using enum RunMode;
     struct Case {
         const char* name;
-        RunMode before;
-        Act act;
-        int button;
-        RunMode after;
+        RunMode before, after;
+        int control; // 0: the window itself
+        UINT message;
+        WPARAM wParam;
         bool stillOpen, minimisePending, noticeShown;
     };
     const Case cases[] = {
-        {"Concept Sync", RunMode::Undecided, Act::Click, IDC_CONCEPT_SYNC, RunMode::Synchronised, true, true,
-         true},
-        {"Standalone", RunMode::Undecided, Act::Click, IDC_STANDALONE, RunMode::Standalone, true, false,
-         false},
-        {"Cancel", RunMode::Undecided, Act::Click, IDCANCEL, RunMode::Quit, false, false, false},
-        {"Cancel after Standalone", RunMode::Standalone, Act::Click, IDCANCEL, RunMode::Standalone, false,
-         false, false},
-        {"close box", RunMode::Undecided, Act::Close, 0, RunMode::Quit, false, false, false},
-        {"system menu Close", RunMode::Synchronised, Act::SystemClose, 0, RunMode::Quit, false, false, false},
-        {"Enter decides nothing", RunMode::Undecided, Act::Enter, 0, RunMode::Undecided, true, false, false},
+        {"Concept Sync", Undecided, Synchronised, IDC_CONCEPT_SYNC, BM_CLICK, 0, true, true, true},
+        {"Standalone", Undecided, Standalone, IDC_STANDALONE, BM_CLICK, 0, true, false, false},
+        {"Cancel", Undecided, Quit, IDCANCEL, BM_CLICK, 0, false, false, false},
+        {"Cancel after Standalone", Standalone, Standalone, IDCANCEL, BM_CLICK, 0, false, false, false},
+        {"close box", Undecided, Quit, 0, WM_CLOSE, 0, false, false, false},
+        {"system menu Close", Synchronised, Quit, 0, WM_SYSCOMMAND, SC_CLOSE, false, false, false},
+        {"Enter decides nothing", Undecided, Undecided, 0, WM_COMMAND, IDOK, true, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -57,16 +55,13 @@ TEST(StartupWindow, ButtonsAndCloseSetTheRunModeUnderTheLock) {
         ASSERT_TRUE(startup.createModeless());
         const HWND window = startup.hwnd();
         EXPECT_FALSE(noticeShown(window));
-        if (c.act == Act::Click) click(window, c.button);
-        if (c.act == Act::Close) SendMessageA(window, WM_CLOSE, 0, 0);
-        if (c.act == Act::SystemClose) SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-        if (c.act == Act::Enter) SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        SendMessageA(c.control ? GetDlgItem(window, c.control) : window, c.message, c.wParam, 0);
         pumpUntil([&] { return !IsWindow(window); }, c.stillOpen ? 100 : 3000);
         EXPECT_EQ(app.runMode(), c.after);
         EXPECT_EQ(app.writesOutsideLock, 0);
         EXPECT_FALSE(app.lockHeld());
         EXPECT_EQ(app.minimisePending, c.minimisePending);
-        ASSERT_EQ(IsWindow(window) != FALSE, c.stillOpen);
+        EXPECT_EQ(IsWindow(window) != FALSE, c.stillOpen);
         EXPECT_EQ(c.stillOpen && noticeShown(window), c.noticeShown);
     }
 }
@@ -87,8 +82,8 @@ TEST(StartupWindow, WaitingCaptionBlinksFromTheTemplatesCaption) {
     }
 }
 
-// Any system command 16-31 (the system keeps the low four bits) opens the
-// About box over the start-up window, from the item added to its menu.
+// The item added to the system menu opens the About box over the start-up
+// window; the system keeps the low four bits of a command for itself.
 TEST(StartupWindow, SystemMenuItemOpensTheAboutBox) {
     FakeAppServices app;
     StartupDialog startup;
@@ -96,39 +91,36 @@ TEST(StartupWindow, SystemMenuItemOpensTheAboutBox) {
     char item[64] = {};
     GetMenuStringA(GetSystemMenu(startup.hwnd(), FALSE), IDM_ABOUTBOX, item, sizeof item, MF_BYCOMMAND);
     EXPECT_STREQ(item, "&About velmora...");
-    for (const WPARAM command : {IDM_ABOUTBOX + 15, IDM_ABOUTBOX + 16}) {
-        std::string version, build;
-        HWND owner = nullptr;
-        std::thread user([&] {
-            const HWND about = waitForWindow("About velmora", command < 32 ? 3000 : 500);
-            if (!about) return;
-            version = windowText(GetDlgItem(about, IDC_VERSION));
-            build = windowText(GetDlgItem(about, IDC_BUILD_TIME));
-            owner = GetWindow(about, GW_OWNER);
-            PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        });
-        SendMessageA(startup.hwnd(), WM_SYSCOMMAND, command, 0);
-        user.join();
-        EXPECT_EQ(version, command < 32 ? "Version 5.4" : "") << command;
-        EXPECT_EQ(build.rfind("Build Date/Time:\n", 0), command < 32 ? 0u : std::string::npos) << build;
-        EXPECT_EQ(owner, command < 32 ? startup.hwnd() : nullptr);
-    }
+    std::string version, build;
+    HWND owner = nullptr;
+    std::thread user([&] {
+        const HWND about = waitForWindow("About velmora");
+        if (!about) return;
+        version = windowText(GetDlgItem(about, IDC_VERSION));
+        build = windowText(GetDlgItem(about, IDC_BUILD_TIME));
+        owner = GetWindow(about, GW_OWNER);
+        PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    SendMessageA(startup.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX | 0xF, 0);
+    user.join();
+    EXPECT_EQ(version, "Version 5.4");
+    EXPECT_EQ(build.rfind("Build Date/Time:\n", 0), 0u) << build;
+    EXPECT_EQ(owner, startup.hwnd());
     EXPECT_EQ(app.runMode(), RunMode::Undecided);
 }
 
 TEST(ModuleList, ListsTheCatalogueAndSelectsOrQuitsAsTheUserDoes) {
-    enum class Act { Select, DoubleClick, Ok, Cancel, Close };
     struct Case {
-        std::vector<std::pair<Act, int>> acts; // with the entry for Select and DoubleClick
+        std::vector<std::pair<WORD, int>> picks; // LBN_SELCHANGE or LBN_DBLCLK, and the entry
+        int button;                              // then clicked; 0: none, -1: the close box
         std::vector<int> selected;
-        INT_PTR result;
         RunMode mode;
     };
     const Case cases[] = {
-        {{{Act::Select, 0}, {Act::Select, 5}, {Act::Ok, 0}}, {0, 5}, IDOK, RunMode::Standalone},
-        {{{Act::Select, 1}, {Act::DoubleClick, 6}}, {1, 6}, IDOK, RunMode::Standalone},
-        {{{Act::Select, 2}, {Act::Cancel, 0}}, {2}, IDCANCEL, RunMode::Quit},
-        {{{Act::Close, 0}}, {}, IDCANCEL, RunMode::Quit},
+        {{{LBN_SELCHANGE, 0}, {LBN_SELCHANGE, 5}}, IDOK, {0, 5}, RunMode::Standalone},
+        {{{LBN_SELCHANGE, 1}, {LBN_DBLCLK, 6}}, 0, {1, 6}, RunMode::Standalone},
+        {{{LBN_SELCHANGE, 2}}, IDCANCEL, {2}, RunMode::Quit},
+        {{}, -1, {}, RunMode::Quit},
     };
     for (const Case& c : cases) {
         FakeAppServices app(RunMode::Standalone);
@@ -140,18 +132,15 @@ TEST(ModuleList, ListsTheCatalogueAndSelectsOrQuitsAsTheUserDoes) {
         for (int kind = 0; kind < kModuleCount; ++kind)
             EXPECT_EQ(list.listText(IDC_MODULE_LIST, kind), ModuleCatalogue[kind].listName);
         EXPECT_EQ(list.listSelection(IDC_MODULE_LIST), 3);
-        for (const auto& [act, entry] : c.acts) {
-            if (act == Act::Select || act == Act::DoubleClick) {
-                SendDlgItemMessageA(window, IDC_MODULE_LIST, LB_SETCURSEL, static_cast<WPARAM>(entry), 0);
-                SendMessageA(window, WM_COMMAND,
-                             MAKEWPARAM(IDC_MODULE_LIST, act == Act::Select ? LBN_SELCHANGE : LBN_DBLCLK),
-                             reinterpret_cast<LPARAM>(list.item(IDC_MODULE_LIST)));
-            }
-            if (act == Act::Ok || act == Act::Cancel) click(window, act == Act::Ok ? IDOK : IDCANCEL);
-            if (act == Act::Close) SendMessageA(window, WM_CLOSE, 0, 0);
+        for (const auto& [notification, entry] : c.picks) {
+            SendDlgItemMessageA(window, IDC_MODULE_LIST, LB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+            SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_MODULE_LIST, notification),
+                         reinterpret_cast<LPARAM>(list.item(IDC_MODULE_LIST)));
         }
+        if (c.button > 0) click(window, c.button);
+        if (c.button < 0) SendMessageA(window, WM_CLOSE, 0, 0);
         EXPECT_TRUE(pumpUntil([&] { return !IsWindow(window); }));
-        EXPECT_EQ(list.result(), c.result);
+        EXPECT_EQ(list.result(), c.mode == RunMode::Quit ? IDCANCEL : IDOK);
         EXPECT_EQ(app.selections, c.selected);
         EXPECT_EQ(app.title, c.selected.empty()
                                  ? "KTR-TEST-00VM"
@@ -163,51 +152,33 @@ TEST(ModuleList, ListsTheCatalogueAndSelectsOrQuitsAsTheUserDoes) {
 }
 
 TEST(MessageBoxes, SystemModalWithTheirTextOneOkButtonAndTheirIcon) {
-    struct Shown {
+    const std::pair<MessageIcon, LPCSTR> icons[] = {{MessageIcon::Stop, IDI_HAND},
+                                                    {MessageIcon::Exclamation, IDI_EXCLAMATION}};
+    for (const auto& [icon, systemIcon] : icons) {
         std::string text;
-        bool topmost = false, ok = false, cancel = true;
-        HICON icon = nullptr;
-    };
-    const auto show = [](MessageIcon icon, const std::string& text) {
-        Shown shown;
+        bool topmost = false, okOnly = false;
+        HICON shownIcon = nullptr;
         std::thread user([&] {
             const HWND box = waitForWindow("velmora");
             if (!box) return;
-            shown = {windowText(GetDlgItem(box, 0xFFFF)),
-                     (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
-                     GetDlgItem(box, IDOK) != nullptr, GetDlgItem(box, IDCANCEL) != nullptr, nullptr};
-            // The icon's static control: its id differs from system to system.
+            text = windowText(GetDlgItem(box, 0xFFFF));
+            topmost = GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST;
+            okOnly = GetDlgItem(box, IDOK) && !GetDlgItem(box, IDCANCEL);
+            // The icon's control: its id differs from system to system.
             for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
                 if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-                    shown.icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+                    shownIcon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         });
-        Win32MessageBoxes().show(text, icon);
+        Win32MessageBoxes().show("\"velmora.exe\" already running.", icon);
         user.join();
-        return shown;
-    };
-    const Shown stop = show(MessageIcon::Stop, "Could not update parameters.");
-    const Shown notice = show(MessageIcon::Exclamation, "\"velmora.exe\" already running.");
-    EXPECT_EQ(stop.text, "Could not update parameters.");
-    EXPECT_EQ(notice.text, "\"velmora.exe\" already running.");
-    for (const Shown& shown : {stop, notice}) {
-        EXPECT_TRUE(shown.topmost);
-        EXPECT_TRUE(shown.ok);
-        EXPECT_FALSE(shown.cancel);
+        EXPECT_EQ(text, "\"velmora.exe\" already running.");
+        EXPECT_TRUE(topmost && okOnly) << "topmost, with OK only";
+        EXPECT_EQ(shownIcon, LoadIconA(nullptr, systemIcon));
     }
-    EXPECT_EQ(stop.icon, LoadIconA(nullptr, IDI_HAND));
-    EXPECT_EQ(notice.icon, LoadIconA(nullptr, IDI_EXCLAMATION));
 }
 
-// Runs `body` on another thread and returns its result.
-template <class Body>
-auto onOtherThread(Body body) {
-    decltype(body()) result{};
-    std::thread([&] { result = body(); }).join();
-    return result;
-}
-
-TEST(InstanceGuard, KeepsASecondOwnerOutForTheWaitAskedAndTakesAnAbandonedMutex) {
+TEST(InstanceGuard, KeepsASecondOwnerOutUntilTheFirstEndsOrCrashes) {
     const std::string name = "velmora-test-instance-" + std::to_string(GetCurrentProcessId());
     const auto second = [&] {
         Win32InstanceGuard guard;
@@ -215,12 +186,8 @@ TEST(InstanceGuard, KeepsASecondOwnerOutForTheWaitAskedAndTakesAnAbandonedMutex)
     };
     auto first = std::make_unique<Win32InstanceGuard>();
     ASSERT_TRUE(first->create(name) && first->acquire(0));
-    const ULONGLONG start = GetTickCount64();
-    EXPECT_FALSE(onOtherThread(second));
-    EXPECT_GE(GetTickCount64() - start, 150u);
+    EXPECT_FALSE(std::async(std::launch::async, second).get());
     first.reset();
-    EXPECT_TRUE(onOtherThread(second));
-
     // Left owned by a thread that ended, as by a crashed instance.
     HANDLE leaked = nullptr;
     std::thread([&] { leaked = CreateMutexA(nullptr, TRUE, name.c_str()); }).join();
@@ -231,26 +198,28 @@ TEST(InstanceGuard, KeepsASecondOwnerOutForTheWaitAskedAndTakesAnAbandonedMutex)
 TEST(StateLock, RecursiveForItsOwnerBoundedForOthers) {
     const auto lock = Win32StateLock::create();
     ASSERT_NE(lock, nullptr);
-    ASSERT_TRUE(lock->tryLockFor(0) && lock->tryLockFor(0));
-    const auto otherTakes = [&] {
-        return onOtherThread([&] {
-            const ULONGLONG start = GetTickCount64();
-            const bool taken = lock->tryLockFor(100);
-            if (taken) lock->unlock();
-            return taken ? 0 : GetTickCount64() - start;
-        });
+    // How long another thread waited in vain for the lock; 0 when it took it.
+    const auto otherWaits = [&] {
+        return std::async(std::launch::async,
+                          [&] {
+                              const ULONGLONG start = GetTickCount64();
+                              const bool taken = lock->tryLockFor(100);
+                              if (taken) lock->unlock();
+                              return taken ? 0 : GetTickCount64() - start;
+                          })
+            .get();
     };
+    ASSERT_TRUE(lock->tryLockFor(0) && lock->tryLockFor(0));
     lock->unlock();
-    const ULONGLONG waited = otherTakes();
-    EXPECT_GE(waited, 80u) << "still held once, the wait is the one asked for";
+    const ULONGLONG waited = otherWaits();
+    EXPECT_GE(waited, 80u) << "still held once; the wait is the one asked for";
     EXPECT_LT(waited, 1000u);
-    onOtherThread([&] { // an unlock by a thread that does not own it changes nothing
+    std::async(std::launch::async, [&] {
         lock->unlock();
-        return 0;
-    });
-    EXPECT_NE(otherTakes(), 0u);
+    }).get(); // by a thread that does not own it: nothing
+    EXPECT_NE(otherWaits(), 0u);
     lock->unlock();
-    EXPECT_EQ(otherTakes(), 0u);
+    EXPECT_EQ(otherWaits(), 0u);
 }
 
 // The run cycle's view: the window on its own thread, reached only through the port.

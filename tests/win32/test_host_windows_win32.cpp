@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -17,14 +16,6 @@
 
 namespace velmora {
 namespace {
-
-std::string lowerClassName(HostHandle window) {
-    char name[64] = {};
-    GetClassNameA(reinterpret_cast<HWND>(window), name, sizeof name);
-    std::string lower(name);
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
 
 TEST(HostWindows, HostsimsDefaultLayoutAndTheBoundsOfEveryRequest) {
     Win32HostWindows windows;
@@ -41,10 +32,9 @@ TEST(HostWindows, HostsimsDefaultLayoutAndTheBoundsOfEveryRequest) {
     ASSERT_EQ(children.size(), 55u);
     for (int p = 0; p < 55; ++p) {
         const bool field = (p >= 1 && p <= 8) || (p >= 17 && p <= 24) || (p >= 33 && p <= 40);
-        EXPECT_EQ(lowerClassName(children[p]), p == 52 || p == 53 ? "button"
-                                               : field            ? "edit"
-                                                                  : "static")
-            << p;
+        char name[16] = {};
+        GetClassNameA(reinterpret_cast<HWND>(children[p]), name, sizeof name);
+        EXPECT_STRCASEEQ(name, p == 52 || p == 53 ? "button" : field ? "edit" : "static") << p;
         EXPECT_TRUE(!field || p == 1 || windows.getText(children[p], kGetTextMaxChars, 1000) == "0") << p;
     }
     EXPECT_EQ(windows.getText(children[52], kGetTextMaxChars, 1000), "OK");
@@ -59,9 +49,6 @@ TEST(HostWindows, HostsimsDefaultLayoutAndTheBoundsOfEveryRequest) {
     EXPECT_EQ(host.close(), std::optional<DWORD>(0));
     ASSERT_TRUE(host.result().has_value());
     EXPECT_EQ(host.result()->texts[0], "c0de");
-    EXPECT_FALSE(windows.exists(field));
-    EXPECT_FALSE(windows.getText(field, kGetTextMaxChars, 100));
-    EXPECT_FALSE(windows.setText(0, "1", 100));
 }
 
 } // namespace

@@ -24,7 +24,9 @@ namespace velmora::testing {
 
 class TestEditor final : public RegisterBlock {
 public:
-    TestEditor() : RegisterBlock(HostContext{}) {}
+    explicit TestEditor(const std::vector<std::uint16_t>& words = {}) : RegisterBlock(HostContext{}) {
+        for (std::size_t i = 0; i < words.size(); ++i) setRegister(static_cast<int>(i), words[i]);
+    }
     bool isWritten(int) const override { return true; }
 };
 
@@ -39,8 +41,6 @@ public:
         setTheApp(this);
     }
     ~FakeAppServices() override { setTheApp(previous_); }
-    FakeAppServices(const FakeAppServices&) = delete;
-    FakeAppServices& operator=(const FakeAppServices&) = delete;
 
     RegisterBlock* currentEditor() override { return editor_; }
     bool isHostSynchronised() const override { return editor_ != nullptr; }
@@ -110,15 +110,13 @@ inline std::string windowText(HWND window) {
 // A shown top-level window of this process titled `caption`; null after timeoutMs.
 inline HWND waitForWindow(const std::string& caption, unsigned timeoutMs = 3000) {
     HWND found = nullptr;
-    pumpUntil(
-        [&] {
-            DWORD process = 0;
-            found = FindWindowA(nullptr, caption.c_str());
-            if (found) GetWindowThreadProcessId(found, &process);
-            return found && process == GetCurrentProcessId() && IsWindowVisible(found);
-        },
-        timeoutMs);
-    return found && IsWindowVisible(found) ? found : nullptr;
+    DWORD process = 0;
+    const auto shown = [&] {
+        found = FindWindowA(nullptr, caption.c_str());
+        return found && GetWindowThreadProcessId(found, &process) && process == GetCurrentProcessId() &&
+               IsWindowVisible(found);
+    };
+    return pumpUntil(shown, timeoutMs) ? found : nullptr;
 }
 
 inline void click(HWND dialog, int id) {
@@ -131,24 +129,23 @@ enum class Act { Click, Select, Type };
 struct Step {
     Act act;
     int id;
-    const char* input;  // the list entry's index, or the keys
-    const char* fields; // the register fields after it, blank-separated
+    // The list entry's index or the keys; the register fields after it, blank-separated.
+    const char *input, *fields;
 };
 
 inline void perform(HWND dialog, const Step& step) {
     const HWND control = GetDlgItem(dialog, step.id);
+    if (step.act != Act::Click) SetFocus(control);
     switch (step.act) {
     case Act::Click:
         click(dialog, step.id);
         break;
     case Act::Select:
-        SetFocus(control);
         SendMessageA(control, LB_SETCURSEL, static_cast<WPARAM>(std::atoi(step.input)), 0);
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(step.id, LBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(control));
         break;
     case Act::Type:
-        SetFocus(control);
         SendMessageA(control, EM_SETSEL, 0, -1);
         for (const char* key = step.input; *key; ++key)
             SendMessageA(control, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(*key)), 0);
@@ -159,43 +156,34 @@ inline void perform(HWND dialog, const Step& step) {
 // The texts of controls `ids`, blank-separated.
 inline std::string texts(HWND dialog, const std::vector<int>& ids) {
     std::string all;
-    for (int id : ids) {
-        char text[64] = {};
-        GetDlgItemTextA(dialog, id, text, sizeof text);
-        all += (all.empty() ? "" : " ") + std::string(text);
-    }
+    for (int id : ids) all += (all.empty() ? "" : " ") + windowText(GetDlgItem(dialog, id));
     return all;
 }
 
 // Registers first..first+count-1 as the dialogs show words.
 inline std::string words(const RegisterBlock& block, int first, std::size_t count) {
     std::string all;
-    for (std::size_t i = 0; i < count; ++i) {
-        char text[8];
-        std::snprintf(text, sizeof text, "%04X", block.getRegister(first + static_cast<int>(i)));
+    char text[8];
+    for (int i = first; i < first + static_cast<int>(count); ++i) {
+        std::snprintf(text, sizeof text, "%04X", block.getRegister(i));
         all += (all.empty() ? "" : " ") + std::string(text);
     }
     return all;
 }
 
-// Where a dialog puts what the user did: into the editor on OK only, or at
-// once with Cancel putting it back (the alarm setpoints), or at once for the
-// run cycle to write or drop (the analog dialog).
-enum class Stores { OnOk, AtOnceUndoneByCancel, AtOnce };
-
 // A dialog made by `make` over an editor holding `host`, once for OK and
-// once for Cancel: every step, with the register `fields` checked after it
-// (a typed text kept as typed, the focus left where the user put it), then
-// the button; the editor's registers `first`.. must then hold the fields'
-// words, or, where Cancel stores nothing, the words as opened.
+// once for Cancel: every step, with the register `fields` (Reg1 onwards)
+// checked after it, a typed text kept as typed and the focus where the user
+// put it; then the button. A dialog that stores on OK leaves the editor as
+// opened until then, and as opened after Cancel; one that stores `atOnce`
+// (for the run cycle to write or drop) has the fields' words in it throughout.
 template <class Make>
 void checkBinding(Make make, const std::vector<std::uint16_t>& host, const std::vector<int>& fields,
-                  int first, Stores stores, const char* caption, const std::vector<Step>& steps) {
+                  bool atOnce, const char* caption, const std::vector<Step>& steps) {
     for (const int button : {IDOK, IDCANCEL}) {
         SCOPED_TRACE(button == IDOK ? "OK" : "Cancel");
-        TestEditor editor;
-        for (std::size_t i = 0; i < host.size(); ++i) editor.setRegister(static_cast<int>(i), host[i]);
-        const std::string opened = words(editor, first, fields.size());
+        TestEditor editor(host);
+        const std::string opened = words(editor, 0, fields.size());
         FakeAppServices app(RunMode::Synchronised, &editor, "KTR-ZCI-312-00VM");
         auto dialog = make();
         ASSERT_TRUE(dialog->createModeless());
@@ -211,13 +199,12 @@ void checkBinding(Make make, const std::vector<std::uint16_t>& host, const std::
                 EXPECT_EQ(windowText(control), std::string(step.input).substr(0, limit));
             }
             EXPECT_TRUE(step.act == Act::Click || GetFocus() == control) << "the focus stays";
-            EXPECT_EQ(words(editor, first, fields.size()), stores == Stores::OnOk ? opened : step.fields);
+            EXPECT_EQ(words(editor, 0, fields.size()), atOnce ? step.fields : opened);
         }
         click(dialog->hwnd(), button);
         EXPECT_EQ(dialog->hwnd(), nullptr);
         EXPECT_EQ(dialog->result(), button);
-        const bool kept = button == IDOK || stores == Stores::AtOnce;
-        EXPECT_EQ(words(editor, first, fields.size()), kept ? steps.back().fields : opened);
+        EXPECT_EQ(words(editor, 0, fields.size()), button == IDOK || atOnce ? steps.back().fields : opened);
     }
 }
 
