@@ -1,21 +1,13 @@
 #pragma once
-// Window images for the documentation: the screenshot tests write a window as
-// a 24-bit .bmp into $VELMORA_SHOT_DIR, and scripts/screenshots converts them.
+// A window as a 24-bit .bmp, for the pictures of the documentation.
 
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-namespace velmora::testing {
-
-// The directory the images go to; empty when the variable is not set.
-inline std::string shotDirectory() {
-    const char* directory = std::getenv("VELMORA_SHOT_DIR");
-    return directory ? directory : "";
-}
+namespace velmora {
 
 // Lets the window paint itself completely before it is copied.
 inline void settle(HWND window) {
@@ -80,4 +72,4 @@ inline bool saveWindowBitmap(HWND window, const std::string& path) {
     return std::fclose(out) == 0 && written;
 }
 
-} // namespace velmora::testing
+} // namespace velmora

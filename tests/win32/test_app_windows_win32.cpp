@@ -1,0 +1,263 @@
+// The application's own windows over their real templates, and the Win32
+// ports of the run cycle against the real system objects: what each button
+// does to the run mode (always under the state lock), the waiting caption,
+// the About box, the module list, the message boxes, the instance mutex and
+// the state lock's bounds.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../../resources/resource.h"
+#include "app/app_ports_win32.h"
+#include "app/module_select_dialog_win32.h"
+#include "app/startup_dialog_win32.h"
+#include "win32/window_fixture.h"
+
+namespace velmora {
+namespace {
+
+using namespace testing;
+
+bool noticeShown(HWND startup) {
+    return IsWindowVisible(GetDlgItem(startup, IDC_WAITING_NOTICE));
+}
+
+TEST(StartupWindow, ButtonsAndCloseSetTheRunModeUnderTheLock) {
+    using enum RunMode;
+    struct Case {
+        const char* name;
+        RunMode before, after;
+        int control; // 0: the window itself
+        UINT message;
+        WPARAM wParam;
+        bool stillOpen, minimisePending, noticeShown;
+    };
+    const Case cases[] = {
+        {"Concept Sync", Undecided, Synchronised, IDC_CONCEPT_SYNC, BM_CLICK, 0, true, true, true},
+        {"Standalone", Undecided, Standalone, IDC_STANDALONE, BM_CLICK, 0, true, false, false},
+        {"Cancel", Undecided, Quit, IDCANCEL, BM_CLICK, 0, false, false, false},
+        {"Cancel after Standalone", Standalone, Standalone, IDCANCEL, BM_CLICK, 0, false, false, false},
+        {"close box", Undecided, Quit, 0, WM_CLOSE, 0, false, false, false},
+        {"system menu Close", Synchronised, Quit, 0, WM_SYSCOMMAND, SC_CLOSE, false, false, false},
+        {"Enter decides nothing", Undecided, Undecided, 0, WM_COMMAND, IDOK, true, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeAppServices app(c.before);
+        StartupDialog startup;
+        ASSERT_TRUE(startup.createModeless());
+        const HWND window = startup.hwnd();
+        EXPECT_FALSE(noticeShown(window));
+        SendMessageA(c.control ? GetDlgItem(window, c.control) : window, c.message, c.wParam, 0);
+        pumpUntil([&] { return !IsWindow(window); }, c.stillOpen ? 100 : 3000);
+        EXPECT_EQ(app.runMode(), c.after);
+        EXPECT_EQ(app.writesOutsideLock, 0);
+        EXPECT_FALSE(app.lockHeld());
+        EXPECT_EQ(app.minimisePending, c.minimisePending);
+        EXPECT_EQ(IsWindow(window) != FALSE, c.stillOpen);
+        EXPECT_EQ(c.stillOpen && noticeShown(window), c.noticeShown);
+    }
+}
+
+TEST(StartupWindow, WaitingCaptionBlinksFromTheTemplatesCaption) {
+    FakeAppServices app;
+    StartupDialog startup;
+    ASSERT_TRUE(startup.createModeless());
+    ASSERT_TRUE(pumpUntil([&] { return startup.exists(); }));
+    EXPECT_EQ(windowText(startup.hwnd()), " Corvent I/O Configuration Tool");
+    const std::vector<std::string> steps{".Corvent I/O Configuration Tool", " Waiting for Concept.",
+                                         ".Waiting for Concept.", " Waiting for Concept."};
+    for (std::size_t step = 0; step < steps.size(); ++step) {
+        startup.updateWaitingCaption();
+        EXPECT_EQ(windowText(startup.hwnd()), steps[step]) << step;
+        EXPECT_TRUE(pumpUntil([&] { return noticeShown(startup.hwnd()) == (step > 0); }, 1000)) << step;
+        EXPECT_FALSE(app.lockHeld());
+    }
+}
+
+// The item added to the system menu opens the About box over the start-up
+// window; the system keeps the low four bits of a command for itself.
+TEST(StartupWindow, SystemMenuItemOpensTheAboutBox) {
+    FakeAppServices app;
+    StartupDialog startup;
+    ASSERT_TRUE(startup.createModeless());
+    char item[64] = {};
+    GetMenuStringA(GetSystemMenu(startup.hwnd(), FALSE), IDM_ABOUTBOX, item, sizeof item, MF_BYCOMMAND);
+    EXPECT_STREQ(item, "&About velmora...");
+    std::string version, build;
+    HWND owner = nullptr;
+    std::thread user([&] {
+        const HWND about = waitForWindow("About velmora");
+        if (!about) return;
+        version = windowText(GetDlgItem(about, IDC_VERSION));
+        build = windowText(GetDlgItem(about, IDC_BUILD_TIME));
+        owner = GetWindow(about, GW_OWNER);
+        PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    SendMessageA(startup.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX | 0xF, 0);
+    user.join();
+    EXPECT_EQ(version, "Version 5.4");
+    EXPECT_EQ(build.rfind("Build Date/Time:\n", 0), 0u) << build;
+    EXPECT_EQ(owner, startup.hwnd());
+    EXPECT_EQ(app.runMode(), RunMode::Undecided);
+}
+
+TEST(ModuleList, ListsTheCatalogueAndSelectsOrQuitsAsTheUserDoes) {
+    struct Case {
+        std::vector<std::pair<WORD, int>> picks; // LBN_SELCHANGE or LBN_DBLCLK, and the entry
+        int button;                              // then clicked; 0: none, -1: the close box
+        std::vector<int> selected;
+        RunMode mode;
+    };
+    const Case cases[] = {
+        {{{LBN_SELCHANGE, 0}, {LBN_SELCHANGE, 5}}, IDOK, {0, 5}, RunMode::Standalone},
+        {{{LBN_SELCHANGE, 1}, {LBN_DBLCLK, 6}}, 0, {1, 6}, RunMode::Standalone},
+        {{{LBN_SELCHANGE, 2}}, IDCANCEL, {2}, RunMode::Quit},
+        {{}, -1, {}, RunMode::Quit},
+    };
+    for (const Case& c : cases) {
+        FakeAppServices app(RunMode::Standalone);
+        app.index = 3; // the module selected before is preselected, not selected again
+        ModuleSelectDialog list;
+        ASSERT_TRUE(list.createModeless());
+        const HWND window = list.hwnd();
+        ASSERT_EQ(list.listCount(IDC_MODULE_LIST), kModuleCount);
+        for (int kind = 0; kind < kModuleCount; ++kind)
+            EXPECT_EQ(list.listText(IDC_MODULE_LIST, kind), ModuleCatalogue[kind].listName);
+        EXPECT_EQ(list.listSelection(IDC_MODULE_LIST), 3);
+        for (const auto& [notification, entry] : c.picks) {
+            SendDlgItemMessageA(window, IDC_MODULE_LIST, LB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+            SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_MODULE_LIST, notification),
+                         reinterpret_cast<LPARAM>(list.item(IDC_MODULE_LIST)));
+        }
+        if (c.button > 0) click(window, c.button);
+        if (c.button < 0) SendMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(pumpUntil([&] { return !IsWindow(window); }));
+        EXPECT_EQ(list.result(), c.mode == RunMode::Quit ? IDCANCEL : IDOK);
+        EXPECT_EQ(app.selections, c.selected);
+        EXPECT_EQ(app.title, c.selected.empty()
+                                 ? "KTR-TEST-00VM"
+                                 : std::string(ModuleCatalogue[c.selected.back()].defaultTitle));
+        EXPECT_EQ(app.runMode(), c.mode);
+        EXPECT_EQ(app.writesOutsideLock, 0);
+        EXPECT_FALSE(app.lockHeld());
+    }
+}
+
+TEST(MessageBoxes, SystemModalWithTheirTextOneOkButtonAndTheirIcon) {
+    const std::pair<MessageIcon, LPCSTR> icons[] = {{MessageIcon::Stop, IDI_HAND},
+                                                    {MessageIcon::Exclamation, IDI_EXCLAMATION}};
+    for (const auto& [icon, systemIcon] : icons) {
+        std::string text;
+        bool topmost = false, okOnly = false;
+        HICON shownIcon = nullptr;
+        std::thread user([&] {
+            const HWND box = waitForWindow("velmora");
+            if (!box) return;
+            text = windowText(GetDlgItem(box, 0xFFFF));
+            topmost = GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST;
+            okOnly = GetDlgItem(box, IDOK) && !GetDlgItem(box, IDCANCEL);
+            // The icon's control: its id differs from system to system.
+            for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                    shownIcon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        });
+        Win32MessageBoxes().show("\"velmora.exe\" already running.", icon);
+        user.join();
+        EXPECT_EQ(text, "\"velmora.exe\" already running.");
+        EXPECT_TRUE(topmost && okOnly) << "topmost, with OK only";
+        EXPECT_EQ(shownIcon, LoadIconA(nullptr, systemIcon));
+    }
+}
+
+TEST(InstanceGuard, KeepsASecondOwnerOutUntilTheFirstEndsOrCrashes) {
+    const std::string name = "velmora-test-instance-" + std::to_string(GetCurrentProcessId());
+    const auto second = [&] {
+        Win32InstanceGuard guard;
+        return guard.create(name) && guard.acquire(200);
+    };
+    auto first = std::make_unique<Win32InstanceGuard>();
+    ASSERT_TRUE(first->create(name) && first->acquire(0));
+    EXPECT_FALSE(std::async(std::launch::async, second).get());
+    first.reset();
+    // Left owned by a thread that ended, as by a crashed instance.
+    HANDLE leaked = nullptr;
+    std::thread([&] { leaked = CreateMutexA(nullptr, TRUE, name.c_str()); }).join();
+    EXPECT_TRUE(second());
+    CloseHandle(leaked);
+}
+
+TEST(StateLock, RecursiveForItsOwnerBoundedForOthers) {
+    const auto lock = Win32StateLock::create();
+    ASSERT_NE(lock, nullptr);
+    // How long another thread waited in vain for the lock; 0 when it took it.
+    const auto otherWaits = [&] {
+        return std::async(std::launch::async,
+                          [&] {
+                              const ULONGLONG start = GetTickCount64();
+                              const bool taken = lock->tryLockFor(100);
+                              if (taken) lock->unlock();
+                              return taken ? 0 : GetTickCount64() - start;
+                          })
+            .get();
+    };
+    ASSERT_TRUE(lock->tryLockFor(0) && lock->tryLockFor(0));
+    lock->unlock();
+    const ULONGLONG waited = otherWaits();
+    EXPECT_GE(waited, 80u) << "still held once; the wait is the one asked for";
+    EXPECT_LT(waited, 1000u);
+    std::async(std::launch::async, [&] {
+        lock->unlock();
+    }).get(); // by a thread that does not own it: nothing
+    EXPECT_NE(otherWaits(), 0u);
+    lock->unlock();
+    EXPECT_EQ(otherWaits(), 0u);
+}
+
+// The run cycle's view: the window on its own thread, reached only through the port.
+TEST(StartupWindowPort, RunsTheWindowOnItsThreadAndEndsItWithinTheBound) {
+    FakeAppServices app(RunMode::Synchronised);
+    auto port = std::make_unique<Win32StartupWindow>();
+    ASSERT_TRUE(port->startWaitingThread());
+    EXPECT_FALSE(port->startWaitingThread()) << "started at most once";
+    ASSERT_TRUE(pumpUntil([&] { return port->exists(); }));
+    const HWND window = FindWindowA(nullptr, " Corvent I/O Configuration Tool");
+    ASSERT_NE(window, nullptr);
+    EXPECT_NE(GetWindowThreadProcessId(window, nullptr), GetCurrentThreadId());
+    port->minimise();
+    EXPECT_TRUE(pumpUntil([&] { return IsIconic(window) != FALSE; }));
+    port->updateWaitingCaption();
+    EXPECT_EQ(windowText(window), ".Corvent I/O Configuration Tool");
+    port->hide();
+    EXPECT_TRUE(pumpUntil([&] { return !IsWindowVisible(window); }));
+    // An About box open on the window's thread ends with it.
+    PostMessageA(window, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    ASSERT_NE(waitForWindow("About velmora"), nullptr);
+    const ULONGLONG start = GetTickCount64();
+    port->closeAndJoin();
+    EXPECT_LT(GetTickCount64() - start, 1000u);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(FindWindowA(nullptr, "About velmora"), nullptr);
+    EXPECT_EQ(app.runMode(), RunMode::Synchronised) << "closing from outside decides nothing";
+}
+
+TEST(StartupWindowPort, CloseRequestedBeforeTheWindowExistsStillEndsIt) {
+    FakeAppServices app;
+    StartupDialog dialog;
+    CSplsThrd thread;
+    ASSERT_TRUE(thread.start(dialog));
+    dialog.requestClose();
+    EXPECT_TRUE(thread.join(3000));
+    EXPECT_EQ(app.runMode(), RunMode::Undecided);
+}
+
+} // namespace
+} // namespace velmora

@@ -1,0 +1,55 @@
+// The Win32 host windows against hostsim's default window in another
+// process: the child layout that the exchange walks and the end-to-end tests
+// rely on, and the bounds of every request (the exchange itself is tested
+// natively, its faults end to end).
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "hostlink/host_windows_win32.h"
+#include "hostlink/register_block.h"
+#include "win32/hostsim_process.h"
+
+namespace velmora {
+namespace {
+
+TEST(HostWindows, HostsimsDefaultLayoutAndTheBoundsOfEveryRequest) {
+    Win32HostWindows windows;
+    const std::string title = testing::uniqueTitle();
+    testing::HostsimProcess host({"--title", title, "--texts", std::string(40, '7')});
+    ASSERT_NE(host.waitForWindow(title), nullptr);
+    EXPECT_EQ(windows.findTopLevel(title + std::string(1, '\0') + "x"), 0u) << "a title with a NUL inside";
+    EXPECT_EQ(windows.findTopLevel(""), 0u) << "would match an untitled window";
+
+    // Register fields at positions 1-8, 17-24 and 33-40, OK and Cancel at 52 and 53.
+    std::vector<HostHandle> children;
+    for (HostHandle c = windows.firstChild(windows.findTopLevel(title)); c; c = windows.nextSibling(c))
+        children.push_back(c);
+    ASSERT_EQ(children.size(), 55u);
+    for (int p = 0; p < 55; ++p) {
+        const bool field = (p >= 1 && p <= 8) || (p >= 17 && p <= 24) || (p >= 33 && p <= 40);
+        char name[16] = {};
+        GetClassNameA(reinterpret_cast<HWND>(children[p]), name, sizeof name);
+        EXPECT_STRCASEEQ(name, p == 52 || p == 53 ? "button" : field ? "edit" : "static") << p;
+        EXPECT_TRUE(!field || p == 1 || windows.getText(children[p], kGetTextMaxChars, 1000) == "0") << p;
+    }
+    EXPECT_EQ(windows.getText(children[52], kGetTextMaxChars, 1000), "OK");
+    EXPECT_EQ(windows.getText(children[53], kGetTextMaxChars, 1000), "Cancel");
+
+    // A 21-byte buffer, whatever is asked: never more than 20 characters.
+    const HostHandle field = children[1];
+    EXPECT_EQ(windows.getText(field, kGetTextMaxChars, 1000), std::string(19, '7'));
+    EXPECT_EQ(windows.getText(field, 1000, 1000), std::string(20, '7'));
+    EXPECT_EQ(windows.getText(field, 0, 1000), "");
+    EXPECT_TRUE(windows.setText(field, "c0de", 1000));
+    EXPECT_EQ(host.close(), std::optional<DWORD>(0));
+    ASSERT_TRUE(host.result().has_value());
+    EXPECT_EQ(host.result()->texts[0], "c0de");
+}
+
+} // namespace
+} // namespace velmora

@@ -1,0 +1,211 @@
+#pragma once
+// What the window tests need around a window of the tool: an application
+// object, a register block that never touches a host, user actions sent the
+// way the controls send them, and bounded waits.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_services.h"
+#include "core/catalogue.h"
+#include "framework/sync.h"
+#include "hostlink/register_block.h"
+
+namespace velmora::testing {
+
+class TestEditor final : public RegisterBlock {
+public:
+    explicit TestEditor(const std::vector<std::uint16_t>& words = {}) : RegisterBlock(HostContext{}) {
+        for (std::size_t i = 0; i < words.size(); ++i) setRegister(static_cast<int>(i), words[i]);
+    }
+    bool isWritten(int) const override { return true; }
+};
+
+// The application: hands out `editor`, records module selections, and
+// counts a run mode written outside its state lock, a real recursive mutex
+// with the application's 3000 ms bound.
+class FakeAppServices final : public AppServices {
+public:
+    explicit FakeAppServices(RunMode mode = RunMode::Undecided, RegisterBlock* editor = nullptr,
+                             std::string title = "KTR-TEST-00VM")
+        : title(std::move(title)), previous_(theApp()), editor_(editor), mode_(mode) {
+        setTheApp(this);
+    }
+    ~FakeAppServices() override { setTheApp(previous_); }
+
+    RegisterBlock* currentEditor() override { return editor_; }
+    bool isHostSynchronised() const override { return editor_ != nullptr; }
+    std::string currentTitle() const override { return title; }
+    int moduleIndex() const override { return index; }
+    void selectModule(int selected) override {
+        selections.push_back(selected);
+        index = clampModuleKind(selected);
+        title = std::string(ModuleCatalogue[index].defaultTitle);
+    }
+    void lockState() override {
+        if (mutex_.lock(3000)) {
+            owner_ = GetCurrentThreadId();
+            ++depth_;
+        }
+    }
+    void unlockState() override {
+        if (owner_ != GetCurrentThreadId()) return;
+        if (--depth_ == 0) owner_ = 0;
+        mutex_.unlock();
+    }
+    RunMode runMode() const override { return mode_; }
+    void setRunMode(RunMode mode) override {
+        if (owner_ != GetCurrentThreadId()) ++writesOutsideLock;
+        mode_ = mode;
+    }
+    void setMinimisePending(bool pending) override { minimisePending = pending; }
+    bool lockHeld() const { return owner_ != 0; }
+
+    int index = kModuleCount - 1;
+    std::string title;
+    std::vector<int> selections;
+    std::atomic<int> writesOutsideLock{0};
+    std::atomic<bool> minimisePending{false};
+
+private:
+    AppServices* previous_;
+    RegisterBlock* editor_;
+    TimedMutex mutex_;
+    std::atomic<DWORD> owner_{0};
+    int depth_ = 0; // touched by the owner only
+    std::atomic<RunMode> mode_;
+};
+
+// Dispatches this thread's messages until done() holds or timeoutMs pass.
+template <class Done>
+bool pumpUntil(Done done, unsigned timeoutMs = 3000) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        if (done()) return true;
+        if (GetTickCount64() >= end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+inline std::string windowText(HWND window) {
+    char text[256] = {};
+    const int length = GetWindowTextA(window, text, sizeof text);
+    return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+// A shown top-level window of this process titled `caption`; null after timeoutMs.
+inline HWND waitForWindow(const std::string& caption, unsigned timeoutMs = 3000) {
+    HWND found = nullptr;
+    DWORD process = 0;
+    const auto shown = [&] {
+        found = FindWindowA(nullptr, caption.c_str());
+        return found && GetWindowThreadProcessId(found, &process) && process == GetCurrentProcessId() &&
+               IsWindowVisible(found);
+    };
+    return pumpUntil(shown, timeoutMs) ? found : nullptr;
+}
+
+inline void click(HWND dialog, int id) {
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+// A user's action on control `id`: a click, a list entry chosen, or keys
+// typed over the whole text, one character message each.
+enum class Act { Click, Select, Type };
+struct Step {
+    Act act;
+    int id;
+    // The list entry's index or the keys; the register fields after it, blank-separated.
+    const char *input, *fields;
+};
+
+inline void perform(HWND dialog, const Step& step) {
+    const HWND control = GetDlgItem(dialog, step.id);
+    if (step.act != Act::Click) SetFocus(control);
+    switch (step.act) {
+    case Act::Click:
+        click(dialog, step.id);
+        break;
+    case Act::Select:
+        SendMessageA(control, LB_SETCURSEL, static_cast<WPARAM>(std::atoi(step.input)), 0);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(step.id, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(control));
+        break;
+    case Act::Type:
+        SendMessageA(control, EM_SETSEL, 0, -1);
+        for (const char* key = step.input; *key; ++key)
+            SendMessageA(control, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(*key)), 0);
+        break;
+    }
+}
+
+// The texts of controls `ids`, blank-separated.
+inline std::string texts(HWND dialog, const std::vector<int>& ids) {
+    std::string all;
+    for (int id : ids) all += (all.empty() ? "" : " ") + windowText(GetDlgItem(dialog, id));
+    return all;
+}
+
+// Registers first..first+count-1 as the dialogs show words.
+inline std::string words(const RegisterBlock& block, int first, std::size_t count) {
+    std::string all;
+    char text[8];
+    for (int i = first; i < first + static_cast<int>(count); ++i) {
+        std::snprintf(text, sizeof text, "%04X", block.getRegister(i));
+        all += (all.empty() ? "" : " ") + std::string(text);
+    }
+    return all;
+}
+
+// A dialog made by `make` over an editor holding `host`, once for OK and
+// once for Cancel: every step, with the register `fields` (Reg1 onwards)
+// checked after it, a typed text kept as typed and the focus where the user
+// put it; then the button. A dialog that stores on OK leaves the editor as
+// opened until then, and as opened after Cancel; one that stores `atOnce`
+// (for the run cycle to write or drop) has the fields' words in it throughout.
+template <class Make>
+void checkBinding(Make make, const std::vector<std::uint16_t>& host, const std::vector<int>& fields,
+                  bool atOnce, const char* caption, const std::vector<Step>& steps) {
+    for (const int button : {IDOK, IDCANCEL}) {
+        SCOPED_TRACE(button == IDOK ? "OK" : "Cancel");
+        TestEditor editor(host);
+        const std::string opened = words(editor, 0, fields.size());
+        FakeAppServices app(RunMode::Synchronised, &editor, "KTR-ZCI-312-00VM");
+        auto dialog = make();
+        ASSERT_TRUE(dialog->createModeless());
+        EXPECT_EQ(windowText(dialog->hwnd()), caption);
+        SetForegroundWindow(dialog->hwnd()); // so that focus moves reach the fields
+        for (const Step& step : steps) {
+            SCOPED_TRACE(::testing::Message() << "control " << step.id << " input " << step.input);
+            perform(dialog->hwnd(), step);
+            EXPECT_EQ(texts(dialog->hwnd(), fields), step.fields);
+            const HWND control = GetDlgItem(dialog->hwnd(), step.id);
+            if (step.act == Act::Type) {
+                const auto limit = static_cast<std::size_t>(SendMessageA(control, EM_GETLIMITTEXT, 0, 0));
+                EXPECT_EQ(windowText(control), std::string(step.input).substr(0, limit));
+            }
+            EXPECT_TRUE(step.act == Act::Click || GetFocus() == control) << "the focus stays";
+            EXPECT_EQ(words(editor, 0, fields.size()), atOnce ? step.fields : opened);
+        }
+        click(dialog->hwnd(), button);
+        EXPECT_EQ(dialog->hwnd(), nullptr);
+        EXPECT_EQ(dialog->result(), button);
+        EXPECT_EQ(words(editor, 0, fields.size()), button == IDOK || atOnce ? steps.back().fields : opened);
+    }
+}
+
+} // namespace velmora::testing
