@@ -51,8 +51,8 @@ TEST(HostText, ReadsLenientlyAndWritesLowerCaseWithoutLeadingZeros) {
         {std::string("5\0007", 3), 5}, {"\3771", 0}};
     // clang-format on
     for (const auto& [text, number] : cases) {
-        EXPECT_EQ(readHostNumber(text), number) << velmora::quoted(text);
-        EXPECT_EQ(readHostText(text), number & 0xFFFF) << velmora::quoted(text);
+        EXPECT_EQ(readHostNumber(text), number) << velmora::quotedText(text);
+        EXPECT_EQ(readHostText(text), number & 0xFFFF) << velmora::quotedText(text);
     }
     EXPECT_EQ(writeHostText(0) + writeHostText(0x0A00), "0a00");
     for (unsigned w = 0; w <= 0xFFFF; ++w)
@@ -61,12 +61,12 @@ TEST(HostText, ReadsLenientlyAndWritesLowerCaseWithoutLeadingZeros) {
 
 TEST(Text, QuotedEscapesWhatATerminalWouldActOn) {
     const std::string text = "a\"b\\ ~\x1f\x7f";
-    EXPECT_EQ(velmora::quoted(text) + velmora::quoted(text, 1), "\"a\\\"b\\\\ ~\\x1f\\x7f\"\"a\"...");
+    EXPECT_EQ(velmora::quotedText(text) + velmora::quotedText(text, 1), "\"a\\\"b\\\\ ~\\x1f\\x7f\"\"a\"...");
     // A fuzzer found the two bytes after a "REG_" key printed raw.
     std::istringstream in(std::string("REG_\x1b[ = 3\nREG_\xff\xfd = 1\n", 22));
     std::string shown;
     for (const LineReport& line : checkWindowDescription(in).lines) shown += describeLine(line);
-    for (char c : shown) EXPECT_TRUE(c == '\n' || (c >= 32 && c < 127)) << velmora::quoted(shown);
+    for (char c : shown) EXPECT_TRUE(c == '\n' || (c >= 32 && c < 127)) << velmora::quotedText(shown);
 }
 
 // Each editor is built after its window description is read, and its dialog
