@@ -14,7 +14,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -27,19 +26,11 @@ struct ProcessResources {
     long windows = 0; // top-level and child windows of the process
     SIZE_T workingSet = 0;
     SIZE_T peakWorkingSet = 0;
-    bool handlesFromTable = false; // counted in the handle table, not by GetProcessHandleCount
-    bool gdiFromTable = false;     // counted in the GDI handle table, not by GetGuiResources
-    std::map<int, long> gdiByType; // from the GDI table: its type byte (with the stock flag) -> count
 
     std::string describe() const {
-        char line[320];
-        std::snprintf(line, sizeof line,
-                      "handles %ld%s, GDI objects %ld%s, USER objects %ld, windows %ld, "
-                      "working set %.1f MB (peak %.1f MB)",
-                      handles, handlesFromTable ? " (handle table)" : "", gdiObjects,
-                      gdiFromTable ? " (GDI table)" : "", userObjects, windows,
-                      static_cast<double>(workingSet) / 1048576.0,
-                      static_cast<double>(peakWorkingSet) / 1048576.0);
+        char line[200];
+        std::snprintf(line, sizeof line, "handles %ld, GDI %ld, USER %ld, windows %ld, working set %.1f MB",
+                      handles, gdiObjects, userObjects, windows, static_cast<double>(workingSet) / 1048576.0);
         return line;
     }
 };
@@ -108,7 +99,7 @@ static_assert(sizeof(GdiEntry) == 24);
 constexpr std::size_t kGdiTableRows = 0x10000;
 constexpr std::size_t kPebGdiTableOffset = 0xF8; // PEB.GdiSharedHandleTable, 64-bit
 
-inline long gdiObjectsInTable(HANDLE process, std::map<int, long>* byType = nullptr) {
+inline long gdiObjectsInTable(HANDLE process) {
     const auto query = reinterpret_cast<QueryInformationProcess>(
         reinterpret_cast<void*>(ntdllFunction("NtQueryInformationProcess")));
     if (!query) return -1;
@@ -126,11 +117,7 @@ inline long gdiObjectsInTable(HANDLE process, std::map<int, long>* byType = null
     std::vector<GdiEntry> rows(kGdiTableRows);
     if (!ReadProcessMemory(process, table, rows.data(), rows.size() * sizeof(GdiEntry), &read)) return -1;
     long count = 0;
-    for (const GdiEntry& row : rows) {
-        if (row.type == 0) continue;
-        ++count;
-        if (byType) ++(*byType)[row.type | (row.unique & 0x80 ? 0x100 : 0)];
-    }
+    for (const GdiEntry& row : rows) count += row.type != 0;
     return count;
 }
 
@@ -165,20 +152,12 @@ inline ProcessResources measureResources(HANDLE process) {
     ProcessResources r;
     const DWORD processId = GetProcessId(process);
     DWORD handles = 0;
-    if (GetProcessHandleCount(process, &handles) && handles > 0) {
-        r.handles = static_cast<long>(handles);
-    } else {
-        r.handles = detail::handlesInSystemTable(processId);
-        r.handlesFromTable = true;
-    }
+    r.handles = GetProcessHandleCount(process, &handles) && handles > 0
+                    ? static_cast<long>(handles)
+                    : detail::handlesInSystemTable(processId);
     r.userObjects = static_cast<long>(GetGuiResources(process, GR_USEROBJECTS));
     const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS);
-    if (gdi > 0) {
-        r.gdiObjects = static_cast<long>(gdi);
-    } else {
-        r.gdiObjects = detail::gdiObjectsInTable(process, &r.gdiByType);
-        r.gdiFromTable = true;
-    }
+    r.gdiObjects = gdi > 0 ? static_cast<long>(gdi) : detail::gdiObjectsInTable(process);
     r.windows = detail::windowsOf(processId);
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
@@ -187,20 +166,6 @@ inline ProcessResources measureResources(HANDLE process) {
         r.peakWorkingSet = memory.PeakWorkingSetSize;
     }
     return r;
-}
-
-// The GDI object types whose count differs, "type 5: 20 -> 210", for a
-// message that says what leaked.
-inline std::string gdiGrowth(const ProcessResources& before, const ProcessResources& after) {
-    std::string text;
-    std::map<int, std::pair<long, long>> both;
-    for (const auto& [type, count] : before.gdiByType) both[type].first = count;
-    for (const auto& [type, count] : after.gdiByType) both[type].second = count;
-    for (const auto& [type, counts] : both)
-        if (counts.first != counts.second)
-            text += (text.empty() ? "" : ", ") + std::string("type ") + std::to_string(type) + ": " +
-                    std::to_string(counts.first) + " -> " + std::to_string(counts.second);
-    return text;
 }
 
 } // namespace velmora::testing
