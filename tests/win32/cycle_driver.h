@@ -34,16 +34,9 @@ namespace velmora::testing {
 inline const std::string kWriteFailedText =
     "Concept I/O Parameters menu is not open!Could not update parameters.";
 
-inline std::string velmoraPath() {
-    return testBinaryDirectory() + "velmora.exe";
-}
+inline const std::string kVelmoraExe = testBinaryDirectory() + "velmora.exe";
 // velmora.exe with the pause after an exchange given as its first word.
-inline std::string quickPausePath() {
-    return testBinaryDirectory() + "velmora-quick-pause.exe";
-}
-inline std::string cliPath() {
-    return testBinaryDirectory() + "velmora-cli.exe";
-}
+inline const std::string kQuickPauseExe = testBinaryDirectory() + "velmora-quick-pause.exe";
 
 inline double nowMs() {
     LARGE_INTEGER frequency, now;
@@ -128,66 +121,33 @@ inline bool hasChildText(HWND window, const std::string& text) {
     return search.found;
 }
 
-// The host's live counters line "Text messages: N    Button presses: M": the
-// presses, -1 without the line.
-inline int hostPresses(HWND hostWindow) {
-    int presses = -1;
-    EnumChildWindows(
-        hostWindow,
-        [](HWND child, LPARAM context) -> BOOL {
-            char text[128] = {};
-            GetWindowTextA(child, text, sizeof text);
-            const std::string line = text;
-            const auto at = line.find("Button presses: ");
-            if (line.rfind("Text messages:", 0) != 0 || at == std::string::npos) return TRUE;
-            *reinterpret_cast<int*>(context) = std::atoi(line.c_str() + at + 16);
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&presses));
-    return presses;
-}
-
-// Serialises the end-to-end drivers of every process on this Wine server:
-// velmora.exe runs once per session, and its windows are found by title.
-class EndToEndLock {
-public:
-    EndToEndLock() : mutex_(CreateMutexA(nullptr, FALSE, "velmora end-to-end driver")) {
-        const DWORD wait = mutex_ ? WaitForSingleObject(mutex_, 240000) : WAIT_FAILED;
-        owned_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-    }
-    ~EndToEndLock() {
-        if (owned_) ReleaseMutex(mutex_);
-        if (mutex_) CloseHandle(mutex_);
-    }
-    EndToEndLock(const EndToEndLock&) = delete;
-    EndToEndLock& operator=(const EndToEndLock&) = delete;
-    bool owned() const { return owned_; }
-
-private:
-    HANDLE mutex_;
-    bool owned_ = false;
-};
-
-// A working directory whose VELMORA.WDB holds `description`, by default
-// a title of this process alone for every module.
+// A working directory whose VELMORA.WDB gives every module a title of this
+// process alone. It holds the lock that serialises the end-to-end drivers
+// of every process on this Wine server: velmora.exe runs once per session,
+// and its windows are found by title.
 class Workspace {
 public:
     Workspace() {
+        const DWORD wait = lock_ ? WaitForSingleObject(lock_, 240000) : WAIT_FAILED;
+        locked_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
         char temp[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, temp);
         static int serial = 0;
         const std::string tag = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
         directory_ = std::string(temp) + "velmora-e2e-" + tag;
         CreateDirectoryA(directory_.c_str(), nullptr);
+        std::string lines;
         for (int kind = 0; kind < kModuleCount; ++kind) {
             titles_.push_back("E2E" + tag + "-" + std::to_string(kind)); // at most 19 characters
-            titleLines_ += std::string(ModuleCatalogue[kind].hostKey) + "=\"" + titles_.back() + "\"\r\n";
+            lines += std::string(ModuleCatalogue[kind].hostKey) + "=\"" + titles_.back() + "\"\r\n";
         }
-        describe(titleLines_);
+        describe(lines);
     }
     ~Workspace() {
         for (const char* file : {"\\VELMORA.WDB", "\\host.layout"}) DeleteFileA((directory_ + file).c_str());
         RemoveDirectoryA(directory_.c_str());
+        if (locked_) ReleaseMutex(lock_);
+        if (lock_) CloseHandle(lock_);
     }
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
@@ -198,18 +158,19 @@ public:
     }
     const std::string& directory() const { return directory_; }
     const std::string& title(int kind) const { return titles_[static_cast<std::size_t>(kind)]; }
-    const std::string& titleLines() const { return titleLines_; }
+    bool locked() const { return locked_; }
 
 private:
+    HANDLE lock_ = CreateMutexA(nullptr, FALSE, "velmora end-to-end driver");
+    bool locked_ = false;
     std::string directory_;
     std::vector<std::string> titles_;
-    std::string titleLines_;
 };
 
 class VelmoraProcess : public Process {
 public:
     VelmoraProcess(const std::vector<std::string>& arguments, const std::string& directory,
-                   const std::string& program = velmoraPath())
+                   const std::string& program = kVelmoraExe)
         : Process(program, arguments, directory) {}
 
     // The window of a template, known by one of its controls.
@@ -332,7 +293,8 @@ inline ConsoleRun runCli(const std::vector<std::string>& arguments, const std::s
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     const HANDLE out =
         CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS, 0, nullptr);
-    ConsoleRun run{Process(cliPath(), arguments, directory, out).waitForExit(20000), {}};
+    ConsoleRun run{
+        Process(testBinaryDirectory() + "velmora-cli.exe", arguments, directory, out).waitForExit(20000), {}};
     CloseHandle(out);
     std::ifstream in(path, std::ios::binary);
     run.out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

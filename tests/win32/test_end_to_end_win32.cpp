@@ -114,23 +114,26 @@ std::vector<std::string> wordsOf(const char* line) {
     return words;
 }
 
+void PrintTo(const Scenario& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class EndToEnd : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(EndToEnd, Scenario) {
-    const EndToEndLock lock;
-    ASSERT_TRUE(lock.owned()) << "another end-to-end driver held the lock too long";
     const Scenario& row = GetParam();
     SetEnvironmentVariableA("VELMORA_TEST_EXCHANGE_PAUSE_MS", "0"); // once shortened the pause; no more
     Scene run{row};
+    ASSERT_TRUE(run.workspace.locked()) << "another end-to-end driver held the lock too long";
     if (!row.description.empty()) run.workspace.describe(row.description);
-    const bool synchronised = row.words && std::string(row.words).find("SYNC_WITH") != std::string::npos;
+    const bool synchronised = row.words && _strnicmp(row.words, "SYNC_WITH", 9) == 0;
     if (row.words) {
         run.tool = std::make_unique<VelmoraProcess>(wordsOf(row.words), run.workspace.directory());
         ASSERT_TRUE(run.tool->started());
-        if (synchronised)
-            ASSERT_NE(run.tool->waitFor(waitingMinimised), nullptr) << run.tool->describeWindows();
+        ASSERT_TRUE(!synchronised || run.tool->waitFor(waitingMinimised)) << run.tool->describeWindows();
     }
     if (row.end) run.host = run.startHost(run.title(), row.host, &run.hostWindow);
+    ASSERT_TRUE(!synchronised || !row.end || run.nextDialog(10000, 1)) << run.tool->describeWindows();
     row.steps(run);
     if (HasFatalFailure() || !row.end) return;
 
@@ -140,11 +143,12 @@ TEST_P(EndToEnd, Scenario) {
     ASSERT_TRUE(seen.has_value());
     EXPECT_EQ(seen->outcome + " " + std::to_string(seen->presses), row.end)
         << "presses; " << (run.tool ? run.tool->describeWindows() : "");
-    if (run.setTexts >= 0) EXPECT_EQ(seen->setTexts, run.setTexts);
+    EXPECT_TRUE(run.setTexts < 0 || seen->setTexts == run.setTexts) << seen->setTexts << " set-texts";
     for (std::size_t i = 0; i < kHostTexts.size(); ++i)
-        if (run.expected[i] != "?") EXPECT_EQ(seen->texts[i], run.expected[i]) << "host field " << i + 1;
-    if (synchronised && run.tool->running())
-        EXPECT_NE(run.tool->waitFor(waitingMinimised, 5000), nullptr) << "the cycle goes on";
+        EXPECT_TRUE(run.expected[i] == "?" || seen->texts[i] == run.expected[i])
+            << "host field " << i + 1 << ": " << seen->texts[i] << ", expected " << run.expected[i];
+    EXPECT_TRUE(!synchronised || !run.tool->running() || run.tool->waitFor(waitingMinimised, 5000))
+        << "the cycle goes on";
 }
 
 // ------------------------------------------------------------ the user's steps
@@ -152,7 +156,6 @@ TEST_P(EndToEnd, Scenario) {
 // The pause after a read is the one the host needs, whatever the environment
 // holds (every scenario runs with this variable, which once shortened it).
 void synchronisedOk(Scene& r) {
-    ASSERT_NE(r.nextDialog(10000, 1), nullptr);
     EXPECT_GE(nowMs() - r.hostOpenedMs, 450.0) << "the read is followed by the 500 ms pause";
     EXPECT_FALSE(IsWindowVisible(r.tool->find(isStartupWindow))) << "hidden while a module is edited";
     EXPECT_EQ(shownRegisters(r.dialog, r.row.kind), shownAfterRead(r.row.kind, readUpTo(19)));
@@ -163,7 +166,6 @@ void synchronisedOk(Scene& r) {
 }
 
 void cancelAfterChanges(Scene& r) {
-    ASSERT_NE(r.nextDialog(), nullptr) << r.tool->describeWindows();
     sendClick(r.dialog, IDC_MP_DEFAULTS);
     sendText(r.dialog, IDC_MP_DELAY, "77");
     sendClick(r.dialog, IDCANCEL);
@@ -194,7 +196,6 @@ void secondInstance(Scene& r) {
 // The host window goes before OK: closed by its user, or gone by itself
 // after the read's 19 text messages.
 void hostGone(Scene& r) {
-    ASSERT_NE(r.nextDialog(), nullptr) << r.tool->describeWindows();
     EXPECT_EQ(itemTextOf(r.dialog, IDC_MP_REG2), "000A") << "what was read is shown";
     if (r.row.host.empty()) r.host->close(5000);
     ASSERT_TRUE(r.host->waitForExit(5000).has_value());
@@ -206,7 +207,6 @@ void hostGone(Scene& r) {
 // The host hangs for 5 s after 5 text messages: the read gives up after its
 // one-second bound with what it read, and the dialog answers meanwhile.
 void hangInTheRead(Scene& r) {
-    ASSERT_NE(r.nextDialog(8000, 2), nullptr) << r.tool->describeWindows();
     const double shownAfter = nowMs() - r.hostOpenedMs;
     EXPECT_GE(shownAfter, kTextBoundMs - 100) << "the read waited for the hanging host";
     EXPECT_LT(shownAfter, kTextBoundMs + kSlackMs);
@@ -222,7 +222,6 @@ void hangInTheRead(Scene& r) {
 // within `boundMs`, the host's OK never pressed, the host served again.
 std::function<void(Scene&)> writeRefused(int written, double boundMs, bool hangs) {
     return [=](Scene& r) {
-        ASSERT_NE(r.nextDialog(), nullptr) << r.tool->describeWindows();
         sendText(r.dialog, IDC_MP_DELAY, "1234");
         sendClick(r.dialog, IDC_MP_RANGE_12V);
         const double ok = nowMs();
@@ -230,10 +229,9 @@ std::function<void(Scene&)> writeRefused(int written, double boundMs, bool hangs
         const HWND box = r.tool->waitFor(VelmoraProcess::showing(kWriteFailedText), 8000);
         ASSERT_NE(box, nullptr) << r.tool->describeWindows();
         EXPECT_LT(nowMs() - ok, boundMs);
-        EXPECT_EQ(hostPresses(r.hostWindow), 0) << "OK is not pressed";
-        if (hangs) ASSERT_TRUE(answers(r.hostWindow, 8000));
+        ASSERT_TRUE(!hangs || answers(r.hostWindow, 8000));
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        ASSERT_NE(r.nextDialog(), nullptr) << r.tool->describeWindows();
+        ASSERT_NE(r.nextDialog(), nullptr) << "the host served again: " << r.tool->describeWindows();
         sendClick(r.dialog, IDCANCEL);
         const std::vector<std::string> all = hostTextsAfterOk(
             kHostTexts, wordsAfterOk(r.row.kind, readUpTo(19), {"delay=1234", "ch1.range=1"}), r.row.kind);
@@ -249,11 +247,9 @@ std::function<void(Scene&)> writeRefused(int written, double boundMs, bool hangs
 // the host served again until its user closes it.
 std::function<void(Scene&)> stickyButton(int button) {
     return [=](Scene& r) {
-        ASSERT_NE(r.nextDialog(), nullptr) << r.tool->describeWindows();
         sendText(r.dialog, IDC_MP_DELAY, "77");
         sendClick(r.dialog, button);
         ASSERT_NE(r.nextDialog(8000), nullptr) << r.tool->describeWindows();
-        EXPECT_EQ(hostPresses(r.hostWindow), 3);
         EXPECT_EQ(r.tool->find(VelmoraProcess::showing(kWriteFailedText)), nullptr) << "no failure";
         r.host->close(5000);
         sendClick(r.dialog, IDCANCEL);
@@ -265,7 +261,6 @@ std::function<void(Scene&)> stickyButton(int button) {
 // and without the OK at position 52 the write fails.
 std::function<void(Scene&)> shortWindow(int children, int registersRead) {
     return [=](Scene& r) {
-        ASSERT_NE(r.nextDialog(), nullptr) << r.tool->describeWindows();
         EXPECT_EQ(shownRegisters(r.dialog, r.row.kind), shownAfterRead(r.row.kind, readUpTo(registersRead)));
         sendText(r.dialog, IDC_MP_DELAY, "321");
         sendClick(r.dialog, IDOK);
@@ -283,10 +278,8 @@ std::function<void(Scene&)> shortWindow(int children, int registersRead) {
 // replaced is not served.
 std::function<void(Scene&)> okThroughTheFile(int reg9Position, std::string decoy = {}) {
     return [=](Scene& r) {
-        ASSERT_TRUE(r.tool->running()) << "no crash on reading the file";
         std::unique_ptr<HostsimProcess> other;
         if (!decoy.empty()) other = r.startHost(decoy, {});
-        ASSERT_NE(r.nextDialog(), nullptr) << "the title in effect is served: " << r.tool->describeWindows();
         RegisterWords read = readUpTo(8);
         read[8] = readHostText(kHostTexts[static_cast<std::size_t>(hostFieldAt(reg9Position))]);
         EXPECT_EQ(shownRegisters(r.dialog, r.row.kind), shownAfterRead(r.row.kind, read));
@@ -294,7 +287,7 @@ std::function<void(Scene&)> okThroughTheFile(int reg9Position, std::string decoy
         WindowLayout layout = WindowLayout::defaults();
         layout.controlPositions[8] = reg9Position;
         r.expectWritten(read, {}, layout);
-        if (other && other->close(5000)) EXPECT_EQ(other->result()->presses, 0) << "the decoy untouched";
+        EXPECT_TRUE(!other || (other->close(5000) && other->result()->presses == 0)) << "the decoy untouched";
     };
 }
 
@@ -353,15 +346,6 @@ void startupClicksDuringThePoll(Scene& r) {
     ASSERT_TRUE(restore());
     Sleep(3 * kPollMs);
     EXPECT_FALSE(IsIconic(startup)) << "only a click minimises it";
-    {
-        // A click meets the window hidden while a host window is served.
-        const auto host = r.startHost(r.title(), {});
-        ASSERT_NE(r.nextDialog(), nullptr) << r.tool->describeWindows();
-        EXPECT_LT(sendClick(startup, IDC_CONCEPT_SYNC), bound);
-        sendClick(r.dialog, IDCANCEL);
-        ASSERT_TRUE(host->waitForExit(5000).has_value());
-        EXPECT_NE(r.tool->waitFor(waitingMinimised, 5000), nullptr) << r.tool->describeWindows();
-    }
     // Aimed: the caption changes as the poll lets the lock go, and the next
     // poll takes it 250 ms later for its probes, lengthened by a thousand
     // top-level windows of this process, whose titles each probe compares.
@@ -438,7 +422,6 @@ void inspectReadsOnly(Scene& r) {
 // wins, hence the column layout's status 1.
 std::function<void(Scene&)> inspectorFixes(std::string says, DWORD suggestedStatus) {
     return [=](Scene& r) {
-        ASSERT_NE(r.nextDialog(), nullptr) << r.tool->describeWindows();
         sendClick(r.dialog, IDOK);
         ASSERT_NE(r.tool->waitFor(VelmoraProcess::showing(kWriteFailedText), 8000), nullptr);
         const ConsoleRun why = inspect(r, {});
@@ -588,10 +571,9 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, EndToEnd, ::testing::ValuesIn(kScenarios),
 // shortened to fit the budget: hostsim closes its window before the press returns.
 TEST(LongRun, TwoHundredCyclesMatchTheCommandLineEncodingWithoutGrowth) {
     constexpr int kCycles = 200, kFirstMeasured = 10;
-    const EndToEndLock lock;
-    ASSERT_TRUE(lock.owned()) << "another end-to-end driver held the lock too long";
     const Workspace workspace;
-    VelmoraProcess tool({"50", kSync}, workspace.directory(), quickPausePath());
+    ASSERT_TRUE(workspace.locked()) << "another end-to-end driver held the lock too long";
+    VelmoraProcess tool({"50", kSync}, workspace.directory(), kQuickPauseExe);
     ASSERT_NE(tool.waitFor(waitingMinimised), nullptr) << tool.describeWindows();
     std::mt19937 random(20240611);
     std::vector<std::vector<std::string>> texts(kCycles);
