@@ -79,6 +79,13 @@ double maximum(const std::vector<double>& values) {
     return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
 }
 
+// A user's selection: the selection, then the list box's notification.
+void selectListEntry(HWND dialog, int id, int index) {
+    sendItem(dialog, id, LB_SETCURSEL, static_cast<WPARAM>(index));
+    sendTo(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE),
+           reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
 // The exchange without its 500 ms pause.
 class NoPauseClock final : public Clock {
 public:

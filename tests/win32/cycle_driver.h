@@ -79,9 +79,6 @@ inline std::string textOf(HWND window) {
 inline std::string itemTextOf(HWND dialog, int id) {
     return textOf(GetDlgItem(dialog, id));
 }
-inline bool isChecked(HWND dialog, int id) {
-    return sendItem(dialog, id, BM_GETCHECK) == BST_CHECKED;
-}
 // A click, done when it returns (the button's own BM_CLICK, so no focus
 // change comes between its down and up), and how long its handler took.
 inline double sendClick(HWND dialog, int id, DWORD timeoutMs = 10000) {
@@ -97,13 +94,6 @@ inline void sendText(HWND dialog, int id, const std::string& text) {
 inline bool answers(HWND window, DWORD timeoutMs) {
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
-}
-
-// A user's selection: the selection, then the list box's notification.
-inline void selectListEntry(HWND dialog, int id, int index) {
-    sendItem(dialog, id, LB_SETCURSEL, static_cast<WPARAM>(index));
-    sendTo(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE),
-           reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 inline bool hasChildText(HWND window, const std::string& text) {
