@@ -79,6 +79,13 @@ double maximum(const std::vector<double>& values) {
     return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
 }
 
+// A user's selection: the selection, then the list box's notification.
+void selectListEntry(HWND dialog, int id, int index) {
+    sendItem(dialog, id, LB_SETCURSEL, static_cast<WPARAM>(index));
+    sendTo(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE),
+           reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
 // The exchange without its 500 ms pause.
 class NoPauseClock final : public Clock {
 public:
@@ -329,12 +336,11 @@ void probe() {
 // Host window opening to module dialog visible, over host windows of every
 // module in turn; `pause` sets the tool's pause after an exchange (nullptr: 500 ms).
 void hostToDialog(const std::string& figure, const std::string& label, const char* pause) {
-    EndToEndLock lock;
-    require(lock.owned(), "another driver holds the end-to-end lock");
     Workspace workspace;
+    require(workspace.locked(), "another driver holds the end-to-end lock");
     std::vector<std::string> words{"SYNC_WITH_CONCEPT"};
     if (pause) words.insert(words.begin(), pause);
-    VelmoraProcess tool(words, workspace.directory(), pause ? quickPausePath() : velmoraPath());
+    VelmoraProcess tool(words, workspace.directory(), pause ? kQuickPauseExe : kVelmoraExe);
     require(tool.waitFor(waitingMinimised), "velmora.exe did not wait minimised");
     std::vector<double> latencies;
     for (int trial = 0; trial < kDialogTrials; ++trial) {
@@ -367,9 +373,8 @@ void hostToDialog(const std::string& figure, const std::string& label, const cha
 }
 
 void startUp() {
-    EndToEndLock lock;
-    require(lock.owned(), "another driver holds the end-to-end lock");
     Workspace workspace;
+    require(workspace.locked(), "another driver holds the end-to-end lock");
     std::vector<double> times;
     for (int run = 0; run < kStartRuns + 1; ++run) {
         const double start = nowMs();
@@ -390,9 +395,8 @@ void startUp() {
 }
 
 void workingSet() {
-    EndToEndLock lock;
-    require(lock.owned(), "another driver holds the end-to-end lock");
     Workspace workspace;
+    require(workspace.locked(), "another driver holds the end-to-end lock");
     VelmoraProcess tool({"SYNC_WITH_CONCEPT"}, workspace.directory());
     require(tool.waitFor(waitingMinimised), "velmora.exe did not wait minimised");
     const ProcessResources waiting = measureResources(tool.handle());

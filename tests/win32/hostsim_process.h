@@ -1,35 +1,23 @@
 #pragma once
-// Runs hostsim.exe, built beside the test binary, as a separate process:
-// start it with options, wait (bounded) for its window, close it, and read
-// the --result file it leaves.
+// Programs built beside the test binary, run as processes of their own and
+// found by their windows; hostsim.exe among them, with the --result file it
+// leaves. Every wait is bounded; the destructor ends what is left.
 
 #include <windows.h>
 
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace velmora::testing {
 
-struct HostsimResult {
-    std::string outcome;            // "OK", "CANCEL" or "CLOSED"
-    std::vector<std::string> texts; // the 24 register field texts
-    int presses = -1;
-    int setTexts = -1; // set-text messages the fields and buttons received
-};
-
-// The directory of the running test binary, with a trailing backslash.
+// With a trailing backslash.
 inline std::string testBinaryDirectory() {
     char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string directory(path, length < MAX_PATH ? length : 0);
-    const auto slash = directory.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : directory.substr(0, slash + 1);
-}
-
-inline std::string hostsimPath() {
-    return testBinaryDirectory() + "hostsim.exe";
+    const std::string file(path, GetModuleFileNameA(nullptr, path, MAX_PATH) % MAX_PATH);
+    return file.substr(0, file.find_last_of("\\/") + 1);
 }
 
 // A title no other test process uses at the same time: tests may run in
@@ -53,141 +41,147 @@ inline std::string quoteArgument(const std::string& argument) {
         backslashes = 0;
         quoted += c;
     }
-    quoted.append(2 * backslashes, '\\');
-    return quoted + "\"";
+    return quoted.append(2 * backslashes, '\\') + "\"";
 }
 
-inline std::optional<HostsimResult> readHostsimResult(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    HostsimResult result;
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    if (lines.size() != 27 || lines[25].rfind("presses ", 0) != 0 || lines[26].rfind("set-texts ", 0) != 0)
-        return std::nullopt;
-    result.outcome = lines.front();
-    result.texts.assign(lines.begin() + 1, lines.begin() + 25);
-    result.presses = std::stoi(lines[25].substr(8));
-    result.setTexts = std::stoi(lines[26].substr(10));
-    return result;
-}
-
-class HostsimProcess {
+class Process {
 public:
-    // Starts hostsim with `arguments` and, with a result file, "--result FILE".
-    explicit HostsimProcess(const std::vector<std::string>& arguments, bool withResult = true) {
-        if (withResult) {
-            char directory[MAX_PATH] = {};
-            char file[MAX_PATH] = {};
-            if (GetTempPathA(MAX_PATH, directory) && GetTempFileNameA(directory, "hs", 0, file))
-                resultPath_ = file;
-        }
-        std::string commandLine = quoteArgument(hostsimPath());
+    // `output` takes the standard streams (null: the NUL device).
+    Process(const std::string& program, const std::vector<std::string>& arguments,
+            const std::string& directory = {}, HANDLE output = nullptr, WORD show = 0) {
+        // Whatever happens to the driver, the job ends the process with it.
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (job_) SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        std::string commandLine = quoteArgument(program);
         for (const std::string& argument : arguments) commandLine += " " + quoteArgument(argument);
-        if (!resultPath_.empty()) commandLine += " --result " + quoteArgument(resultPath_);
-        // hostsim's only output is its usage message, which tests do not want.
         SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-        HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 &inheritable, OPEN_EXISTING, 0, nullptr);
+        const HANDLE nul =
+            CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                        OPEN_EXISTING, 0, nullptr);
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        // A window that takes activation makes every later activation wait for
-        // its thread, which a hanging hostsim does not serve.
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = SW_SHOWNOACTIVATE;
-        if (nul != INVALID_HANDLE_VALUE) {
-            startup.dwFlags |= STARTF_USESTDHANDLES;
-            startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
-        }
-        const bool created =
-            CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE, 0,
-                           nullptr, nullptr, &startup, &process_);
+        startup.dwFlags = STARTF_USESTDHANDLES | (show ? STARTF_USESHOWWINDOW : 0);
+        startup.wShowWindow = show;
+        startup.hStdInput = startup.hStdError = nul;
+        startup.hStdOutput = output ? output : nul;
+        // A loaded Wine server now and then refuses a start; once more then.
+        for (int attempt = 0; attempt < 2 && !started(); ++attempt)
+            if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                directory.empty() ? nullptr : directory.c_str(), &startup, &process_))
+                process_ = {}, Sleep(200);
         if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
-        if (created) {
-            CloseHandle(process_.hThread);
-            process_.hThread = nullptr;
-        } else {
-            process_ = {};
-        }
+        if (process_.hThread) CloseHandle(process_.hThread);
+        if (job_ && started()) AssignProcessToJobObject(job_, process_.hProcess);
     }
-
-    ~HostsimProcess() {
-        if (process_.hProcess) {
-            if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(process_.hProcess, 99);
-                WaitForSingleObject(process_.hProcess, 5000);
-            }
-            CloseHandle(process_.hProcess);
-        }
-        if (!resultPath_.empty()) DeleteFileA(resultPath_.c_str());
+    ~Process() {
+        if (running()) TerminateProcess(process_.hProcess, 99), WaitForSingleObject(process_.hProcess, 5000);
+        if (started()) CloseHandle(process_.hProcess);
+        if (job_) CloseHandle(job_);
     }
-
-    HostsimProcess(const HostsimProcess&) = delete;
-    HostsimProcess& operator=(const HostsimProcess&) = delete;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
 
     bool started() const { return process_.hProcess != nullptr; }
-    DWORD processId() const { return process_.dwProcessId; }
-
-    // This process's top-level window titled `title`; null once `timeoutMs`
-    // passed or the process ended first.
-    HWND waitForWindow(const std::string& title, DWORD timeoutMs = 10000) {
-        const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-        for (;;) {
-            if (HWND found = findOwnWindow(title)) return window_ = found;
-            if (!started() || WaitForSingleObject(process_.hProcess, 5) != WAIT_TIMEOUT ||
-                GetTickCount64() > deadline)
-                return nullptr;
-        }
-    }
+    bool running() const { return started() && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+    HANDLE handle() const { return process_.hProcess; }
 
     // The exit code, or nothing when the process still runs after `timeoutMs`.
     std::optional<DWORD> waitForExit(DWORD timeoutMs = 10000) {
-        if (!started() || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0)
-            return std::nullopt;
         DWORD code = 0;
-        GetExitCodeProcess(process_.hProcess, &code);
+        if (!started() || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(process_.hProcess, &code))
+            return std::nullopt;
         return code;
     }
 
+    // The process's top-level windows, shown or not.
+    std::vector<HWND> windows() const {
+        std::pair<DWORD, std::vector<HWND>> search{process_.dwProcessId, {}};
+        EnumWindows(
+            [](HWND window, LPARAM context) -> BOOL {
+                auto* s = reinterpret_cast<decltype(search)*>(context);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == s->first) s->second.push_back(window);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.second;
+    }
+    HWND find(const std::function<bool(HWND)>& match) const {
+        for (HWND window : windows())
+            if (match(window)) return window;
+        return nullptr;
+    }
+    // Null after `timeoutMs` or once the process ended.
+    HWND waitFor(const std::function<bool(HWND)>& match, DWORD timeoutMs = 10000, DWORD stepMs = 5) {
+        for (const ULONGLONG deadline = GetTickCount64() + timeoutMs;; Sleep(stepMs)) {
+            if (HWND found = find(match)) return found;
+            if (!running() || GetTickCount64() > deadline) return nullptr;
+        }
+    }
+
+private:
+    HANDLE job_ = CreateJobObjectA(nullptr, nullptr);
+    PROCESS_INFORMATION process_{};
+};
+
+struct HostsimResult {
+    std::string outcome;            // "OK", "CANCEL" or "CLOSED"
+    std::vector<std::string> texts; // the 24 register field texts
+    int presses = -1;
+    int setTexts = -1; // set-text messages the fields and buttons received
+};
+
+// The --result file, made before the process starts.
+struct ResultFile {
+    ResultFile() {
+        char directory[MAX_PATH] = {}, file[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, directory);
+        GetTempFileNameA(directory, "hs", 0, file);
+        resultPath_ = file;
+    }
+    ~ResultFile() { DeleteFileA(resultPath_.c_str()); }
+    std::string resultPath_;
+};
+
+class HostsimProcess : private ResultFile, public Process {
+public:
+    // A window that takes activation makes every later activation wait for
+    // its thread, which a hanging hostsim does not serve.
+    explicit HostsimProcess(std::vector<std::string> arguments)
+        : Process(testBinaryDirectory() + "hostsim.exe",
+                  (arguments.push_back("--result"), arguments.push_back(resultPath_), arguments), {}, nullptr,
+                  SW_SHOWNOACTIVATE) {}
+
+    // This process's window titled `title`, null after `timeoutMs` or once it ended.
+    HWND waitForWindow(const std::string& title, DWORD timeoutMs = 10000) {
+        return window_ = waitFor(
+                   [&](HWND w) { return GetWindowTextA(w, text_, sizeof text_) >= 0 && title == text_; },
+                   timeoutMs);
+    }
     // Asks the window found last to close, as its system menu would.
     std::optional<DWORD> close(DWORD timeoutMs = 10000) {
         if (window_) PostMessageA(window_, WM_CLOSE, 0, 0);
         return waitForExit(timeoutMs);
     }
-
-    std::optional<HostsimResult> result() const { return readHostsimResult(resultPath_); }
-
-    // This process's top-level windows titled `title`, now.
-    std::vector<HWND> windowsTitled(const std::string& title) const {
-        struct Search {
-            const std::string* title;
-            DWORD processId;
-            std::vector<HWND> found;
-        } search{&title, process_.dwProcessId, {}};
-        EnumWindows(
-            [](HWND window, LPARAM context) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(context);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                char text[256] = {};
-                if (owner == s->processId && GetWindowTextA(window, text, sizeof text) >= 0 &&
-                    *s->title == text)
-                    s->found.push_back(window);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
+    std::optional<HostsimResult> result() const {
+        std::ifstream in(resultPath_, std::ios::binary);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        if (lines.size() != 27 || lines[25].rfind("presses ", 0) != 0 ||
+            lines[26].rfind("set-texts ", 0) != 0)
+            return std::nullopt;
+        return HostsimResult{lines[0],
+                             {lines.begin() + 1, lines.begin() + 25},
+                             std::stoi(lines[25].substr(8)),
+                             std::stoi(lines[26].substr(10))};
     }
 
 private:
-    HWND findOwnWindow(const std::string& title) const {
-        const std::vector<HWND> found = windowsTitled(title);
-        return found.empty() ? nullptr : found.front();
-    }
-
-    PROCESS_INFORMATION process_{};
-    std::string resultPath_;
     HWND window_ = nullptr;
+    char text_[256] = {};
 };
 
 } // namespace velmora::testing

@@ -1,20 +1,18 @@
 #pragma once
-// What another process holds, read from outside: handles, GDI and USER
-// objects, windows and working set, for tests that look for leaks.
+// What a process holds, read from outside: handles, GDI and USER objects,
+// windows and working set, for tests that look for leaks.
 //
 // Wine keeps no counts for GetProcessHandleCount and GetGuiResources (both
-// answer 0). Where they answer 0, handles are counted in the system's handle
-// table and GDI objects in the process's own GDI handle table, which Wine
-// keeps per process behind the PEB. Wine has no table of USER objects to
-// read, so the windows of the process are counted besides.
+// answer 0). Where they answer 0, handles are counted by duplicating every
+// handle value the process may hold, and GDI objects in the process's own
+// GDI handle table, which Wine keeps behind the PEB. Wine has no table of
+// USER objects to read, so the windows of the process are counted besides.
 
 #include <windows.h>
 #include <psapi.h>
 #include <winternl.h>
 
-#include <cstdint>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -27,180 +25,76 @@ struct ProcessResources {
     long windows = 0; // top-level and child windows of the process
     SIZE_T workingSet = 0;
     SIZE_T peakWorkingSet = 0;
-    bool handlesFromTable = false; // counted in the handle table, not by GetProcessHandleCount
-    bool gdiFromTable = false;     // counted in the GDI handle table, not by GetGuiResources
-    std::map<int, long> gdiByType; // from the GDI table: its type byte (with the stock flag) -> count
 
     std::string describe() const {
-        char line[320];
-        std::snprintf(line, sizeof line,
-                      "handles %ld%s, GDI objects %ld%s, USER objects %ld, windows %ld, "
-                      "working set %.1f MB (peak %.1f MB)",
-                      handles, handlesFromTable ? " (handle table)" : "", gdiObjects,
-                      gdiFromTable ? " (GDI table)" : "", userObjects, windows,
-                      static_cast<double>(workingSet) / 1048576.0,
-                      static_cast<double>(peakWorkingSet) / 1048576.0);
+        char line[200];
+        std::snprintf(line, sizeof line, "handles %ld, GDI %ld, USER %ld, windows %ld, working set %.1f MB",
+                      handles, gdiObjects, userObjects, windows, static_cast<double>(workingSet) / 1048576.0);
         return line;
     }
 };
 
 namespace detail {
 
-using QuerySystemInformation = LONG(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
-using QueryInformationProcess = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
-
-inline FARPROC ntdllFunction(const char* name) {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll ? GetProcAddress(ntdll, name) : nullptr;
-}
-
-// SystemExtendedHandleInformation's rows.
-struct HandleEntry {
-    PVOID object;
-    ULONG_PTR processId;
-    ULONG_PTR handle;
-    ULONG access;
-    USHORT backTraceIndex;
-    USHORT typeIndex;
-    ULONG attributes;
-    ULONG reserved;
-};
-struct HandleTable {
-    ULONG_PTR count;
-    ULONG_PTR reserved;
-    HandleEntry entries[1];
-};
-
-inline long handlesInSystemTable(DWORD processId) {
-    const auto query = reinterpret_cast<QuerySystemInformation>(
-        reinterpret_cast<void*>(ntdllFunction("NtQuerySystemInformation")));
-    if (!query) return -1;
-    constexpr ULONG kExtendedHandleInformation = 64;
-    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
-    std::vector<char> buffer(1 << 20);
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        ULONG needed = 0;
-        const LONG status =
-            query(kExtendedHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
-        if (status == kInfoLengthMismatch) {
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        if (status != 0) return -1;
-        const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
-        long count = 0;
-        for (ULONG_PTR i = 0; i < table->count; ++i) count += table->entries[i].processId == processId;
-        return count;
-    }
-    return -1;
-}
-
-// A row of the GDI handle table (the same 24 bytes on 64-bit Windows and Wine).
-struct GdiEntry {
-    std::uint64_t object;
-    ULONG owner;
-    USHORT unique;
-    UCHAR type;
-    UCHAR flags;
-    std::uint64_t user;
-};
-static_assert(sizeof(GdiEntry) == 24);
-constexpr std::size_t kGdiTableRows = 0x10000;
-constexpr std::size_t kPebGdiTableOffset = 0xF8; // PEB.GdiSharedHandleTable, 64-bit
-
-inline long gdiObjectsInTable(HANDLE process, std::map<int, long>* byType = nullptr) {
-    const auto query = reinterpret_cast<QueryInformationProcess>(
-        reinterpret_cast<void*>(ntdllFunction("NtQueryInformationProcess")));
-    if (!query) return -1;
-    PROCESS_BASIC_INFORMATION basic{};
-    ULONG length = 0;
-    if (query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, &length) != 0 ||
-        !basic.PebBaseAddress)
-        return -1;
-    void* table = nullptr;
-    SIZE_T read = 0;
-    if (!ReadProcessMemory(process, reinterpret_cast<const char*>(basic.PebBaseAddress) + kPebGdiTableOffset,
-                           &table, sizeof table, &read) ||
-        !table)
-        return -1;
-    std::vector<GdiEntry> rows(kGdiTableRows);
-    if (!ReadProcessMemory(process, table, rows.data(), rows.size() * sizeof(GdiEntry), &read)) return -1;
+inline long handlesByDuplicating(HANDLE process) {
     long count = 0;
-    for (const GdiEntry& row : rows) {
-        if (row.type == 0) continue;
-        ++count;
-        if (byType) ++(*byType)[row.type | (row.unique & 0x80 ? 0x100 : 0)];
+    for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
+        HANDLE copy = nullptr;
+        if (DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
+                            DUPLICATE_SAME_ACCESS))
+            ++count, CloseHandle(copy);
     }
     return count;
 }
 
-inline long windowsOf(DWORD processId) {
-    struct Count {
-        DWORD processId;
-        long windows;
-    } count{processId, 0};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* c = reinterpret_cast<Count*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != c->processId) return TRUE;
-            ++c->windows;
-            EnumChildWindows(
-                window,
-                [](HWND, LPARAM inner) -> BOOL {
-                    ++reinterpret_cast<Count*>(inner)->windows;
-                    return TRUE;
-                },
-                context);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count.windows;
+// Rows of 24 bytes, the object's type at byte 14, 0 for a free row (64-bit
+// Windows and Wine alike); the table's address at PEB offset 0xF8.
+inline long gdiObjectsInTable(HANDLE process) {
+    using Query = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic{};
+    void* table = nullptr;
+    std::vector<unsigned char> rows(0x10000 * 24);
+    if (!query || query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, nullptr) != 0 ||
+        !ReadProcessMemory(process, reinterpret_cast<char*>(basic.PebBaseAddress) + 0xF8, &table,
+                           sizeof table, nullptr) ||
+        !table || !ReadProcessMemory(process, table, rows.data(), rows.size(), nullptr))
+        return -1;
+    long count = 0;
+    for (std::size_t row = 0; row < rows.size(); row += 24) count += rows[row + 14] != 0;
+    return count;
+}
+
+inline BOOL CALLBACK countWindow(HWND window, LPARAM context) {
+    auto* count = reinterpret_cast<std::pair<DWORD, long>*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    count->second += owner == count->first;
+    if (owner == count->first && GetAncestor(window, GA_PARENT) == GetDesktopWindow())
+        EnumChildWindows(window, countWindow, context);
+    return TRUE;
 }
 
 } // namespace detail
 
 inline ProcessResources measureResources(HANDLE process) {
     ProcessResources r;
-    const DWORD processId = GetProcessId(process);
     DWORD handles = 0;
-    if (GetProcessHandleCount(process, &handles) && handles > 0) {
-        r.handles = static_cast<long>(handles);
-    } else {
-        r.handles = detail::handlesInSystemTable(processId);
-        r.handlesFromTable = true;
-    }
+    r.handles = GetProcessHandleCount(process, &handles) && handles > 0
+                    ? static_cast<long>(handles)
+                    : detail::handlesByDuplicating(process);
     r.userObjects = static_cast<long>(GetGuiResources(process, GR_USEROBJECTS));
     const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS);
-    if (gdi > 0) {
-        r.gdiObjects = static_cast<long>(gdi);
-    } else {
-        r.gdiObjects = detail::gdiObjectsInTable(process, &r.gdiByType);
-        r.gdiFromTable = true;
-    }
-    r.windows = detail::windowsOf(processId);
+    r.gdiObjects = gdi > 0 ? static_cast<long>(gdi) : detail::gdiObjectsInTable(process);
+    std::pair<DWORD, long> windows{GetProcessId(process), 0};
+    EnumWindows(detail::countWindow, reinterpret_cast<LPARAM>(&windows));
+    r.windows = windows.second;
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
-    if (GetProcessMemoryInfo(process, &memory, sizeof memory)) {
-        r.workingSet = memory.WorkingSetSize;
-        r.peakWorkingSet = memory.PeakWorkingSetSize;
-    }
+    if (GetProcessMemoryInfo(process, &memory, sizeof memory))
+        r.workingSet = memory.WorkingSetSize, r.peakWorkingSet = memory.PeakWorkingSetSize;
     return r;
-}
-
-// The GDI object types whose count differs, "type 5: 20 -> 210", for a
-// message that says what leaked.
-inline std::string gdiGrowth(const ProcessResources& before, const ProcessResources& after) {
-    std::string text;
-    std::map<int, std::pair<long, long>> both;
-    for (const auto& [type, count] : before.gdiByType) both[type].first = count;
-    for (const auto& [type, count] : after.gdiByType) both[type].second = count;
-    for (const auto& [type, counts] : both)
-        if (counts.first != counts.second)
-            text += (text.empty() ? "" : ", ") + std::string("type ") + std::to_string(type) + ": " +
-                    std::to_string(counts.first) + " -> " + std::to_string(counts.second);
-    return text;
 }
 
 } // namespace velmora::testing
