@@ -61,13 +61,13 @@ TEST(AnalogScaling, UnitsToCountsTruncatesAndSaturates) {
         {0, 1, -10.0, 0xD8F0},  {3, 1, 11.0, 11000}, // beyond the span: left to the limit rules
         {3, 1, 70.0, 0xFFFF},                        // 70000 would wrap to 4464
         {3, 0, 1e300, 0xFFFF},  {3, 0, -1e300, 0x0000},
-        {0, 1, 100.0, 0x7FFF},  // signed rows saturate at 32767 ...
-        {0, 1, -100.0, 0x8000}, // ... and -32768
-        {5, 1, -10.0, 0x0000},  // unsigned rows never go below 0
-        {5, 1, kNaN, 0x0000},   // not finite: 0 mA
-        {3, 1, kInf, 0x0000},   {0, 1, -kInf, 0x0000},
-        {0, 0, kNaN, 0x7FFF}, // 0 V in the offset 16-bit row
-        {6, 0, 5.0, 0x0000},  // no row
+        {0, 1, 100.0, 0x7FFF},                         // signed rows saturate at 32767 ...
+        {0, 1, -100.0, 0x8000},                        // ... and -32768
+        {5, 1, -10.0, 0x0000},                         // unsigned rows never go below 0
+        {5, 1, kNaN, 0x0000},                          // not finite: 0 mA
+        {3, 1, kInf, 0xFFFF},   {0, 1, -kInf, 0x8000}, // infinities saturate
+        {0, 0, kNaN, 0x7FFF},                          // 0 V in the offset 16-bit row
+        {6, 0, 5.0, 0x0000},                           // no row
     };
     for (const Case& c : cases)
         EXPECT_EQ(unitsToCounts(c.range, c.format, c.value), c.word)

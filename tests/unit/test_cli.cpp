@@ -120,7 +120,7 @@ TEST(Cli, EveryErrorIsOneLineOnStderrWithStatus2AndNothingOnStdout) {
         {{"encode", "0", "g1.range=4"},
          "g1.range: '4' is not offered on this module; allowed: 0 \"-10V to +10V\""},
         {{"encode", "3", "reg4=abc"},
-         "reg4: 'abc' is not a finite decimal number; allowed: a decimal number such as 4, -2.5 or 1.2e1 (g1 "
+         "reg4: 'abc' is not a decimal number; allowed: a decimal number such as 4, -2.5 or 1.2e1 (g1 "
          "spans -10.000 to 10.000 V; values beyond it are limited)"},
         // encode: choices the dialog does not allow in that state
         {{"encode", "5", "ch2.range=5V"},
