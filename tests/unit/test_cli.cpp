@@ -473,6 +473,13 @@ TEST(Cli, CheckWdbReportsWhatTookEffectAndWhyLinesDidNot) {
          1,
          {"line 1 (continued): \"_04=9\"", "REG_04 (Reg5) 5 default",
           "1 line with a key: 0 took effect, 1 did not (or only in part)"}},
+        // Text mode ends the file at a Ctrl-Z: the key after it does not take effect.
+        {"MAX_WINDOWS=60\n\x1a\nOK_BUTTON=40\n",
+         1,
+         {"line 2: \"\"", "OK_BUTTON 52 default",
+          "the file ends at byte 15, a Ctrl-Z (0x1a): 14 bytes after it are not read, 1 line of them with a "
+          "key",
+          "2 lines with a key: 1 took effect, 1 did not (or only in part)"}},
         {std::string("REG_02=7\0 junk\n", 15),
          1,
          {"ignored: text after a NUL byte is not read", "REG_02 (Reg3) 7 line 1"}},
