@@ -43,10 +43,11 @@ protected:
     void showWord(int editId, std::uint16_t word);
     static std::string wordText(std::uint16_t word);
 
-    // Painting when minimised and the drag icon; families without a paint
-    // handler turn it off.
+    // Painting when minimised; families without a paint handler turn it off.
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void setPaintsIcon(bool paints) { paintsIcon_ = paints; }
+    // Only the analog and alarm dialogs answer the drag-icon query.
+    void answerDragIconQuery() { setDragIcon(bigIcon_); }
 
     HICON bigIcon() const { return bigIcon_; }
 
