@@ -303,6 +303,29 @@ TEST_F(Faults, HostWindowWithFewerChildrenThanTheWalkReaches) {
     }
 }
 
+// OK at MAX_WINDOWS: the walk could write the registers but never press OK, so
+// the write must fail before it writes anything, and say so.
+TEST_F(Faults, WriteThatCannotReachOkWritesNothingAndGivesTheMessage) {
+    writeDescription(workspace, std::string(ModuleCatalogue[kMultiPurpose].hostKey) + "=\"" +
+                                    workspace.title(kMultiPurpose) + "\"\nMAX_WINDOWS=52\n");
+    const auto tool = startWaitingTool();
+    const auto host = startHost(workspace.title(kMultiPurpose));
+    const HWND dialog = tool->waitFor(moduleDialog(kMultiPurpose));
+    ASSERT_NE(dialog, nullptr) << tool->describeWindows();
+    sendText(dialog, IDC_MP_DELAY, "321");
+    sendClick(dialog, IDOK);
+
+    EXPECT_TRUE(acknowledge(*tool, kWriteFailedText)) << tool->describeWindows();
+    const HWND again = nextDialog(*tool, dialog);
+    ASSERT_NE(again, nullptr) << "the cycle goes on: " << tool->describeWindows();
+    ASSERT_TRUE(host->close(5000).has_value());
+    const auto seen = host->result();
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(seen->presses, 0);
+    EXPECT_EQ(seen->texts, kHostTexts) << "no field written";
+    sendClick(again, IDCANCEL);
+}
+
 // ------------------------------------------------------------ window description files
 
 // Bytes of every value, none of them a key of the file.
