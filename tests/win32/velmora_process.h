@@ -86,9 +86,15 @@ inline bool hasChildText(HWND window, const std::string& text) {
 
 // Serialises the end-to-end tests of every test process on this Wine server:
 // velmora.exe runs once per session, and its windows are looked up by title.
+// While held it also keeps a hidden window of its own: Wine closes its virtual
+// desktop soon after the last window on it goes, and a process started while
+// it closes dies of an X error, as one a test starts right after ending others.
 class EndToEndLock {
 public:
-    EndToEndLock() : mutex_(CreateMutexA(nullptr, FALSE, "velmora end-to-end driver")) {
+    EndToEndLock()
+        : mutex_(CreateMutexA(nullptr, FALSE, "velmora end-to-end driver")),
+          desktopHold_(
+              CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr)) {
         if (mutex_) {
             const DWORD wait = WaitForSingleObject(mutex_, 240000);
             owned_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
@@ -97,6 +103,7 @@ public:
     ~EndToEndLock() {
         if (owned_) ReleaseMutex(mutex_);
         if (mutex_) CloseHandle(mutex_);
+        if (desktopHold_) DestroyWindow(desktopHold_);
     }
     EndToEndLock(const EndToEndLock&) = delete;
     EndToEndLock& operator=(const EndToEndLock&) = delete;
@@ -105,6 +112,7 @@ public:
 
 private:
     HANDLE mutex_;
+    HWND desktopHold_;
     bool owned_ = false;
 };
 
