@@ -71,8 +71,10 @@ void checkRow(int range, int format, double value, std::uint16_t word) {
         require(std::isnan(countsToUnits(range, format, word)), "no row: no units");
         return;
     }
-    if (!std::isfinite(value))
-        require(counts == unitsToCounts(range, format, 0.0), "a value not finite counts as 0");
+    if (std::isnan(value)) require(counts == unitsToCounts(range, format, 0.0), "NaN counts as 0");
+    if (std::isinf(value))
+        require(counts == unitsToCounts(range, format, value > 0 ? 1e300 : -1e300),
+                "an infinity saturates like any value beyond the span");
 
     const double low =
         countsToUnits(range, format, static_cast<std::uint16_t>(static_cast<long>(row->countsLow) & 0xFFFF));
@@ -100,7 +102,7 @@ void checkRow(int range, int format, double value, std::uint16_t word) {
 }
 
 void checkMonotonic(int range, int format, double a, double b) {
-    if (!analogScaleRow(range, format) || !std::isfinite(a) || !std::isfinite(b)) return;
+    if (!analogScaleRow(range, format) || std::isnan(a) || std::isnan(b)) return;
     if (a > b) std::swap(a, b);
     require(countOf(range, format, unitsToCounts(range, format, a)) <=
                 countOf(range, format, unitsToCounts(range, format, b)),

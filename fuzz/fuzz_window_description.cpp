@@ -1,6 +1,7 @@
 // The window description file: any bytes load without a crash, loading is
 // deterministic, the three loaders agree, every value set comes from the input,
-// a valid last line wins, and CR-LF line ends read exactly like LF.
+// a valid last line wins, a Ctrl-Z ends the file, and CR-LF line ends read
+// exactly like LF.
 
 #include <algorithm>
 #include <sstream>
@@ -67,12 +68,19 @@ void checkTitles(const ModuleTitles& titles, const std::string& bytes) {
     }
 }
 
+// What text mode reads of the file: everything before the first Ctrl-Z.
+std::string textPart(const std::string& bytes) {
+    return bytes.substr(0, bytes.find('\x1a'));
+}
+
 void checkReports(const std::vector<LineReport>& lines, const std::string& bytes) {
     require(!lines.empty(), "every input has at least one line");
     require(lines.front().number == 1, "lines are numbered from 1");
-    const auto feeds = std::count(bytes.begin(), bytes.end(), '\n');
+    const std::string text = textPart(bytes);
+    const auto feeds = std::count(text.begin(), text.end(), '\n');
     require(lines.back().number == feeds + 1, "the last line number counts the line feeds");
     require(lines.back().endOfFile, "the last line ends at the end of the file");
+    require(lines.back().ctrlZ == (text.size() < bytes.size()), "a Ctrl-Z ends the file");
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const LineReport& r = lines[i];
         require(r.text.size() <= kMaxLineLength, "a line holds at most 80 characters");
@@ -105,8 +113,14 @@ std::string withCrLf(const std::string& lf) {
 }
 
 // A valid line after anything sets its field and nothing else: the last valid
-// value wins.
+// value wins. After a Ctrl-Z nothing is read.
 void checkLastLineWins(const std::string& bytes, const WindowDescription& first) {
+    if (textPart(bytes).size() < bytes.size()) {
+        const WindowDescription after = check(bytes + "\nOK_BUTTON=1\nQ770_ZVI_310_00VM=\"t\"");
+        require(after.layout == first.layout && after.titles == first.titles,
+                "nothing after a Ctrl-Z is read");
+        return;
+    }
     // A carriage return that ended the file is text of its line, and becomes
     // part of a CR-LF once a line follows.
     const WindowDescription before = !bytes.empty() && bytes.back() == '\r' ? check(bytes + "\n") : first;

@@ -83,7 +83,9 @@ void Win32StartupWindow::updateWaitingCaption() {
 }
 
 bool Win32StartupWindow::startWaitingThread() {
-    return thread_->start(*dialog_);
+    if (!thread_->start(*dialog_)) return false;
+    dialog_->waitUntilUp(kStateLockWaitMs);
+    return true;
 }
 
 void Win32StartupWindow::closeAndJoin() {

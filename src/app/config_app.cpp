@@ -264,7 +264,9 @@ bool ConfigApp::editorPass() {
         // before it is found again so the cycle does not spin.
         ports_.clock->sleepMs(kPollIntervalMs);
     }
-    return true;
+    // Standalone chosen in the start-up window while the dialog was open: the
+    // host has had its answer, and a standalone run ends after its dialog.
+    return runMode_ != RunMode::Standalone;
 }
 
 void ConfigApp::endRun() noexcept {

@@ -96,8 +96,11 @@ public:
     // One waiting step (caption, notice bitmap). Called with the state lock
     // held; it takes the lock once more itself.
     virtual void updateWaitingCaption() = 0;
-    // Starts the waiting thread, which runs the window modally. Called at
-    // most once; a failed start is not reported.
+    // Starts the waiting thread, which runs the window modally, and returns
+    // once the window is up (or its run ended), waiting at most 3000 ms: the
+    // first poll may find a host window at once, and a window that came up
+    // after the editor pass hid it would stand over the module dialog. Called
+    // at most once; a failed start is not reported.
     virtual bool startWaitingThread() = 0;
     // Ends the window if it still runs and waits for the waiting thread to
     // finish; returns at once when the thread never started. The run cycle

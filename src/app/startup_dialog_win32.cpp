@@ -52,8 +52,18 @@ const CommandRow<StartupDialog> StartupDialog::commandMap[] = {
 };
 
 StartupDialog::StartupDialog()
-    : Dialog(IDD_STARTUP), bigIcon_(loadIcon(IDI_VELMORA, false)), smallIcon_(loadIcon(IDI_VELMORA, true)) {
+    : Dialog(IDD_STARTUP), bigIcon_(loadIcon(IDI_VELMORA, false)), smallIcon_(loadIcon(IDI_VELMORA, true)),
+      settled_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     setDragIcon(bigIcon_);
+}
+
+StartupDialog::~StartupDialog() {
+    if (settled_) CloseHandle(settled_);
+}
+
+void StartupDialog::runOnWaitingThread() {
+    runModal(nullptr);
+    if (settled_) SetEvent(settled_);
 }
 
 bool StartupDialog::onInitDialog() {
@@ -78,6 +88,7 @@ void StartupDialog::onReady() {
     // Published before the close request is looked at: requestClose sets the
     // flag before it reads the handle, so one of the two always sees the other.
     window_ = hwnd();
+    if (settled_) SetEvent(settled_);
     if (closeRequested_) endDialog(IDCANCEL);
 }
 
@@ -159,6 +170,11 @@ bool StartupDialog::exists() const {
     return window && IsWindow(window);
 }
 
+bool StartupDialog::waitUntilUp(unsigned timeoutMs) const {
+    if (settled_) WaitForSingleObject(settled_, timeoutMs);
+    return exists();
+}
+
 // The show operations are asynchronous: the waiting thread may itself be
 // waiting for the state lock that the caller holds.
 void StartupDialog::minimise() {
@@ -195,7 +211,7 @@ void StartupDialog::requestClose() {
 
 bool CSplsThrd::start(StartupDialog& window) {
     return UiThread::start([&window] {
-        window.runModal(nullptr);
+        window.runOnWaitingThread();
         return 0;
     });
 }

@@ -29,11 +29,18 @@ private:
 class StartupDialog final : public Dialog {
 public:
     StartupDialog();
+    ~StartupDialog() override;
+
+    // Waiting thread: the modal run; when it returns the window is gone.
+    void runOnWaitingThread();
 
     // Main thread: operations on the window the waiting thread runs. Each is
     // a no-op when the window does not exist.
     // True once the window is up and its dialog loop runs, until it ends.
     bool exists() const;
+    // Waits at most `timeoutMs` until the window is up or its run is over;
+    // then whether it exists.
+    bool waitUntilUp(unsigned timeoutMs) const;
     void minimise();
     void hide();
     void restore();
@@ -74,6 +81,8 @@ private:
     std::atomic<HWND> window_{nullptr};
     AboutDialog* about_ = nullptr; // while the About box runs; waiting thread only
     std::atomic<bool> closeRequested_{false};
+    // Set once the window is up or its run is over.
+    HANDLE settled_;
 };
 
 // The waiting thread: runs the start-up window modally, and ends when it ends.

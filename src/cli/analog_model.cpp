@@ -1,7 +1,6 @@
 #include "cli/analog_model.h"
 
 #include <charconv>
-#include <cmath>
 
 #include "core/text.h"
 #include "modules/alarm_setpoints.h"
@@ -294,10 +293,11 @@ ActionResult AnalogModel::applySetpoint(int setpoint, const std::string& name, c
     if (!row)
         return {name + ": group " + std::to_string(group + 1) + " has range code " + std::to_string(range) +
                 ", which has no scaling; allowed: set " + groupName + ".range to a code 0-5 first"};
+    // As the dialog: a number too large for a double is held at the end of the span.
     const double number = parseSetpointText(typed);
-    if (!isWellFormedSetpointText(typed) || !std::isfinite(number))
+    if (!isWellFormedSetpointText(typed))
         return {name + ": '" + typed +
-                "' is not a finite decimal number; allowed: a decimal number such as 4, -2.5 or 1.2e1 (" +
+                "' is not a decimal number; allowed: a decimal number such as 4, -2.5 or 1.2e1 (" +
                 groupName + " spans " + alarmUnitsText(row->unitsLow) + " to " +
                 alarmUnitsText(row->unitsHigh) + " " + unitSymbol(range) + "; values beyond it are limited)"};
     const std::vector<SettingView> before = settings();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 
 #include "core/host_text.h"
@@ -56,6 +57,30 @@ bool titleWasCut(const LineReport& line, std::string_view hostKey) {
     if (at == std::string_view::npos) return false;
     const auto value = parseQuotedValue(text.substr(at));
     return value && value->size() > kMaxTitleLength;
+}
+
+// Whether a line holds a key of either loader.
+bool holdsKey(std::string_view line) {
+    for (std::string_view key : {"REG_", "OK_BUTTON", "CANCEL_BUTTON", "MAX_WINDOWS"})
+        if (line.find(key) != std::string_view::npos) return true;
+    for (const ModuleInfo& module : ModuleCatalogue)
+        if (line.find(module.hostKey) != std::string_view::npos) return true;
+    return false;
+}
+
+// The bytes the tool never reads after a Ctrl-Z, and their lines with a key.
+void noteTextAfterCtrlZ(WdbCheck& check, std::istream& in) {
+    const std::streampos after = in.tellg();
+    if (after != std::streampos(-1) && after > 0) check.ctrlZOffset = static_cast<std::uint64_t>(after) - 1;
+    const std::string rest{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    check.bytesAfterCtrlZ = rest.size();
+    for (std::size_t begin = 0; begin < rest.size();) {
+        const std::size_t end = std::min(rest.find('\n', begin), rest.size());
+        if (holdsKey(std::string_view(rest).substr(begin, end - begin))) ++check.keyLinesAfterCtrlZ;
+        begin = end + 1;
+    }
+    check.linesWithKey += check.keyLinesAfterCtrlZ;
+    check.linesNotInEffect += check.keyLinesAfterCtrlZ;
 }
 
 void noteSources(WdbCheck& check, const LineReport& line) {
@@ -451,10 +476,11 @@ WdbCheck checkWdb(std::istream& in) {
             ++check.linesWithKey;
             if (!allUsed) ++check.linesNotInEffect;
         }
-        if ((hasKey && !allUsed) || loose || anyIgnored || end - first > 1)
+        if ((hasKey && !allUsed) || loose || anyIgnored || end - first > 1 || lines[end - 1].ctrlZ)
             for (std::size_t i = first; i < end; ++i) check.reported.push_back(i);
         first = end;
     }
+    if (!lines.empty() && lines.back().ctrlZ) noteTextAfterCtrlZ(check, in);
     return check;
 }
 

@@ -180,6 +180,12 @@ struct WdbCheck {
     // unless it is blank: its split may have cut one in two).
     int linesWithKey = 0;
     int linesNotInEffect = 0; // of those, lines not wholly used as written
+    // Where a Ctrl-Z byte ended the file (from 0), the bytes after it that
+    // are never read, and their lines that hold a key (counted above as
+    // lines with a key that did not take effect).
+    std::optional<std::uint64_t> ctrlZOffset;
+    std::uint64_t bytesAfterCtrlZ = 0;
+    int keyLinesAfterCtrlZ = 0;
 
     bool allTookEffect() const { return linesNotInEffect == 0; }
 };

@@ -312,6 +312,14 @@ void printWdbCheck(std::ostream& out, const WdbCheck& check, std::string_view pa
     if (check.reported.empty()) out << " none";
     out << '\n';
     for (std::size_t i : check.reported) out << describeLine(d.lines[i]);
+    if (check.ctrlZOffset) {
+        out << "the file ends at byte " << *check.ctrlZOffset
+            << ", a Ctrl-Z (0x1a): " << check.bytesAfterCtrlZ << " bytes after it are not read";
+        if (check.keyLinesAfterCtrlZ)
+            out << ", " << check.keyLinesAfterCtrlZ << (check.keyLinesAfterCtrlZ == 1 ? " line" : " lines")
+                << " of them with a key";
+        out << '\n';
+    }
 
     out << check.linesWithKey << (check.linesWithKey == 1 ? " line" : " lines")
         << " with a key: " << check.linesWithKey - check.linesNotInEffect << " took effect, "

@@ -26,7 +26,9 @@ const CommandRow<AlarmDialog> AlarmDialog::commandMap[] = {
     {IDC_ALARM_DEFAULTS, BN_CLICKED, &AlarmDialog::onDefaults},
 };
 
-AlarmDialog::AlarmDialog(ModuleKind kind) : ModuleDialog(IDD_ALARM_LIMITS), kind_(kind), rules_(kind) {}
+AlarmDialog::AlarmDialog(ModuleKind kind) : ModuleDialog(IDD_ALARM_LIMITS), kind_(kind), rules_(kind) {
+    answerDragIconQuery();
+}
 
 AlarmDialog::~AlarmDialog() = default;
 

@@ -37,7 +37,9 @@ const CommandRow<AnalogInputDialog> AnalogInputDialog::commandMap[] = {
 };
 
 AnalogInputDialog::AnalogInputDialog(ModuleKind kind)
-    : ModuleDialog(IDD_ANALOG_INPUT), kind_(kind), rules_(kind) {}
+    : ModuleDialog(IDD_ANALOG_INPUT), kind_(kind), rules_(kind) {
+    answerDragIconQuery();
+}
 
 AnalogInputDialog::~AnalogInputDialog() = default;
 

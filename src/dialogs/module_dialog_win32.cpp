@@ -17,7 +17,6 @@ int ModuleDialog::runModal() {
 
 bool ModuleDialog::onInitDialog() {
     setIcons(bigIcon_, smallIcon_);
-    setDragIcon(bigIcon_);
     EditorContext* app = editorContext();
     editor_ = app ? app->currentEditor() : nullptr;
     fillLists();

@@ -42,10 +42,11 @@ protected:
     // A register word in its edit, "%04X".
     void showWord(int editId, std::uint16_t word);
 
-    // Painting when minimised and the drag icon; families without a paint
-    // handler turn it off.
+    // Painting when minimised; families without a paint handler turn it off.
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void setPaintsIcon(bool paints) { paintsIcon_ = paints; }
+    // Only the analog and alarm dialogs answer the drag-icon query.
+    void answerDragIconQuery() { setDragIcon(bigIcon_); }
 
     HICON bigIcon() const { return bigIcon_; }
 

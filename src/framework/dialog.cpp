@@ -120,8 +120,10 @@ INT_PTR Dialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     }
     case WM_QUERYDRAGICON:
-        // One of the messages whose reply is the dialog procedure's return value.
-        return reinterpret_cast<INT_PTR>(dragIcon_);
+        // One of the messages whose reply is the dialog procedure's return
+        // value; a dialog without a drag icon leaves the answer to the system.
+        if (dragIcon_) return reinterpret_cast<INT_PTR>(dragIcon_);
+        [[fallthrough]];
     default:
         return onMessage(message, wParam, lParam) ? TRUE : FALSE;
     }

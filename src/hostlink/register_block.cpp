@@ -32,6 +32,8 @@ const char* describe(ExchangeFailure failure) {
         return "a host field does not hold the value written";
     case ExchangeFailure::ChildMissing:
         return "the host window ran out of child windows";
+    case ExchangeFailure::Unreachable:
+        return "the window description puts a written register or OK where the walk never reaches it";
     case ExchangeFailure::Exception:
         return "an exception during the exchange";
     }
@@ -76,7 +78,20 @@ bool RegisterBlock::exchange(ExchangeMode mode) {
     }
 }
 
+bool RegisterBlock::writeReachesOk() const {
+    int previous = -1; // the walk starts at position 0
+    for (int i = 0; i < kRegisterCount && isWritten(i); ++i) {
+        // Unmapped, or not after its predecessor: the walk never meets it.
+        const int position = layout_.controlPositions[static_cast<std::size_t>(i)];
+        if (position <= previous) return false;
+        previous = position;
+    }
+    return layout_.okPosition > previous && layout_.okPosition < layout_.maxWindows;
+}
+
 bool RegisterBlock::walk(ExchangeMode mode) {
+    // Half a write is worse than none: a layout that cannot finish it touches nothing.
+    if (mode == ExchangeMode::WriteAndOk && !writeReachesOk()) return fail(ExchangeFailure::Unreachable);
     if (!context_.windows) return fail(ExchangeFailure::NoHostWindow);
     HostWindows& host = *context_.windows;
     const std::string title = context_.currentTitle ? context_.currentTitle() : std::string();
@@ -90,7 +105,11 @@ bool RegisterBlock::walk(ExchangeMode mode) {
     // only once register i-1 was handled.
     int i = 0;
     for (int p = 0;; ++p) {
-        if (p >= layout_.maxWindows) return true;
+        if (p >= layout_.maxWindows) {
+            // A write ends only at OK.
+            if (mode == ExchangeMode::WriteAndOk) return fail(ExchangeFailure::Unreachable, p);
+            return true;
+        }
         const bool atRegister =
             i < kRegisterCount && p == layout_.controlPositions[static_cast<std::size_t>(i)];
         switch (mode) {

@@ -82,6 +82,7 @@ enum class ExchangeFailure {
     TextMessage,   // a get-text or set-text send failed or timed out
     WriteMismatch, // a field read back after the write holds another value
     ChildMissing,  // the walk ran out of children before it ended
+    Unreachable,   // write: the layout keeps a written register or OK from the walk
     Exception,
 };
 
@@ -102,7 +103,9 @@ public:
     // Walks the host window's children by position. Read: fills the mapped
     // registers, succeeds on reaching maxWindows. WriteAndOk: writes the
     // registers isWritten admits, checks each field took its value, presses
-    // OK. Cancel: presses Cancel. Pauses 500 ms after success only.
+    // OK; it succeeds only then, and fails before it sends anything when the
+    // layout keeps one of those registers or OK from the walk. Cancel:
+    // presses Cancel. Pauses 500 ms after success only.
     bool exchange(ExchangeMode mode) override;
     // Positions from the context's description (defaults when it has none).
     void loadWindowDescription() override;
@@ -119,6 +122,9 @@ protected:
     const HostContext& context() const { return context_; }
 
 private:
+    // Whether the walk reaches, below maxWindows, every register a write must
+    // write (the leading run isWritten admits), in index order, and then OK.
+    bool writeReachesOk() const;
     bool walk(ExchangeMode mode);
     bool fail(ExchangeFailure failure, int position = -1);
 

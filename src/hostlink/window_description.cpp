@@ -129,6 +129,7 @@ void forEachLine(std::istream& in, std::vector<LineReport>* reports, Process pro
         report.split = line->split;
         report.continued = line->continued;
         report.endOfFile = line->endOfFile;
+        report.ctrlZ = line->ctrlZ;
         if (hasNul) report.effects.push_back({"", false, "text after a NUL byte is not read"});
         process(text, &report.effects);
         reports->push_back(std::move(report));
@@ -163,9 +164,16 @@ ModuleTitles defaultModuleTitles() {
 }
 
 int DescriptionLineReader::get() {
-    // Text mode: a carriage return before a line feed never reaches the parser.
+    constexpr int kCtrlZ = 0x1A;
+    if (ctrlZ_) return std::char_traits<char>::eof();
+    // Text mode: a carriage return before a line feed never reaches the parser,
+    // and a Ctrl-Z, which old editors write at the end, ends the file.
     int c = in_.get();
     if (c == '\r' && in_.peek() == '\n') c = in_.get();
+    if (c == kCtrlZ) {
+        ctrlZ_ = true;
+        return std::char_traits<char>::eof();
+    }
     return c;
 }
 
@@ -180,6 +188,7 @@ std::optional<DescriptionLineReader::Line> DescriptionLineReader::next() {
         if (c == std::char_traits<char>::eof()) {
             done_ = true;
             line.endOfFile = true;
+            line.ctrlZ = ctrlZ_;
             break;
         }
         if (c == '\n') {
@@ -305,8 +314,15 @@ std::string describeLine(const LineReport& report) {
     if (report.split)
         out += "  line longer than 80 characters was split: its 81st character was dropped "
                "and the rest is read as the next line\n";
+    if (report.ctrlZ) {
+        out += "  end of file: a Ctrl-Z byte (0x1a) ends the text here, as the platform's text mode reads "
+               "it; nothing after it is read\n";
+    }
     if (report.effects.empty()) {
-        out += report.text.empty() && report.endOfFile ? "  end of file\n" : "  no key: ignored\n";
+        if (!report.text.empty() || !report.endOfFile)
+            out += "  no key: ignored\n";
+        else if (!report.ctrlZ)
+            out += "  end of file\n";
     }
     for (const LineEffect& e : report.effects) {
         out += "  ";

@@ -52,6 +52,7 @@ struct LineReport {
     bool continued = false;          // the rest of a split line
     bool endOfFile = false;          // ended at the end of the file (a file ending in a line
                                      // feed has a last, empty line)
+    bool ctrlZ = false;              // the end of the file was a Ctrl-Z byte (0x1a)
     std::vector<LineEffect> effects; // empty: no key on the line
 };
 
@@ -60,7 +61,9 @@ std::string describeLine(const LineReport& report);
 
 // Reads lines as the file format defines them: at most 80 characters held, the
 // 81st dropped, a carriage return before a line feed dropped, a last line
-// without line feed kept, and an empty stream yields one empty line.
+// without line feed kept, and an empty stream yields one empty line. As in the
+// platform's text mode, a Ctrl-Z byte (0x1a) ends the file: nothing after it
+// is read.
 class DescriptionLineReader {
 public:
     explicit DescriptionLineReader(std::istream& in) : in_(in) {}
@@ -71,6 +74,7 @@ public:
         bool split = false;
         bool continued = false;
         bool endOfFile = false; // ended at the end of the file, not at a line feed
+        bool ctrlZ = false;     // that end was a Ctrl-Z byte
     };
     std::optional<Line> next();
 
@@ -78,6 +82,7 @@ private:
     int get();
 
     std::istream& in_;
+    bool ctrlZ_ = false;
     bool done_ = false;
     bool continuing_ = false;
     int physicalLine_ = 1;

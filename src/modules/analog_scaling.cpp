@@ -43,7 +43,9 @@ double countsToUnits(int range, int format, std::uint16_t word) {
 std::uint16_t unitsToCounts(int range, int format, double value) {
     const AnalogScaleRow* row = analogScaleRow(range, format);
     if (!row) return 0;
-    if (!std::isfinite(value)) value = 0.0;
+    // Only a text that is no number counts as 0; an infinity lies beyond the
+    // span like any other huge value and saturates below.
+    if (std::isnan(value)) value = 0.0;
     double n = (value - row->offset) / row->scale();
     // A quotient a rounding error away from a whole count is that count: 2.001 V
     // at 0.001 V a count divides to 2000.9999999999998, and truncating that

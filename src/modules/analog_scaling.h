@@ -57,8 +57,8 @@ bool isSignedCounts(int range, int format);
 double countsToUnits(int range, int format, std::uint16_t word);
 
 // The value as a count, truncated toward zero and held to the row's word range
-// (-32768..32767 for signed rows, 0..65535 otherwise) so it never wraps. A
-// value that is not finite counts as 0. 0 when (range, format) has no row.
+// (-32768..32767 for signed rows, 0..65535 otherwise) so it never wraps; an
+// infinity is held there too. NaN counts as 0. 0 when (range, format) has no row.
 std::uint16_t unitsToCounts(int range, int format, double value);
 
 // The register indexes of a group's alarm pairs: {min, max} of the first pair,

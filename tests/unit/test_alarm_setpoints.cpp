@@ -79,8 +79,9 @@ TEST(AlarmSetpoints, TypedValuesAreStoredThroughTheLimitRules) {
         {3, 1, 1, "1e300", "2710", "10.000"},
         {0, 1, 0, "-1e300", "D8F0", "-10.000"},
         {5, 1, 0, "nan", "0190", "4.000"},
-        {5, 1, 0, "1e999", "0190", "4.000"}, // infinite: counts as 0 mA
-        {5, 1, 1, "1e999", "0190", "4.000"}, // a maximum below the span is raised to it
+        {3, 1, 1, "1e999", "2710", "10.000"}, // infinite: beyond the span like 1e300
+        {0, 1, 0, "-1e999", "D8F0", "-10.000"},
+        {5, 1, 1, "1", "0190", "4.000"}, // a maximum below the span is raised to it
         {0, 3, 0, " -3.2V", "D70B", "-3.200"},
         // Typed text is read by truncation even where the word shows another text.
         {1, 2, 1, "2.5", "05FF", "2.499"},

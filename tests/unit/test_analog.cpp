@@ -25,7 +25,7 @@ TEST(AnalogScaling, CountsAndUnits) {
     const std::tuple<int, int, double, Word> toCounts[] = {{5, 1, 12.345, 1234}, {0, 3, -10.0, 0x8001},
         {1, 1, 2.001, 2001}, {0, 1, -8.19, 0xE002}, {4, 1, 0.29, 29}, {3, 1, 70.0, 0xFFFF}, {3, 0, -1e300, 0},
         {0, 1, 100.0, 0x7FFF}, {0, 1, -100.0, 0x8000}, {5, 1, -10.0, 0}, {5, 1, NAN, 0},
-        {0, 0, NAN, 0x7FFF}, {0, 1, -INFINITY, 0}, {6, 0, 5.0, 0}};
+        {0, 0, NAN, 0x7FFF}, {0, 1, -INFINITY, 0x8000}, {3, 1, INFINITY, 0xFFFF}, {6, 0, 5.0, 0}};
     // clang-format on
     for (const auto& [range, format, word, units] : toUnits)
         EXPECT_NEAR(countsToUnits(range, format, word), units, 1e-9) << range << "/" << format;
@@ -246,7 +246,7 @@ TEST(AnalogModel, ValuesAndRefusals) {
     // clang-format off
     const std::tuple<int, const char*, const char*, bool, const char*> cases[] = {
         {1, "g2.range", "  0MA TO 20MA ", true, "0ma to 20ma"}, {3, "G3.Format", "+3", true, "15 Bit"},
-        {3, "reg5", " 11 ", true, "10.000"},
+        {3, "reg5", " 11 ", true, "10.000"}, {3, "reg5", "-1e999", true, "-10.000"},
         {1, "g1.range", "0", false, "4 \"0ma to 20ma\", 5 \"4ma to 20ma\""}};
     // clang-format on
     for (const auto& [kind, name, value, ok, shows] : cases) {

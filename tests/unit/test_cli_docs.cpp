@@ -165,7 +165,7 @@ TEST(Cli, EveryErrorIsOneLineOnStderrWithStatus2AndNothingOnStdout) {
         {{"encode", "5", "ch9.range=0"}, "ch9.range: the module has channels 1 to 8"},
         {{"encode", "7", "ch1.timeout=1.5"}, "ch1.timeout: \"1.5\" is not a whole number; allowed: 0 to 240"},
         {{"encode", "0", "g1.range=4"}, "g1.range: '4' is not offered on this module"},
-        {{"encode", "3", "reg4=abc"}, "reg4: 'abc' is not a finite decimal number"},
+        {{"encode", "3", "reg4=abc"}, "reg4: 'abc' is not a decimal number"},
         {{"encode", "5", "ch1.mode=1", "ch2.size=1", "--explain"},
          "ch2.size: disabled while pair 1-2 counts"},
         {{"encode", "0", "trigger=1"}, "trigger: the control is disabled on this module (it has no alarms)"},
@@ -280,6 +280,7 @@ TEST(CliCheckWdb, Status1OnlyWhenALineWithAKeyIsNotWhollyUsed) {
          "\nline 1 (continued): \"    OK_BUTTON=9\"\n"},
         {std::string(78, '#') + "REG_04=9\n", 1, "\n1 line with a key: 0 took effect, 1 did not"},
         {std::string("REG_02=7\0 junk\n", 15), 1, "\n  ignored: text after a NUL byte is not read\n"},
+        {"MAX_WINDOWS=60\n\x1a\nOK_BUTTON=40\n", 1, "the file ends at byte 15, a Ctrl-Z (0x1a)"},
     };
     const std::string dir = mkdtempIn(fs::temp_directory_path());
     ASSERT_NE(dir, "");

@@ -161,14 +161,6 @@ TEST(Exchange, WriteCoversOnlyRegistersMappedInOrder) {
         {"alarm module", "", firstN(19), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}},
         {"universal module", "", firstN(8), {0, 1, 2, 3, 4, 5, 6, 7}},
         {"a refused register stops the rest", "", [](int i) { return i == 0 || i == 2; }, {0}},
-        {"a register placed before its predecessor is never reached",
-         "REG_00=40\nREG_01=39\nREG_02=41\n",
-         firstN(3),
-         {0}},
-        {"OK before the later registers ends the walk",
-         "OK_BUTTON=12\n",
-         firstN(9),
-         {0, 1, 2, 3, 4, 5, 6, 7}},
     };
     for (const Case& c : cases) {
         Rig rig;
@@ -189,17 +181,44 @@ TEST(Exchange, WriteCoversOnlyRegistersMappedInOrder) {
     }
 }
 
-TEST(Exchange, ButtonAtOrBeyondMaxWindowsIsNeverPressed) {
-    for (const char* description : {"MAX_WINDOWS=52\n", "OK_BUTTON=60\nCANCEL_BUTTON=54\n"}) {
-        for (ExchangeMode mode : {ExchangeMode::WriteAndOk, ExchangeMode::Cancel}) {
-            Rig rig;
-            rig.description = description;
-            const auto window = rig.host.addParameterWindow(kTitle);
-            auto block = rig.block(firstN(3));
-            EXPECT_TRUE(block->exchange(mode)) << description;
-            EXPECT_EQ(rig.count(Kind::MouseDown) + rig.count(Kind::MouseUp), 0) << description;
-            EXPECT_TRUE(rig.host.exists(window.window));
-        }
+TEST(Exchange, CancelAtOrBeyondMaxWindowsIsNeverPressed) {
+    for (const char* description : {"MAX_WINDOWS=53\n", "CANCEL_BUTTON=54\n"}) {
+        Rig rig;
+        rig.description = description;
+        const auto window = rig.host.addParameterWindow(kTitle);
+        auto block = rig.block(firstN(3));
+        EXPECT_TRUE(block->exchange(ExchangeMode::Cancel)) << description;
+        EXPECT_EQ(rig.count(Kind::MouseDown) + rig.count(Kind::MouseUp), 0) << description;
+        EXPECT_TRUE(rig.host.exists(window.window));
+    }
+}
+
+// A write that cannot reach every register it writes and then OK would leave
+// the host half written and unconfirmed: it must fail before sending anything.
+TEST(Exchange, WriteWhoseLayoutKeepsARegisterOrOkFromTheWalkFailsAtOnce) {
+    struct Case {
+        const char* name;
+        std::string description;
+        int written;
+    };
+    const std::vector<Case> cases = {
+        {"OK at MAX_WINDOWS", "MAX_WINDOWS=52\n", 3},
+        {"OK beyond MAX_WINDOWS", "OK_BUTTON=60\n", 3},
+        {"OK before a written register", "OK_BUTTON=12\n", 9},
+        {"OK on the last written register", "OK_BUTTON=3\n", 3},
+        {"a register placed before its predecessor", "REG_00=40\nREG_01=39\nREG_02=41\n", 3},
+        {"a written register unmapped", "", 20},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.description = c.description;
+        rig.host.addParameterWindow(kTitle, WindowLayout::defaults(), 60, numberedTexts());
+        auto block = rig.block(firstN(c.written));
+        EXPECT_FALSE(block->exchange(ExchangeMode::WriteAndOk)) << c.name;
+        EXPECT_EQ(block->lastFailure(), ExchangeFailure::Unreachable) << c.name;
+        EXPECT_TRUE(rig.host.messages().empty()) << c.name;
+        EXPECT_TRUE(rig.clock.sleeps().empty()) << c.name;
+        EXPECT_TRUE(block->exchange(ExchangeMode::Read)) << c.name << ": a read keeps its walk";
     }
 }
 

@@ -267,6 +267,23 @@ TEST(RunCycle, StandaloneChosenInTheStartupWindow) {
                                                "dialog", "close and join", "deleted"}));
 }
 
+TEST(RunCycle, StandaloneChosenWhileASynchronisedDialogIsOpenAnswersTheHostThenEndsTheRun) {
+    for (int result : {1, 2}) {
+        AppRig rig;
+        const auto window = rig.host.addParameterWindow(titleOf(5));
+        rig.dialogAction = [&](RegisterBlock&) {
+            choose(RunMode::Standalone);
+            return result;
+        };
+        auto app = rig.app();
+        app->runCycle({"SYNC_WITH_CONCEPT"});
+        EXPECT_EQ(rig.host.pressCount(result == 1 ? window.ok : window.cancel), 1) << result;
+        EXPECT_EQ(rig.count("module list"), 0) << result;
+        EXPECT_EQ(rig.count("dialog"), 1) << result;
+        expectWindowClosedThenDeleted(rig.log);
+    }
+}
+
 TEST(RunCycle, QuitFromTheStartupWindowEndsAtTheNextPoll) {
     for (const char* word : {"", "SYNC_WITH_CONCEPT"}) {
         AppRig rig;

@@ -40,6 +40,9 @@ TEST(WindowDescription, LineReader) {
         {a80 + "X\nnext", {a80, "", "next"}},
         {a80 + "X", {a80, ""}},
         {std::string(170, 'b'), {std::string(80, 'b'), std::string(80, 'b'), "bbbbbbbb"}},
+        // Text mode ends the file at a Ctrl-Z.
+        {"MAX_WINDOWS=60\n\x1a\nOK_BUTTON=40\n", {"MAX_WINDOWS=60", ""}},
+        {"a\r\x1a\n", {"a\r"}},
     };
     for (const auto& c : cases) EXPECT_EQ(readLines(c.content), c.lines) << '"' << c.content << '"';
 }

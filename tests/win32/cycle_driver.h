@@ -114,7 +114,10 @@ inline bool hasChildText(HWND window, const std::string& text) {
 // A working directory whose VELMORA.WDB gives every module a title of this
 // process alone. It holds the lock that serialises the end-to-end drivers
 // of every process on this Wine server: velmora.exe runs once per session,
-// and its windows are found by title.
+// and its windows are found by title. While held it also keeps a hidden
+// window of its own: Wine closes its virtual desktop soon after the last
+// window on it goes, and a process started while it closes dies of an X
+// error, as one a test starts right after ending others.
 class Workspace {
 public:
     Workspace() {
@@ -138,6 +141,7 @@ public:
         RemoveDirectoryA(directory_.c_str());
         if (locked_) ReleaseMutex(lock_);
         if (lock_) CloseHandle(lock_);
+        if (desktopHold_) DestroyWindow(desktopHold_);
     }
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
@@ -152,6 +156,8 @@ public:
 
 private:
     HANDLE lock_ = CreateMutexA(nullptr, FALSE, "velmora end-to-end driver");
+    HWND desktopHold_ =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     bool locked_ = false;
     std::string directory_;
     std::vector<std::string> titles_;

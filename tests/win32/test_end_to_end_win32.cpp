@@ -204,6 +204,35 @@ void hostGone(Scene& r) {
     EXPECT_TRUE(acknowledge(*r.tool, kWriteFailedText)) << r.tool->describeWindows();
 }
 
+// OK beyond the walk's reach: the write fails before it sends the host
+// anything, and says so; the host is served again.
+void writeCannotReachOk(Scene& r) {
+    sendText(r.dialog, IDC_MP_DELAY, "321");
+    sendClick(r.dialog, IDOK);
+    EXPECT_TRUE(acknowledge(*r.tool, kWriteFailedText)) << r.tool->describeWindows();
+    ASSERT_NE(r.nextDialog(), nullptr) << "the host served again: " << r.tool->describeWindows();
+    sendClick(r.dialog, IDCANCEL);
+    r.setTexts = 0;
+}
+
+// The host window is open before the tool starts: its first poll finds it at
+// once, and the start-up window must not come up over the module dialog.
+void hostOpenAtStart(Scene& r) {
+    r.tool = std::make_unique<VelmoraProcess>(wordsOf("SYNC_WITH_CONCEPT"), r.workspace.directory());
+    ASSERT_NE(r.nextDialog(), nullptr) << r.tool->describeWindows();
+    for (int look = 0; look < 40; ++look) {
+        const HWND startup = r.tool->find(isStartupWindow);
+        ASSERT_TRUE(startup == nullptr || !IsWindowVisible(startup))
+            << "the start-up window shows over the module dialog: " << r.tool->describeWindows();
+        Sleep(25);
+    }
+    sendClick(r.dialog, IDOK);
+    r.expectWritten(readUpTo(19), {});
+    ASSERT_TRUE(r.host->waitForExit(5000).has_value());
+    EXPECT_NE(r.tool->waitFor(waitingMinimised, 5000), nullptr)
+        << "back, minimised, with the waiting caption: " << r.tool->describeWindows();
+}
+
 // The host hangs for 5 s after 5 text messages: the read gives up after its
 // one-second bound with what it read, and the dialog answers meanwhile.
 void hangInTheRead(Scene& r) {
@@ -471,6 +500,16 @@ const Scenario kScenarios[] = {
      "",
      writeRefused(3, kTextBoundMs + kSlackMs, true),
      "CANCEL 1"},
+    {"WriteThatCannotReachOk",
+     kSync,
+     kMp + "=\"WR" + kTag + "\"\nOK_BUTTON=54\n",
+     {},
+     "",
+     writeCannotReachOk,
+     "CANCEL 1",
+     kMultiPurpose,
+     "WR" + kTag},
+    {"HostOpenBeforeTheToolStarts", nullptr, "", {}, "", hostOpenAtStart},
     {"FrozenField", kSync, "", {"--frozen", "5"}, "", writeRefused(4, kSlackMs, false), "CANCEL 1"},
     {"StickyOk", kSync, "", {"--sticky"}, "", stickyButton(IDOK), "CLOSED 3"},
     {"StickyCancel", kSync, "", {"--sticky"}, "", stickyButton(IDCANCEL), "CLOSED 3"},

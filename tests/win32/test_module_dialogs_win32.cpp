@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -334,6 +335,32 @@ TEST(DialogImages, ATemplatesBitmapGoesWithItsDialog) {
     ASSERT_GT(before, 0) << "the GDI objects of this process can be counted";
     for (int round = 0; round < 20; ++round) ASSERT_TRUE(showAndClose());
     EXPECT_LE(measureResources(GetCurrentProcess()).gdiObjects, before + 2) << "20 dialogs shown";
+}
+
+TEST(ModuleDialogs, OnlyTheAnalogAndAlarmDialogsAnswerTheDragIconQuery) {
+    TestEditor editor(defaultWords(3));
+    FakeAppServices app(RunMode::Synchronised, &editor);
+    struct Case {
+        const char* name;
+        std::unique_ptr<ModuleDialog> dialog;
+        bool answers;
+    };
+    Case cases[] = {
+        {"analog", std::make_unique<AnalogInputDialog>(3), true},
+        {"alarm", std::make_unique<AlarmDialog>(3), true},
+        {"universal", std::make_unique<UniversalInputDialog>(), false},
+        {"counter", std::make_unique<CounterDialog>(8), false},
+        {"multi-purpose", std::make_unique<MultiPurposeDialog>(), false},
+    };
+    for (Case& c : cases) {
+        ASSERT_TRUE(c.dialog->createModeless()) << c.name;
+        const HWND window = c.dialog->hwnd();
+        const LRESULT icon = SendMessageA(window, WM_GETICON, ICON_BIG, 0);
+        EXPECT_NE(icon, 0) << c.name;
+        // A dialog that does not answer gets the system's default icon.
+        EXPECT_EQ(SendMessageA(window, WM_QUERYDRAGICON, 0, 0) == icon, c.answers) << c.name;
+        c.dialog->endDialog(IDCANCEL);
+    }
 }
 
 } // namespace
