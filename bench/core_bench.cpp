@@ -61,20 +61,6 @@ double perSecond(Operation operation) {
     return static_cast<double>(count) / std::chrono::duration<double>(now - start).count();
 }
 
-const char* familyName(EditorFamily family) {
-    switch (family) {
-    case EditorFamily::Analog:
-        return "analog";
-    case EditorFamily::Universal:
-        return "universal";
-    case EditorFamily::Counter:
-        return "counter";
-    case EditorFamily::MultiPurpose:
-        return "multi-purpose";
-    }
-    return "";
-}
-
 } // namespace
 
 int main() {
@@ -100,8 +86,9 @@ int main() {
             "VELMORA_BENCH {\"figure\":\"core_module_%d\",\"label\":\"decode / encode, module %d %s (%s)\","
             "\"text\":\"%.0f decodes/s, %.0f encodes/s (%zu actions)\",\"kind\":%d,\"family\":\"%s\","
             "\"decode_per_s\":%.0f,\"encode_per_s\":%.0f,\"encode_actions\":%zu}\n",
-            kind, kind, std::string(module.listName).c_str(), familyName(module.family), decodes, encodes,
-            request.actions.size(), kind, familyName(module.family), decodes, encodes,
+            kind, kind, std::string(module.listName).c_str(),
+            std::string(cli::familyName(module.family)).c_str(), decodes, encodes, request.actions.size(),
+            kind, std::string(cli::familyName(module.family)).c_str(), decodes, encodes,
             request.actions.size());
     }
     (void)sink;
