@@ -41,42 +41,36 @@ long countOf(int range, int format, std::uint16_t word) {
 
 void checkRow(int range, int format, double a, double b, std::uint16_t word) {
     const AnalogScaleRow* row = analogScaleRow(range, format);
-    if (!row) {
-        require(unitsToCounts(range, format, a) == 0 && std::isnan(countsToUnits(range, format, word)),
-                "no row: 0 counts and no units");
-        return;
-    }
-    const double units = countsToUnits(range, format, word);
-    require(units >= countsToUnits(range, format,
-                                   static_cast<std::uint16_t>(static_cast<long>(row->countsLow))) &&
-                units <= countsToUnits(range, format, static_cast<std::uint16_t>(row->countsHigh)),
+    if (!row) return;
+    const auto units = [&](long count) {
+        return countsToUnits(range, format, static_cast<std::uint16_t>(count));
+    };
+    const double u = countsToUnits(range, format, word);
+    require(u >= units(static_cast<long>(row->countsLow)) && u <= units(static_cast<long>(row->countsHigh)),
             "units of any word lie in the row's span");
     if (a > b) std::swap(a, b);
-    if (!std::isnan(a) && !std::isnan(b))
-        require(countOf(range, format, unitsToCounts(range, format, a)) <=
+    require(std::isnan(a) || std::isnan(b) ||
+                countOf(range, format, unitsToCounts(range, format, a)) <=
                     countOf(range, format, unitsToCounts(range, format, b)),
-                "a larger value never gives fewer counts");
+            "a larger value never gives fewer counts");
     const long count = countOf(range, format, word);
-    if (format == 1 && count >= row->countsLow && count <= row->countsHigh)
-        require(unitsToCounts(range, format, parseSetpointText(alarmUnitsText(units))) == word,
-                "a DVM word survives the trip through its shown text");
+    require(format != 1 || count < row->countsLow || count > row->countsHigh ||
+                unitsToCounts(range, format, parseSetpointText(alarmUnitsText(u))) == word,
+            "a DVM word survives the trip through its shown text");
 }
 
-struct Seen {
-    RegisterWords words;
+// The shown values and the words, after checking that they agree and that
+// every pair lies in its span.
+std::pair<std::string, RegisterWords> checkEditorState(const AnalogRules& rules, const AlarmEditor& editor) {
     std::string values;
-    bool operator==(const Seen&) const = default;
-};
-
-Seen checkEditorState(const AnalogRules& rules, const AlarmEditor& editor) {
-    Seen seen{rules.words(), ""};
     for (int s = 0; s < kAlarmSetpoints; ++s) {
         const int r = rules.range(alarmSetpointGroup(s)), f = rules.format(alarmSetpointGroup(s));
         const std::uint16_t w = rules.word(alarmSetpointRegister(s));
-        seen.values += editor.fields(s).value + "|";
-        require(editor.fields(s).hex == wordText(w), "the hex field shows the stored word");
-        require(editor.fields(s).value == (editor.isScaled(s) ? alarmUnitsText(countsToUnits(r, f, w)) : ""),
-                "the value field shows the stored word");
+        values += editor.fields(s).value + "|";
+        require(editor.fields(s).hex == wordText(w) &&
+                    editor.fields(s).value ==
+                        (editor.isScaled(s) ? alarmUnitsText(countsToUnits(r, f, w)) : ""),
+                "the fields show the stored word");
         if (s % 2 == 0 || !editor.isScaled(s)) continue;
         const AnalogScaleRow& row = *analogScaleRow(r, f);
         const long minimum = countOf(r, f, rules.word(alarmSetpointRegister(s - 1))),
@@ -84,15 +78,14 @@ Seen checkEditorState(const AnalogRules& rules, const AlarmEditor& editor) {
         require(row.countsLow <= minimum && minimum <= maximum && maximum <= row.countsHigh,
                 "every pair lies in its span, minimum first");
     }
-    return seen;
+    return {values, rules.words()};
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     const std::string text(velmora::fuzz::asText(data, size));
-    const double typed = parseSetpointText(text);
-    const double reference = referenceParse(text);
+    const double typed = parseSetpointText(text), reference = referenceParse(text);
     require(typed == reference || (std::isnan(typed) && std::isnan(reference)),
             "the setpoint reader reads as strtod");
     require(!isWellFormedSetpointText(text) || !std::isnan(typed), "a well-formed setpoint is a number");
@@ -102,12 +95,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
                 "a shown value reads back within its three decimals");
 
     FuzzedDataProvider provider(data, size);
-    double raw = 0.0;
     const auto bits = provider.ConsumeIntegral<std::uint64_t>();
+    double raw;
     std::memcpy(&raw, &bits, sizeof raw);
     const auto word = provider.ConsumeIntegral<std::uint16_t>();
-    for (int range = -1; range <= 7; ++range)
-        for (int format = -1; format <= 4; ++format) checkRow(range, format, typed, raw, word);
+    for (int range = 0; range < kAnalogRangeCodes; ++range)
+        for (int format = 0; format < kAnalogFormatCodes; ++format) checkRow(range, format, typed, raw, word);
 
     AnalogRules rules(3);
     RegisterWords words = rules.words();
@@ -120,10 +113,10 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     for (int s = 0; s < kAlarmSetpoints; ++s) shown += editor.fields(s).value + "|";
     editor.focusLost();
     // A "DVM" text holds its word exactly, so this covers those words too.
-    require(checkEditorState(rules, editor).values == shown, "a focus loss alone changes no shown value");
+    require(checkEditorState(rules, editor).first == shown, "a focus loss alone changes no shown value");
     editor.type(provider.ConsumeIntegralInRange(0, kAlarmSetpoints - 1), text);
     editor.focusLost();
-    const Seen typedIn = checkEditorState(rules, editor);
+    const auto typedIn = checkEditorState(rules, editor);
     editor.focusLost();
     require(checkEditorState(rules, editor) == typedIn, "a second focus loss changes nothing");
     editor.cancel();
