@@ -73,14 +73,16 @@ TEST(InspectHost, SaysWhichExchangeWouldFailAndWhy) {
     // clang-format off
     const std::tuple<std::string, std::string, ModuleKind, std::string, std::string, unsigned> cases[] = {
         {kDefaultWindow, "", 5, "rwc", "", 0},
-        {"L E8 L9 E8 L7 E8 L11 O C L", "", 5, "--c", "Reg9 is mapped to position 17, which is a STATIC", R | W},
+        {"L E8 L9 E8 L7 E8 L11 O C L", "", 5, "--c", "Reg9 is mapped to position 17, which is a STATIC",
+         R | W},
         {"L E24 L27 O C L", "", 5, "--c", "the window's 17th edit field, not its 9th (position 9)", R | W},
         {"L E8 L8 E8 L8 E7", "", 5, "---", "MAX_WINDOWS is 54 but the window has 40 children", R},
         {"L E8 L8 E8 L8 E8 L7 O L4 C L", "", 5, "r-c", "position 48, the default is 52, which", W},
         {"L E8 L8 E8 L8 E8 L7 O L4 C L", "OK_BUTTON = 49\n", 5, "r-c", "48, the file says 49 (line 1)", W},
         {kDefaultWindow, "REG_05 = 2\n", 7, "--c", "Reg6 to Reg9 are never reached: Reg6 is mapped to", R},
         {kDefaultWindow, "MAX_WINDOWS = 50\n", 7, "r--", "the OK position 52 is not below MAX_WINDOWS 50", W},
-        {kDefaultWindow, "OK_BUTTON = 20\n", 3, "r-c", "the file says 20 (line 1), which is an edit field", W},
+        {kDefaultWindow, "OK_BUTTON = 20\n", 3, "r-c", "the file says 20 (line 1), which is an edit field",
+         W},
         {"L E8 L8 E8 L8 E8 L11 O A L", "", 4, "rw-", "\"Cancel\"; CANCEL_BUTTON is 53, which is a push", C},
         {"L E8 L8 E8 L8 E8 L11 K C L", "", 0, "r-c", "OK_BUTTON is 52, which is a button that is not", W}};
     // clang-format on
