@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -40,41 +39,23 @@ TEST(WindowDescription, LineReader) {
 
 TEST(WindowDescription, ParseNumberAndQuotedValues) {
     using E = ValueError;
+    // clang-format off
     const std::tuple<std::string, std::optional<int>, E> numbers[] = {
-        {"OK_BUTTON = 52", 52, E::Ok},
-        {"OK_BUTTON=0", 0, E::Ok},
-        {"OK_BUTTON=\t\x01\x7f", {}, E::NotDigits},
-        {"OK_BUTTON=\t\x01\x80\xff"
-         "7",
-         7, E::Ok},
-        {"OK_BUTTON = 52 ", {}, E::TextAfterDigits},
-        {"OK_BUTTON = -5", {}, E::NotDigits},
-        {"OK_BUTTON 52", {}, E::NoEquals},
-        {"OK_BUTTON =   ", {}, E::NoValue},
-        {"X = 1 = 2", {}, E::TextAfterDigits},
-        {"X = 2147483647", 2147483647, E::Ok},
-        {"X = 2147483648", {}, E::TooLarge},
-        {"X = 99999999999999999999999999", {}, E::TooLarge},
-        {"X = 0000000000000000000000012", 12, E::Ok},
-        {std::string("X = 12\0"
-                     "34",
-                     9),
-         12, E::Ok},
-    };
+        {"OK_BUTTON = 52", 52, E::Ok}, {"OK_BUTTON=0", 0, E::Ok}, {"OK_BUTTON=\t\x01\x7f", {}, E::NotDigits},
+        {"OK_BUTTON=\t\x01\x80\xff" "7", 7, E::Ok}, {"OK_BUTTON = 52 ", {}, E::TextAfterDigits},
+        {"OK_BUTTON = -5", {}, E::NotDigits}, {"OK_BUTTON 52", {}, E::NoEquals}, {"OK =   ", {}, E::NoValue},
+        {"X = 1 = 2", {}, E::TextAfterDigits}, {"X = 2147483647", 2147483647, E::Ok},
+        {"X = 2147483648", {}, E::TooLarge}, {"X = 99999999999999999999999999", {}, E::TooLarge},
+        {"X = 0000000000000000000000012", 12, E::Ok}, {std::string("X = 12\0" "34", 9), 12, E::Ok}};
+    const std::tuple<const char*, std::optional<std::string>, E> quoted[] = {
+        {"K = \"Title\"", "Title", E::Ok}, {"K=\"\"", "", E::Ok}, {"K = \"A B\" and \"x\"", "A B", E::Ok},
+        {"K \"x\" = \"y\"", "y", E::Ok}, {"K = Title", {}, E::NoOpeningQuote}, {"K \"T\"", {}, E::NoEquals},
+        {"K = \"Title", {}, E::NoClosingQuote}, {"K = \"a = \"b\"", "a = ", E::Ok}};
+    // clang-format on
     for (const auto& [text, value, error] : numbers) {
         ValueError got = E::Ok;
         EXPECT_EQ(std::tuple(parseNumberValue(text, &got), got), std::tuple(value, error)) << text;
     }
-    const std::tuple<const char*, std::optional<std::string>, E> quoted[] = {
-        {"K = \"Title\"", "Title", E::Ok},
-        {"K=\"\"", "", E::Ok},
-        {"K = \"A B\" trailing \"x\"", "A B", E::Ok},
-        {"K \"x\" = \"y\"", "y", E::Ok},
-        {"K = Title", {}, E::NoOpeningQuote},
-        {"K = \"Title", {}, E::NoClosingQuote},
-        {"K \"Title\"", {}, E::NoEquals},
-        {"K = \"a = \"b\"", "a = ", E::Ok},
-    };
     for (const auto& [text, value, error] : quoted) {
         ValueError got = E::Ok;
         EXPECT_EQ(std::tuple(parseQuotedValue(text, &got), got), std::tuple(value, error)) << text;
@@ -97,35 +78,31 @@ TEST(WindowDescription, Defaults) {
 }
 
 TEST(WindowDescription, PositionLines) {
-    using Change = std::function<void(WindowLayout&)>; // from the defaults
-    const Change none = [](WindowLayout&) {};
-    const std::vector<std::pair<std::string, Change>> cases = {
-        {"REG_05 = 12", [](WindowLayout& l) { l.controlPositions[5] = 12; }},
-        {"REG_5 = 12", [](WindowLayout& l) { l.controlPositions[5] = 12; }},
-        {"REG_00=3", [](WindowLayout& l) { l.controlPositions[0] = 3; }},
-        {"REG_0 = 3", none},
-        {"REG_ab=3", none},
-        {"REG_24 = 70", none},
-        {"REG_-1 = 70", none},
-        {"REG_ 7=9", [](WindowLayout& l) { l.controlPositions[7] = 9; }},
-        {"REG_+7=9", [](WindowLayout& l) { l.controlPositions[7] = 9; }},
-        {"REG_23=99", [](WindowLayout& l) { l.controlPositions[23] = 99; }},
-        {"REG_2", none},
-        {"  my REG_19 = 40", [](WindowLayout& l) { l.controlPositions[19] = 40; }},
-        {"REG_19 = 40 REG_20 = 41", none},
-        {"OK_BUTTON = 9", [](WindowLayout& l) { l.okPosition = 9; }},
-        {"MAX_WINDOWS=60", [](WindowLayout& l) { l.maxWindows = 60; }},
-        {"OK_BUTTON = 9 and CANCEL_BUTTON = 10", [](WindowLayout& l) { l.cancelPosition = 10; }},
-        {"REG_03 OK_BUTTON MAX_WINDOWS=5",
-         [](WindowLayout& l) { l.controlPositions[3] = l.okPosition = l.maxWindows = 5; }},
-        {std::string("OK_BUTTON = 4\0MAX_WINDOWS=9", 27), [](WindowLayout& l) { l.okPosition = 4; }},
+    // A line and what it sets: register 0-23, OK 24, Cancel 25, MAX_WINDOWS 26 (-1: nothing).
+    // clang-format off
+    const std::tuple<std::string, int, int> cases[] = {
+        {"REG_05 = 12", 5, 12}, {"REG_5 = 12", 5, 12}, {"REG_00=3", 0, 3}, {"REG_0 = 3", -1, 0},
+        {"REG_ab=3", -1, 0}, {"REG_24 = 70", -1, 0}, {"REG_-1 = 70", -1, 0}, {"REG_ 7=9", 7, 9},
+        {"REG_+7=9", 7, 9}, {"REG_23=99", 23, 99}, {"REG_2", -1, 0}, {"  my REG_19 = 40", 19, 40},
+        {"REG_19 = 40 REG_20 = 41", -1, 0}, {"OK_BUTTON = 9", 24, 9}, {"MAX_WINDOWS=60", 26, 60},
+        {"OK_BUTTON = 9 and CANCEL_BUTTON = 10", 25, 10},
+        {std::string("OK_BUTTON = 4\0MAX_WINDOWS=9", 27), 24, 4}};
+    // clang-format on
+    const auto field = [](WindowLayout& l, int which) -> int& {
+        return which < kRegisterCount ? l.controlPositions[static_cast<std::size_t>(which)]
+               : which == 24          ? l.okPosition
+               : which == 25          ? l.cancelPosition
+                                      : l.maxWindows;
     };
-    for (const auto& [line, change] : cases) {
+    for (const auto& [line, which, value] : cases) {
         WindowLayout expected = WindowLayout::defaults();
-        change(expected);
+        if (which >= 0) field(expected, which) = value;
         EXPECT_EQ(layoutOf(line), expected) << line;
         EXPECT_EQ(layoutOf("\r\n" + line + "\r\n"), expected) << line;
     }
+    WindowLayout all = WindowLayout::defaults();
+    all.controlPositions[3] = all.okPosition = all.maxWindows = 5;
+    EXPECT_EQ(layoutOf("REG_03 OK_BUTTON MAX_WINDOWS=5"), all) << "every key reads the line's first \"=\"";
     // Later lines win; a line is split after 80 characters, the 81st lost.
     const WindowLayout l =
         layoutOf("OK_BUTTON=3\nOK_BUTTON=4\n" + std::string(73, ' ') + "REG_1=9XMAX_WINDOWS=7\n");
