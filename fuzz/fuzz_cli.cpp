@@ -62,14 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     }
 
     if (args.size() < 2 || args[0] != "encode" || first.status != cli::kExitOk || has("--json") ||
-        has("--help") || has("-h"))
+        has("--help") || has("-h") || args[1].starts_with("--"))
         return 0;
-    // The module is the first argument after "encode" that is not an option.
-    const auto module = std::find_if(args.begin() + 1, args.end(), [](const std::string& a) {
-        return a.size() <= 2 || a.rfind("--", 0) != 0;
-    });
-    if (module == args.end()) return 0;
-    std::vector<std::string> again{"encode", *module, "--from"};
+    std::vector<std::string> again{"encode", args[1], "--from"};
     std::istringstream words(first.out);
     for (std::string w; words >> w;) again.push_back(w);
     const Answer second = run(again);

@@ -1,19 +1,16 @@
 // Typed alarm setpoints: any text reads without a crash and as strtod reads a
-// decimal number; a shown value reads back within its three decimals; units
-// of any word lie in the row's span, larger values never give fewer counts
-// (NaN and infinities included), and a "DVM" word survives the trip through
+// decimal number; a shown value reads back within its three decimals; units of
+// any word lie in the row's span, and a "DVM" word survives the trip through
 // its shown text. The alarm editor, fed any words and any typed text, keeps
-// every pair in its span, shows what it stores, is settled after one focus
-// loss, and restores everything on Cancel.
+// every pair in its span, is settled after one focus loss, and restores
+// everything on Cancel.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "fuzz_check.h"
@@ -39,46 +36,20 @@ long countOf(int range, int format, std::uint16_t word) {
     return isSignedCounts(range, format) ? static_cast<std::int16_t>(word) : word;
 }
 
-void checkRow(int range, int format, double a, double b, std::uint16_t word) {
-    const AnalogScaleRow* row = analogScaleRow(range, format);
-    if (!row) return;
-    const auto units = [&](long count) {
-        return countsToUnits(range, format, static_cast<std::uint16_t>(count));
-    };
-    const double u = countsToUnits(range, format, word);
-    require(u >= units(static_cast<long>(row->countsLow)) && u <= units(static_cast<long>(row->countsHigh)),
-            "units of any word lie in the row's span");
-    if (a > b) std::swap(a, b);
-    require(std::isnan(a) || std::isnan(b) ||
-                countOf(range, format, unitsToCounts(range, format, a)) <=
-                    countOf(range, format, unitsToCounts(range, format, b)),
-            "a larger value never gives fewer counts");
-    const long count = countOf(range, format, word);
-    require(format != 1 || count < row->countsLow || count > row->countsHigh ||
-                unitsToCounts(range, format, parseSetpointText(alarmUnitsText(u))) == word,
-            "a DVM word survives the trip through its shown text");
-}
-
-// The shown values and the words, after checking that they agree and that
-// every pair lies in its span.
-std::pair<std::string, RegisterWords> checkEditorState(const AnalogRules& rules, const AlarmEditor& editor) {
+// The shown values, after checking that every pair lies in its span.
+std::string checkPairs(const AnalogRules& rules, const AlarmEditor& editor) {
     std::string values;
     for (int s = 0; s < kAlarmSetpoints; ++s) {
-        const int r = rules.range(alarmSetpointGroup(s)), f = rules.format(alarmSetpointGroup(s));
-        const std::uint16_t w = rules.word(alarmSetpointRegister(s));
         values += editor.fields(s).value + "|";
-        require(editor.fields(s).hex == wordText(w) &&
-                    editor.fields(s).value ==
-                        (editor.isScaled(s) ? alarmUnitsText(countsToUnits(r, f, w)) : ""),
-                "the fields show the stored word");
+        const int r = rules.range(alarmSetpointGroup(s)), f = rules.format(alarmSetpointGroup(s));
         if (s % 2 == 0 || !editor.isScaled(s)) continue;
-        const AnalogScaleRow& row = *analogScaleRow(r, f);
-        const long minimum = countOf(r, f, rules.word(alarmSetpointRegister(s - 1))),
-                   maximum = countOf(r, f, w);
-        require(row.countsLow <= minimum && minimum <= maximum && maximum <= row.countsHigh,
+        const long minimum = countOf(r, f, rules.word(alarmSetpointRegister(s - 1)));
+        const long maximum = countOf(r, f, rules.word(alarmSetpointRegister(s)));
+        require(analogScaleRow(r, f)->countsLow <= minimum && minimum <= maximum &&
+                    maximum <= analogScaleRow(r, f)->countsHigh,
                 "every pair lies in its span, minimum first");
     }
-    return {values, rules.words()};
+    return values;
 }
 
 } // namespace
@@ -95,12 +66,22 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
                 "a shown value reads back within its three decimals");
 
     FuzzedDataProvider provider(data, size);
-    const auto bits = provider.ConsumeIntegral<std::uint64_t>();
-    double raw;
-    std::memcpy(&raw, &bits, sizeof raw);
     const auto word = provider.ConsumeIntegral<std::uint16_t>();
     for (int range = 0; range < kAnalogRangeCodes; ++range)
-        for (int format = 0; format < kAnalogFormatCodes; ++format) checkRow(range, format, typed, raw, word);
+        for (int format = 0; format < kAnalogFormatCodes; ++format) {
+            const AnalogScaleRow& row = *analogScaleRow(range, format);
+            const auto units = [&](long count) {
+                return countsToUnits(range, format, static_cast<std::uint16_t>(count));
+            };
+            const double u = units(word);
+            require(u >= units(static_cast<long>(row.countsLow)) &&
+                        u <= units(static_cast<long>(row.countsHigh)),
+                    "units of any word lie in the row's span");
+            const long count = countOf(range, format, word);
+            require(format != 1 || count < row.countsLow || count > row.countsHigh ||
+                        unitsToCounts(range, format, parseSetpointText(alarmUnitsText(u))) == word,
+                    "a DVM word survives the trip through its shown text");
+        }
 
     AnalogRules rules(3);
     RegisterWords words = rules.words();
@@ -112,13 +93,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     std::string shown;
     for (int s = 0; s < kAlarmSetpoints; ++s) shown += editor.fields(s).value + "|";
     editor.focusLost();
-    // A "DVM" text holds its word exactly, so this covers those words too.
-    require(checkEditorState(rules, editor).first == shown, "a focus loss alone changes no shown value");
+    require(checkPairs(rules, editor) == shown, "a focus loss alone changes no shown value");
     editor.type(provider.ConsumeIntegralInRange(0, kAlarmSetpoints - 1), text);
     editor.focusLost();
-    const auto typedIn = checkEditorState(rules, editor);
+    const std::string typedIn = checkPairs(rules, editor);
+    const RegisterWords stored = rules.words();
     editor.focusLost();
-    require(checkEditorState(rules, editor) == typedIn, "a second focus loss changes nothing");
+    require(checkPairs(rules, editor) == typedIn && rules.words() == stored,
+            "a second focus loss changes nothing");
     editor.cancel();
     require(rules.words() == opened, "Cancel restores Reg1-Reg19");
     return 0;
