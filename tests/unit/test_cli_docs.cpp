@@ -156,7 +156,7 @@ TEST(Cli, EveryErrorIsOneLineOnStderrWithStatus2AndNothingOnStdout) {
         {"decode 5 --json --format markdown", "two output formats given"},
         {"encode --from 1", "--from before MODULE"}, {"encode 5 --from 1 --from 2", "--from given twice"},
         {"encode 5 00C5", "'00C5' is not an action; allowed: NAME=VALUE or defaults"},
-        {"encode 5 delay=1 --from 2", "--from after an action"}, {"encode 5 ch1.colour=red", "unknown"},
+        {"encode 5 delay=1 --from 2", "--from after an action"}, {"encode 5 ch1.colour=1", "unknown setting"},
         {"encode 5 ch9.range=0", "ch9.range: the module has channels 1 to 8"},
         {"encode 7 ch1.timeout=1.5", "ch1.timeout: \"1.5\" is not a whole number; allowed: 0 to 240"},
         {"encode 0 g1.range=4", "g1.range: '4' is not offered"}, {"encode 3 reg4=abc", "is not a decimal"},

@@ -17,7 +17,8 @@ TEST(WindowDescription, LineReader) {
     const std::string a80(80, 'a');
     // clang-format off
     const std::pair<std::string, std::vector<std::string>> cases[] = {
-        {"", {""}}, {"abc\n", {"abc", ""}}, {"a\r\nb\r\n", {"a", "b", ""}}, {"a\rb\n", {"a\rb", ""}},
+        {"", {""}}, {"abc\n", {"abc", ""}}, {"a\n\nb", {"a", "", "b"}}, {"a\r\nb\r\n", {"a", "b", ""}},
+        {"a\rb\n", {"a\rb", ""}},
         {a80 + "\r\n", {a80, ""}}, {a80 + "XREST", {a80, "REST"}}, {a80 + "X", {a80, ""}},
         {std::string(170, 'b'), {std::string(80, 'b'), std::string(80, 'b'), "bbbbbbbb"}},
         // Text mode ends the file at a Ctrl-Z.
