@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -11,6 +10,7 @@
 #include "support/fake_host_windows.h"
 #include "cli/inspect.h"
 #include "cli/run.h"
+#include "core/host_text.h"
 #include "hostlink/window_description.h"
 
 namespace velmora {
@@ -29,16 +29,13 @@ const std::string kDefaultWindow = "L E8 L8 E8 L8 E8 L11 O C L";
 // the hexadecimal text of 0x100 + k.
 FakeHostWindows::ParameterWindow buildWindow(FakeHostWindows& host, const std::string& words,
                                              const std::string& title = kTitle) {
-    FakeHostWindows::ParameterWindow built;
-    built.window = host.addWindow(title);
+    FakeHostWindows::ParameterWindow built{host.addWindow(title), {}};
     std::istringstream in(words);
     int edits = 0;
-    for (std::string word; in >> word;) {
+    for (std::string word; in >> word;)
         for (int i = 0; i < (word.size() > 1 ? std::stoi(word.substr(1)) : 1); ++i) {
-            char text[8];
-            std::snprintf(text, sizeof text, "%x", 0x100 + edits);
             const char c = word[0];
-            const HostHandle child = c == 'E'   ? (++edits, host.addField(built.window, text))
+            const HostHandle child = c == 'E'   ? host.addField(built.window, writeHostText(0x100 + edits++))
                                      : c == 'O' ? host.addButton(built.window, "&OK")
                                      : c == 'C' ? host.addButton(built.window, "Cancel")
                                      : c == 'A' ? host.addButton(built.window, "Apply")
@@ -47,20 +44,15 @@ FakeHostWindows::ParameterWindow buildWindow(FakeHostWindows& host, const std::s
             if (c == 'K') host.setFacts(child, {"Button", 0, 3 /* BS_AUTOCHECKBOX */, true, true});
             built.children.push_back(child);
         }
-    }
     return built;
 }
 
-cli::DescriptionInEffect description(const std::string& text) {
-    cli::DescriptionInEffect d;
-    d.path = text.empty() ? "" : "VELMORA.WDB";
-    std::istringstream in(text);
-    d.check = cli::checkWdb(in);
-    return d;
-}
-
 Inspection inspect(FakeHostWindows& host, ModuleKind kind, const std::string& wdb = "") {
-    return cli::diagnose(kind, kTitle, "default", inspectHostWindow(host, kTitle), description(wdb));
+    cli::DescriptionInEffect d;
+    d.path = wdb.empty() ? "" : "VELMORA.WDB";
+    std::istringstream in(wdb);
+    d.check = cli::checkWdb(in);
+    return cli::diagnose(kind, kTitle, "default", inspectHostWindow(host, kTitle), d);
 }
 
 std::string problemsOf(const Inspection& in) {
@@ -76,13 +68,10 @@ std::string verdict(bool read, bool write, bool cancel) {
 
 TEST(InspectHost, SaysWhichExchangeWouldFailAndWhy) {
     constexpr unsigned R = cli::kSpoilsRead, W = cli::kSpoilsWrite, C = cli::kSpoilsCancel;
-    struct Case { // says: part of one problem; empty: none at all
-        std::string window, wdb;
-        ModuleKind kind;
-        std::string succeed, says;
-        unsigned spoils;
-    };
-    const Case cases[] = {
+    // window, file, kind, the exchanges that succeed, part of one problem (empty: none at all) and
+    // the exchanges it spoils
+    // clang-format off
+    const std::tuple<std::string, std::string, ModuleKind, std::string, std::string, unsigned> cases[] = {
         {kDefaultWindow, "", 5, "rwc", "", 0},
         {"L E8 L9 E8 L7 E8 L11 O C L", "", 5, "--c", "Reg9 is mapped to position 17, which is a STATIC",
          R | W},
@@ -95,21 +84,20 @@ TEST(InspectHost, SaysWhichExchangeWouldFailAndWhy) {
         {kDefaultWindow, "OK_BUTTON = 20\n", 3, "r-c", "the file says 20 (line 1), which is an edit field",
          W},
         {"L E8 L8 E8 L8 E8 L11 O A L", "", 4, "rw-", "\"Cancel\"; CANCEL_BUTTON is 53, which is a push", C},
-        {"L E8 L8 E8 L8 E8 L11 K C L", "", 0, "r-c", "OK_BUTTON is 52, which is a button that is not", W},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.window + " / " + c.wdb);
+        {"L E8 L8 E8 L8 E8 L11 K C L", "", 0, "r-c", "OK_BUTTON is 52, which is a button that is not", W}};
+    // clang-format on
+    for (const auto& [window, wdb, kind, succeed, says, spoils] : cases) {
         FakeHostWindows host;
-        buildWindow(host, c.window);
-        const Inspection in = inspect(host, c.kind, c.wdb);
-        EXPECT_EQ(verdict(in.readSucceeds, in.writeSucceeds, in.cancelSucceeds), c.succeed);
-        // The problem's line ends with the exchanges it spoils.
+        buildWindow(host, window);
+        const Inspection in = inspect(host, kind, wdb);
         const std::string all = problemsOf(in);
-        const std::size_t at = std::min(all.find(c.says), all.size());
+        const std::size_t at = std::min(all.find(says), all.size());
+        EXPECT_EQ(verdict(in.readSucceeds, in.writeSucceeds, in.cancelSucceeds), succeed) << window;
         EXPECT_TRUE(
-            c.says.empty()
+            says.empty()
                 ? all.empty()
-                : all.substr(at, all.find('\n', at) - at).ends_with(" [" + std::to_string(c.spoils) + "]"))
+                : all.substr(at, all.find('\n', at) - at).ends_with(" [" + std::to_string(spoils) + "]"))
+            << window << " / " << wdb << "\n"
             << all;
     }
 }
@@ -125,31 +113,22 @@ TEST(InspectHost, OnlyReadsTextsAsTheExchangeDoesAndStopsAtAHungChild) {
 
     const Inspection in = inspect(host, 5);
     ASSERT_EQ(in.positions.size(), 31u) << "the walk ends at the child that did not answer";
-    EXPECT_EQ(in.positions[1].value, 0x1A2B);
-    EXPECT_EQ(in.positions[2].child.text, std::string(19, '0'));
-    EXPECT_EQ(in.positions[2].value, 0x0000);
-    EXPECT_EQ(in.positions[17].maps, std::vector<std::string>{"Reg9"});
+    EXPECT_EQ(std::tuple(in.positions[1].value, in.positions[2].child.text, in.positions[2].value,
+                         in.positions[17].maps,
+                         verdict(in.readSucceeds, in.writeSucceeds, in.cancelSucceeds)),
+              std::tuple(0x1A2B, std::string(19, '0'), 0, std::vector<std::string>{"Reg9"}, "---"));
     EXPECT_NE(problemsOf(in).find("position 30 did not answer a get-text message within 1000 ms"),
               std::string::npos);
-    EXPECT_EQ(verdict(in.readSucceeds, in.writeSucceeds, in.cancelSucceeds), "---");
-
     ASSERT_EQ(host.messages().size(), 31u);
-    for (const auto& m : host.messages()) {
-        EXPECT_EQ(m.kind, Kind::GetText);
-        EXPECT_EQ(m.maxChars, 20);
-        EXPECT_EQ(m.timeoutMs, 1000u);
-    }
+    for (const auto& m : host.messages())
+        EXPECT_EQ(std::tuple(m.kind, m.maxChars, m.timeoutMs), std::tuple(Kind::GetText, 20, 1000u));
 }
 
 TEST(InspectHost, SuggestsADescriptionThatFitsTheWindow) {
     // layout: register positions in the walk (none: no REG_ line) / OK, Cancel, MAX_WINDOWS;
     // succeed: read and write with the suggested file; note: the first on stderr, if any.
-    struct Case {
-        std::string window, wdb;
-        ModuleKind kind;
-        std::string layout, succeed, note;
-    };
-    const Case cases[] = {
+    // clang-format off
+    const std::tuple<std::string, std::string, ModuleKind, std::string, std::string, std::string> cases[] = {
         {"L L E8 L A L E8 L E8 L3 C O L L", "", 5,
          "2 3 4 5 6 7 8 9 13 14 15 16 17 18 19 20 22 23 24 25 26 27 28 29 / 34 33 35", "rw", ""},
         {"L E8 L8 E8 L8 E8 L11 C O", "", 7, "/ 53 52 54", "-w",
@@ -157,29 +136,29 @@ TEST(InspectHost, SuggestsADescriptionThatFitsTheWindow) {
         {"L E25 C L", "OK_BUTTON = 30\n", 3, "/ 30 26 27", "--",
          "the window has 25 edit fields, more than the 24 registers of a module: which are the"},
         {"L E5 L O C L", "", 7, "1 2 3 4 5 / 7 8 9", "--",
-         "module 7 writes 9 registers but the window has 5 edit fields: Reg6 to Reg9 have none"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.window);
+         "module 7 writes 9 registers but the window has 5 edit fields: Reg6 to Reg9 have none"}};
+    // clang-format on
+    for (const auto& [window, wdb, kind, expected, succeed, note] : cases) {
         FakeHostWindows host;
-        buildWindow(host, c.window);
-        const auto s = cli::suggestDescription(inspect(host, c.kind, c.wdb));
+        buildWindow(host, window);
+        const auto s = cli::suggestDescription(inspect(host, kind, wdb));
         std::istringstream text(s.text);
         const WindowLayout layout = loadWindowDescription(text); // what the tool would read back
         std::string got;                                         // registers only where the case expects them
-        for (int i = 0; i < kRegisterCount && c.layout[0] != '/'; ++i)
+        for (int i = 0; i < kRegisterCount && expected[0] != '/'; ++i)
             if (layout.controlPositions[i] > 0 && layout.controlPositions[i] < 1000)
                 got += std::to_string(layout.controlPositions[i]) + " ";
         got += "/ " + std::to_string(layout.okPosition) + " " + std::to_string(layout.cancelPosition) + " " +
                std::to_string(layout.maxWindows);
-        EXPECT_EQ(got, c.layout);
-        EXPECT_EQ(verdict(s.outcome.readSucceeds, s.outcome.writeSucceeds, true), c.succeed + "c");
-        const std::string titleLine = std::string(moduleInfo(c.kind).hostKey) + " = \"" + kTitle + "\"\n";
-        EXPECT_NE(s.text.find(titleLine), std::string::npos) << s.text;
         std::string notes;
         for (const std::string& n : s.notes) notes += n + "\n";
-        EXPECT_EQ(notes.substr(0, c.note.size()), c.note);
-        EXPECT_EQ(notes.empty(), c.note.empty());
+        EXPECT_EQ(std::tuple(got, verdict(s.outcome.readSucceeds, s.outcome.writeSucceeds, true),
+                             notes.substr(0, note.size()), notes.empty()),
+                  std::tuple(expected, succeed + "c", note, note.empty()))
+            << window;
+        EXPECT_NE(s.text.find(std::string(moduleInfo(kind).hostKey) + " = \"" + kTitle + "\"\n"),
+                  std::string::npos)
+            << s.text;
     }
 }
 
