@@ -3,7 +3,9 @@
 // and the editors: every call is recorded in one event log so a test can check
 // what happened and in which order.
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -25,11 +27,9 @@ public:
     struct Calls {
         std::vector<std::string> created;
         std::vector<unsigned> waits;
-        bool destroyed = false;
     };
     FakeInstanceGuard(Calls& calls, bool createOk, bool acquireOk)
         : calls_(calls), createOk_(createOk), acquireOk_(acquireOk) {}
-    ~FakeInstanceGuard() override { calls_.destroyed = true; }
     bool create(std::string_view name) override {
         calls_.created.emplace_back(name);
         return createOk_;
@@ -58,19 +58,10 @@ public:
     explicit CountingLock(State& state) : state_(state) {}
     bool tryLockFor(unsigned timeoutMs) override {
         state_.waits.push_back(timeoutMs);
-        if (state_.failWaits > 0) {
-            --state_.failWaits;
-            return false;
-        }
-        ++state_.depth;
-        return true;
+        if (state_.failWaits > 0) return --state_.failWaits, false;
+        return ++state_.depth, true;
     }
-    void unlock() override {
-        if (state_.depth == 0)
-            ++state_.unlocksUnowned;
-        else
-            --state_.depth;
-    }
+    void unlock() override { state_.depth == 0 ? ++state_.unlocksUnowned : --state_.depth; }
 
 private:
     State& state_;
@@ -97,19 +88,16 @@ private:
 // window exist, closing it ends that.
 class FakeStartupWindow : public StartupWindowPort {
 public:
-    FakeStartupWindow(EventLog& log, const CountingLock::State* lock) : log_(log), lock_(lock) {}
+    FakeStartupWindow(EventLog& log, const CountingLock::State& lock) : log_(log), lock_(lock) {}
     ~FakeStartupWindow() override { log_.push_back(open_ ? "deleted while open" : "deleted"); }
 
     bool exists() override { return open_; }
     void minimise() override { log_.push_back("minimise"); }
     void hide() override { log_.push_back("hide"); }
-    void updateWaitingCaption() override {
-        log_.push_back(lock_ && lock_->depth > 0 ? "caption" : "caption unlocked");
-    }
+    void updateWaitingCaption() override { log_.push_back(lock_.depth > 0 ? "caption" : "caption unlocked"); }
     bool startWaitingThread() override {
         log_.push_back("start thread");
-        open_ = true;
-        return true;
+        return open_ = true;
     }
     void closeAndJoin() override {
         log_.push_back("close and join");
@@ -118,7 +106,7 @@ public:
 
 private:
     EventLog& log_;
-    const CountingLock::State* lock_;
+    const CountingLock::State& lock_;
     bool open_ = false;
 };
 
@@ -164,18 +152,18 @@ struct AppRig {
     RecordingMessages messages{log};
     FakeModuleList moduleList{log};
     std::optional<std::string> description;
-    std::vector<ModuleKind> editorsBuilt;
     // What each module dialog does; by default Cancel.
     std::function<int(RegisterBlock& editor)> dialogAction;
-    // Replaces the editor factory's work, e.g. to throw.
+    // Runs before each editor is built, e.g. to throw.
     std::function<void(ModuleKind)> beforeEditor;
+    // Host windows opened with open(), by module.
+    std::map<ModuleKind, FakeHostWindows::ParameterWindow> windows;
 
     AppPorts ports() {
         AppPorts p;
         p.instanceMutex = std::make_unique<FakeInstanceGuard>(guardCalls, guardCreates, guardAcquires);
         p.createStateLock = [this]() -> std::unique_ptr<StateLock> {
-            if (!lockCreated) return nullptr;
-            return std::make_unique<CountingLock>(lock);
+            return lockCreated ? std::make_unique<CountingLock>(lock) : nullptr;
         };
         p.messages = &messages;
         p.windows = &host;
@@ -183,12 +171,11 @@ struct AppRig {
         p.createStartupWindow = [this]() -> std::unique_ptr<StartupWindowPort> {
             if (!startupCreated) return nullptr;
             log.push_back("startup created");
-            return std::make_unique<FakeStartupWindow>(log, &lock);
+            return std::make_unique<FakeStartupWindow>(log, lock);
         };
         p.moduleList = &moduleList;
         p.createEditor = [this](ModuleKind kind, HostContext context) {
             if (beforeEditor) beforeEditor(kind);
-            editorsBuilt.push_back(kind);
             log.push_back("editor " + std::to_string(kind));
             return makeEditor(kind, std::move(context), [this](const DialogRequest&) {
                 return std::make_unique<FakeDialog>(log, [this]() -> int {
@@ -207,10 +194,23 @@ struct AppRig {
 
     std::unique_ptr<ConfigApp> app() { return std::make_unique<ConfigApp>(ports()); }
 
+    // The host window of `kind` under its default title.
+    const FakeHostWindows::ParameterWindow& open(ModuleKind kind,
+                                                 const std::array<std::string, kRegisterCount>& texts = {}) {
+        return windows[kind] = host.addParameterWindow(std::string(ModuleCatalogue[kind].defaultTitle),
+                                                       WindowLayout::defaults(), -1, texts);
+    }
+    // The buttons pressed in the windows open() opened, as "5 OK, 7 Cancel".
+    std::string pressed() {
+        std::string out;
+        for (const auto& [kind, w] : windows)
+            for (const auto& [button, name] : {std::pair(w.ok, " OK"), std::pair(w.cancel, " Cancel")})
+                if (host.pressCount(button) > 0)
+                    out += (out.empty() ? "" : ", ") + std::to_string(kind) + name;
+        return out;
+    }
     int count(const std::string& event) const {
-        int n = 0;
-        for (const auto& e : log) n += e == event;
-        return n;
+        return static_cast<int>(std::count(log.begin(), log.end(), event));
     }
 };
 

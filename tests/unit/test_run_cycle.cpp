@@ -5,10 +5,12 @@
 #include <atomic>
 #include <chrono>
 #include <climits>
-#include <cstdio>
+#include <functional>
 #include <new>
+#include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "support/recursive_timed_lock.h"
@@ -19,7 +21,6 @@ namespace {
 
 using testing::AppRig;
 using testing::EventLog;
-using Kind = FakeHostWindows::MessageKind;
 
 std::string titleOf(ModuleKind kind) {
     return std::string(ModuleCatalogue[kind].defaultTitle);
@@ -32,23 +33,10 @@ void choose(RunMode mode) {
     theApp()->unlockState();
 }
 
-// Only the events of the start-up window and the cycle's steps, in order.
-EventLog windowEvents(const EventLog& log) {
-    EventLog out;
-    for (const auto& e : log)
-        if (e != "message" && e != "dialog deleted" && e.rfind("editor", 0) != 0) out.push_back(e);
-    return out;
+int quit(int dialogResult) {
+    choose(RunMode::Quit);
+    return dialogResult;
 }
-
-// The last two events of every run: the window is closed and its thread
-// joined before the object goes.
-void expectWindowClosedThenDeleted(const EventLog& log) {
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[log.size() - 2], "close and join");
-    EXPECT_EQ(log.back(), "deleted");
-}
-
-// ---------------------------------------------------------------- command line
 
 TEST(CommandLine, SwitchesLoseTheirFirstCharacterAndNeverMatch) {
     const ParamCommandLine line({"-NO_SYNC", "/x", "plain", "", "-", "//y", "a-b"});
@@ -56,19 +44,14 @@ TEST(CommandLine, SwitchesLoseTheirFirstCharacterAndNeverMatch) {
                                                              {false, ""},       {true, ""},  {true, "/y"},
                                                              {false, "a-b"}};
     ASSERT_EQ(line.params().size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(line.params()[i].isSwitch, expected[i].first) << i;
-        EXPECT_EQ(line.params()[i].text, expected[i].second) << i;
-    }
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(std::pair(line.params()[i].isSwitch, line.params()[i].text), expected[i]) << i;
     EXPECT_FALSE(line.hasPlainWord("NO_SYNC"));
-    EXPECT_TRUE(line.hasPlainWord("PLAIN"));
     // Only ASCII letters fold; the whole word must match.
     for (const char* near : {"NO_SYNC ", "NO_SYNCX", "NO-SYNC", "\xD1O_SYNC", "NO_SYNC=1"})
         EXPECT_FALSE(ParamCommandLine({near}).hasPlainWord("NO_SYNC")) << near;
     EXPECT_TRUE(ParamCommandLine({"x", "nO_sYnC"}).hasPlainWord("NO_SYNC"));
 }
-
-// ---------------------------------------------------------------- construction
 
 TEST(ConfigApp, TakesTheNamedMutexAndPublishesItself) {
     AppRig rig;
@@ -81,102 +64,72 @@ TEST(ConfigApp, TakesTheNamedMutexAndPublishesItself) {
         EXPECT_EQ(app->moduleIndex(), 7);
         EXPECT_EQ(app->currentTitle(), "");
         EXPECT_EQ(app->descriptionFile(), "VELMORA.WDB");
-        EXPECT_EQ(app->currentEditor(), nullptr);
         EXPECT_TRUE(rig.messages.shown.empty());
-        EXPECT_FALSE(rig.guardCalls.destroyed);
     }
     EXPECT_EQ(theApp(), nullptr);
-    EXPECT_TRUE(rig.guardCalls.destroyed);
 }
 
-TEST(ConfigApp, RefusedStartShowsItsMessageAndTheRunEndsAtOnce) {
+TEST(ConfigApp, AStartWithoutItsResourcesShowsOneMessageAndTheRunEndsAtOnce) {
+    const char* const resources = "Could not allocate resources.  Try closing some other program.";
     struct Case {
-        bool creates, acquires;
+        bool creates = true, acquires = true, lock = true, startup = true;
         const char* text;
-        MessageIcon icon;
+        MessageIcon icon = MessageIcon::Stop;
     };
     const Case cases[] = {
-        {false, true, "Could not allocate resources.  Try closing some other program.", MessageIcon::Stop},
-        {true, false, "\"velmora.exe\" already running.", MessageIcon::Exclamation},
+        {.creates = false, .text = resources},
+        {.acquires = false, .text = "\"velmora.exe\" already running.", .icon = MessageIcon::Exclamation},
+        {.lock = false, .text = resources},
+        {.startup = false, .text = resources},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
         AppRig rig;
         rig.guardCreates = c.creates;
         rig.guardAcquires = c.acquires;
-        rig.host.addParameterWindow(titleOf(7));
+        rig.lockCreated = c.lock;
+        rig.startupCreated = c.startup;
+        rig.open(7);
         auto app = rig.app();
-        EXPECT_EQ(app->runMode(), RunMode::Refused);
-        EXPECT_NE(theApp(), app.get());
+        const bool refused = !c.creates || !c.acquires;
+        EXPECT_EQ(app->runMode() == RunMode::Refused, refused);
+        EXPECT_EQ(theApp() == app.get(), !refused);
+        EXPECT_FALSE(app->runCycle({"SYNC_WITH_CONCEPT"}));
         ASSERT_EQ(rig.messages.shown.size(), 1u);
         EXPECT_EQ(rig.messages.shown[0].text, c.text);
         EXPECT_EQ(rig.messages.shown[0].icon, c.icon);
-
-        EXPECT_FALSE(app->runCycle({"SYNC_WITH_CONCEPT"}));
-        EXPECT_EQ(rig.messages.shown.size(), 1u);
-        EXPECT_EQ(rig.count("startup created"), 0);
+        EXPECT_EQ(rig.log, (EventLog{"message"}));
         EXPECT_EQ(rig.host.findCalls(), 0);
         EXPECT_TRUE(rig.clock.sleeps().empty());
     }
 }
 
-TEST(ConfigApp, MissingLockOrStartupWindowEndsTheRunWithTheResourcesMessage) {
-    for (int missing = 0; missing < 2; ++missing) {
-        AppRig rig;
-        rig.lockCreated = missing != 0;
-        rig.startupCreated = missing == 0;
-        rig.host.addParameterWindow(titleOf(7));
-        auto app = rig.app();
-        EXPECT_FALSE(app->runCycle({"SYNC_WITH_CONCEPT"}));
-        ASSERT_EQ(rig.messages.shown.size(), 1u) << missing;
-        EXPECT_EQ(rig.messages.shown[0].text, kResourcesMessage);
-        EXPECT_EQ(rig.messages.shown[0].icon, MessageIcon::Stop);
-        EXPECT_EQ(rig.host.findCalls(), 0);
-        EXPECT_TRUE(rig.editorsBuilt.empty());
+// Titles come from the description file; a selection outside the catalogue is the last module.
+TEST(ConfigApp, ModulesAreSelectedAndProbedByTheTitlesOfTheDescriptionFile) {
+    AppRig rig;
+    rig.description = "Q770_ZHC_354_00VM=\"Counter four\"\n";
+    rig.host.addParameterWindow("Counter four");
+    rig.host.addParameterWindow(titleOf(6)); // module 6's default title no longer applies
+    rig.dialogAction = [](RegisterBlock&) { return quit(-1); };
+    auto app = rig.app();
+    app->runCycle({"SYNC_WITH_CONCEPT"});
+    EXPECT_EQ(rig.count("editor 6"), 1);
+    EXPECT_EQ(app->currentTitle(), "Counter four");
+
+    rig.open(3);
+    const std::tuple<int, int, bool, std::string> cases[] = {
+        {2, 2, false, titleOf(2)},       {3, 3, true, titleOf(3)},  {6, 6, true, "Counter four"},
+        {-1, 7, false, titleOf(7)},      {8, 7, false, titleOf(7)}, {INT_MIN, 7, false, titleOf(7)},
+        {INT_MAX, 7, false, titleOf(7)}, {0, 0, false, titleOf(0)}};
+    for (const auto& [index, selected, open, title] : cases) {
+        EXPECT_EQ(app->isHostWindowOpen(index), open) << index;
+        EXPECT_EQ(app->moduleIndex(), selected) << index;
+        EXPECT_EQ(app->currentTitle(), title) << index;
     }
 }
-
-// ---------------------------------------------------------------- module selection
-
-TEST(ConfigApp, SelectModuleClampsToTheLastModule) {
-    AppRig rig;
-    rig.description = "Q770_ZVI_310_00VM=\"Volts\"\nQ770_ZPM_354_00VM=\"Multi\"\n";
-    auto app = rig.app();
-    app->loadModuleTitles();
-    const std::pair<int, int> cases[] = {{0, 0}, {3, 3},       {7, 7},       {-1, 7},
-                                         {8, 7}, {INT_MIN, 7}, {INT_MAX, 7}, {5, 5}};
-    for (auto [index, expected] : cases) {
-        app->selectModule(index);
-        EXPECT_EQ(app->moduleIndex(), expected) << index;
-        EXPECT_EQ(app->currentTitle(), app->moduleTitles()[static_cast<std::size_t>(expected)]);
-    }
-    app->selectModule(0);
-    EXPECT_EQ(app->currentTitle(), "Volts");
-    app->selectModule(-1);
-    EXPECT_EQ(app->currentTitle(), "Multi");
-}
-
-TEST(ConfigApp, HostWindowProbeSelectsTheModuleWhateverItFinds) {
-    AppRig rig;
-    rig.host.addParameterWindow(titleOf(5));
-    auto app = rig.app();
-    app->loadModuleTitles();
-    EXPECT_FALSE(app->isHostWindowOpen(2));
-    EXPECT_EQ(app->moduleIndex(), 2);
-    EXPECT_EQ(app->currentTitle(), titleOf(2));
-    EXPECT_TRUE(app->isHostWindowOpen(5));
-    EXPECT_EQ(app->currentTitle(), titleOf(5));
-    EXPECT_FALSE(app->isHostWindowOpen(42));
-    EXPECT_EQ(app->moduleIndex(), 7);
-}
-
-// ---------------------------------------------------------------- run modes
 
 TEST(RunCycle, CommandLineDecidesTheRunMode) {
-    struct Case {
-        std::vector<std::string> words;
-        RunMode mode;
-    };
-    const std::vector<Case> cases{
+    const std::pair<std::vector<std::string>, RunMode> cases[] = {
         {{}, RunMode::Undecided},
         {{"sync_with_concept"}, RunMode::Synchronised},
         {{"No_Sync"}, RunMode::Standalone},
@@ -186,326 +139,225 @@ TEST(RunCycle, CommandLineDecidesTheRunMode) {
         {{"SYNC_WITH_CONCEPT", "no_sync"}, RunMode::Standalone},
         {{"-NO_SYNC", "SYNC_WITH_CONCEPT"}, RunMode::Synchronised},
     };
-    for (const Case& c : cases) {
+    for (const auto& [words, mode] : cases) {
         AppRig rig;
         std::optional<RunMode> seen;
         // Standalone reaches the module list first; the others pause in the poll.
-        rig.moduleList.onRun = [&] {
+        const auto see = [&] {
             if (!seen) seen = theApp()->runMode();
             choose(RunMode::Quit);
         };
-        rig.clock.onSleep = [&](int, unsigned) {
-            if (!seen) seen = theApp()->runMode();
-            choose(RunMode::Quit);
-        };
-        auto app = rig.app();
-        EXPECT_FALSE(app->runCycle(c.words));
-        EXPECT_EQ(seen, c.mode) << ::testing::PrintToString(c.words);
-        EXPECT_FALSE(rig.clock.runaway);
+        rig.moduleList.onRun = see;
+        rig.clock.onSleep = [&](int, unsigned) { see(); };
+        EXPECT_FALSE(rig.app()->runCycle(words));
+        EXPECT_EQ(seen, mode) << ::testing::PrintToString(words);
     }
 }
 
-TEST(RunCycle, StandaloneFromTheCommandLineTouchesNoHostAndRunsOneDialog) {
-    for (int result : {1, 2}) {
-        AppRig rig;
-        const auto window = rig.host.addParameterWindow(titleOf(5));
-        rig.moduleList.onRun = [] { theApp()->selectModule(5); };
-        std::optional<bool> synchronised;
-        rig.dialogAction = [&](RegisterBlock& editor) {
-            synchronised = theApp()->isHostSynchronised();
-            for (int i = 0; i < 9; ++i) editor.setRegister(i, 0x1234);
-            return result;
-        };
-        auto app = rig.app();
-        EXPECT_FALSE(app->runCycle({"NO_SYNC"}));
-
-        EXPECT_EQ(rig.editorsBuilt, std::vector<ModuleKind>{5});
-        EXPECT_EQ(synchronised, false);
-        EXPECT_EQ(rig.host.findCalls(), 0) << result;
-        EXPECT_TRUE(rig.host.messages().empty()) << result;
-        EXPECT_EQ(rig.host.pressCount(window.ok), 0);
-        EXPECT_TRUE(rig.clock.sleeps().empty());
-        EXPECT_TRUE(rig.messages.shown.empty());
-        // The window object exists but its thread never ran it.
-        EXPECT_EQ(windowEvents(rig.log),
-                  (EventLog{"startup created", "module list", "dialog", "close and join", "deleted"}));
-        EXPECT_EQ(app->currentEditor(), nullptr);
-    }
-}
-
-TEST(RunCycle, ModuleListCancelEndsTheRunWithoutAnEditor) {
-    AppRig rig;
-    rig.moduleList.onRun = [] { choose(RunMode::Quit); };
-    auto app = rig.app();
-    EXPECT_FALSE(app->runCycle({"NO_SYNC"}));
-    EXPECT_TRUE(rig.editorsBuilt.empty());
-    EXPECT_EQ(rig.count("dialog"), 0);
-    expectWindowClosedThenDeleted(rig.log);
-}
-
-TEST(RunCycle, ModuleListWithoutAPickBuildsTheLastModule) {
-    AppRig rig;
-    auto app = rig.app();
-    app->runCycle({"NO_SYNC"});
-    EXPECT_EQ(rig.editorsBuilt, std::vector<ModuleKind>{7});
-}
-
-TEST(RunCycle, StandaloneChosenInTheStartupWindow) {
-    AppRig rig;
-    rig.host.addParameterWindow(titleOf(4));
-    rig.clock.onSleep = [](int n, unsigned) {
-        if (n == 2) choose(RunMode::Standalone);
-    };
-    rig.moduleList.onRun = [] { theApp()->selectModule(1); };
-    auto app = rig.app();
-    app->runCycle({});
-    EXPECT_EQ(rig.editorsBuilt, std::vector<ModuleKind>{1});
-    EXPECT_EQ(rig.clock.sleeps().size(), 2u);
-    // Undecided only waits: no probes, no minimise, no caption.
-    EXPECT_EQ(rig.host.findCalls(), 0);
-    EXPECT_EQ(windowEvents(rig.log), (EventLog{"startup created", "start thread", "hide", "module list",
-                                               "dialog", "close and join", "deleted"}));
-}
-
-TEST(RunCycle, StandaloneChosenWhileASynchronisedDialogIsOpenAnswersTheHostThenEndsTheRun) {
-    for (int result : {1, 2}) {
-        AppRig rig;
-        const auto window = rig.host.addParameterWindow(titleOf(5));
-        rig.dialogAction = [&](RegisterBlock&) {
-            choose(RunMode::Standalone);
-            return result;
-        };
-        auto app = rig.app();
-        app->runCycle({"SYNC_WITH_CONCEPT"});
-        EXPECT_EQ(rig.host.pressCount(result == 1 ? window.ok : window.cancel), 1) << result;
-        EXPECT_EQ(rig.count("module list"), 0) << result;
-        EXPECT_EQ(rig.count("dialog"), 1) << result;
-        expectWindowClosedThenDeleted(rig.log);
-    }
-}
-
-TEST(RunCycle, QuitFromTheStartupWindowEndsAtTheNextPoll) {
-    for (const char* word : {"", "SYNC_WITH_CONCEPT"}) {
-        AppRig rig;
-        int findsAtQuit = -1;
-        rig.clock.onSleep = [&](int n, unsigned) {
-            if (n != 3) return;
-            findsAtQuit = rig.host.findCalls();
-            choose(RunMode::Quit);
-        };
-        auto app = rig.app();
-        app->runCycle({word});
-        EXPECT_EQ(rig.clock.sleeps(), (std::vector<unsigned>{250, 250, 250})) << word;
-        EXPECT_EQ(rig.host.findCalls(), findsAtQuit) << word;
-        EXPECT_TRUE(rig.editorsBuilt.empty());
-        expectWindowClosedThenDeleted(rig.log);
-    }
-}
-
-// ---------------------------------------------------------------- synchronised cycle
-
-TEST(RunCycle, SynchronisedMinimisesOncePerCycleAndStepsTheCaptionWhileWaiting) {
-    AppRig rig;
-    int polls = 0;
-    rig.clock.onSleep = [&](int, unsigned ms) {
-        if (ms != kPollIntervalMs) return;
-        ++polls;
-        if (polls == 2) rig.host.addParameterWindow(titleOf(7));
-        if (polls == 4) choose(RunMode::Quit);
-    };
-    rig.dialogAction = [](RegisterBlock&) { return 1; }; // OK closes the host window
-    auto app = rig.app();
-    app->runCycle({"SYNC_WITH_CONCEPT"});
-
-    EXPECT_EQ(windowEvents(rig.log), (EventLog{"startup created", "start thread", "minimise", "caption",
-                                               "caption",                        // two polls find nothing
-                                               "hide", "dialog",                 // the third finds module 7
-                                               "minimise", "caption", "caption", // back to waiting
-                                               "close and join", "deleted"}));
-    // The read's and the write's pauses between the polls.
-    EXPECT_EQ(rig.clock.sleeps(), (std::vector<unsigned>{250, 250, 500, 500, 250, 250}));
-}
-
-TEST(RunCycle, TwoHostWindowsAreServedLowerKindFirst) {
-    AppRig rig;
-    rig.host.addParameterWindow(titleOf(5));
-    rig.host.addParameterWindow(titleOf(2));
-    std::vector<std::string> titlesSeen;
-    rig.dialogAction = [&](RegisterBlock&) {
-        titlesSeen.push_back(theApp()->currentTitle());
-        if (titlesSeen.size() == 2) choose(RunMode::Quit);
-        return 2; // Cancel closes the host window
-    };
-    auto app = rig.app();
-    app->runCycle({"SYNC_WITH_CONCEPT"});
-    EXPECT_EQ(rig.editorsBuilt, (std::vector<ModuleKind>{2, 5}));
-    EXPECT_EQ(titlesSeen, (std::vector<std::string>{titleOf(2), titleOf(5)}));
-    EXPECT_FALSE(rig.clock.runaway);
-}
-
-TEST(RunCycle, SynchronisedDialogSeesTheRegistersReadFromTheHost) {
-    AppRig rig;
-    std::array<std::string, kRegisterCount> texts{};
-    texts[0] = "1A2B";
-    texts[1] = " 0x1a2b";
-    texts[8] = "12345";
-    rig.host.addParameterWindow(titleOf(6), WindowLayout::defaults(), -1, texts);
-    std::vector<std::uint16_t> seen;
-    rig.dialogAction = [&](RegisterBlock& editor) {
-        EXPECT_TRUE(theApp()->isHostSynchronised());
-        for (int i : {0, 1, 8}) seen.push_back(editor.getRegister(i));
-        choose(RunMode::Quit);
-        return 2;
-    };
-    auto app = rig.app();
-    app->runCycle({"SYNC_WITH_CONCEPT"});
-    EXPECT_EQ(seen, (std::vector<std::uint16_t>{0x1A2B, 0x1A2B, 0x2345}));
-}
-
-TEST(RunCycle, OkWritesTheModulesRegistersInLowerCaseHexAndPressesOk) {
-    for (ModuleKind kind = 0; kind < kModuleCount; ++kind) {
-        AppRig rig;
-        std::array<std::string, kRegisterCount> texts;
-        texts.fill("7777");
-        const auto window = rig.host.addParameterWindow(titleOf(kind), WindowLayout::defaults(), -1, texts);
-        rig.dialogAction = [](RegisterBlock& editor) {
-            for (int i = 0; i < kRegisterCount; ++i) editor.setRegister(i, 0x0AB0 + i);
-            choose(RunMode::Quit);
-            return 1;
-        };
-        auto app = rig.app();
-        app->runCycle({"SYNC_WITH_CONCEPT"});
-
-        const int written = ModuleCatalogue[kind].writtenCount;
-        for (int i = 0; i < kRegisterCount; ++i) {
-            const HostHandle field = window.fields[static_cast<std::size_t>(i)];
-            if (field == 0) continue;
-            char expected[8];
-            std::snprintf(expected, sizeof expected, "%x", 0x0AB0 + i);
-            EXPECT_EQ(rig.host.text(field), i < written ? expected : "7777")
-                << "module " << kind << " register " << i;
-        }
-        EXPECT_EQ(rig.host.pressCount(window.ok), 1) << kind;
-        EXPECT_EQ(rig.host.pressCount(window.cancel), 0) << kind;
-        EXPECT_TRUE(rig.messages.shown.empty()) << kind;
-    }
-}
-
-TEST(RunCycle, CancelPressesCancelAndWritesNothing) {
-    AppRig rig;
-    const auto window = rig.host.addParameterWindow(titleOf(4));
-    rig.dialogAction = [](RegisterBlock& editor) {
-        editor.setRegister(0, 0xBEEF);
-        choose(RunMode::Quit);
-        return 2;
-    };
-    auto app = rig.app();
-    app->runCycle({"SYNC_WITH_CONCEPT"});
-    int setTexts = 0;
-    for (const auto& m : rig.host.messages()) setTexts += m.kind == Kind::SetText;
-    EXPECT_EQ(setTexts, 0);
-    EXPECT_EQ(rig.host.pressCount(window.cancel), 1);
-    EXPECT_EQ(rig.host.pressCount(window.ok), 0);
-    EXPECT_TRUE(rig.messages.shown.empty());
-}
-
-TEST(RunCycle, FailedWriteShowsTheMessageAndTheCycleGoesOn) {
-    using Window = FakeHostWindows::ParameterWindow;
+// One run of the cycle told by its event log: the host windows open at the
+// start, what the user does at each poll, in the module list and in each
+// dialog; then the pauses, the host buttons pressed and whether the host was
+// looked at at all.
+TEST(RunCycle, EachRunModeDrivesTheStartupWindowTheEditorsAndTheHost) {
+    constexpr int kListCancel = -2;
     struct Case {
         const char* name;
-        std::function<void(FakeHostWindows&, const Window&)> fault;
-        bool fails;
+        std::vector<std::string> words{};
+        std::vector<ModuleKind> open{};
+        std::function<void(AppRig&, int)> atPoll{}; // after each poll's pause, numbered from 1
+        int listPick = -1;                          // none, a module, or kListCancel
+        std::function<int(int)> dialog{};           // each dialog's result, numbered from 1
+        std::function<void(ModuleKind)> beforeEditor{};
+        std::optional<unsigned> pause{};
+        EventLog events{};
+        std::vector<unsigned> sleeps{};
+        std::string pressed{};
+        bool probes = true;
     };
-    const std::vector<Case> cases{
-        {"none", [](FakeHostWindows&, const Window&) {}, false},
-        {"window closed", [](FakeHostWindows& host, const Window& w) { host.destroy(w.window); }, true},
-        {"field hangs", [](FakeHostWindows& host, const Window& w) { host.hang(w.fields[1]); }, true},
-        {"field drops the text",
-         [](FakeHostWindows& host, const Window& w) { host.ignoreSetText(w.fields[0]); }, true},
+    const Case cases[] = {
+        {.name = "standalone: the module list's pick, without any host",
+         .words = {"NO_SYNC"},
+         .open = {5},
+         .listPick = 5,
+         .dialog =
+             [](int) {
+                 EXPECT_FALSE(theApp()->isHostSynchronised());
+                 return 1;
+             },
+         .events = {"startup created", "module list", "editor 5", "dialog", "dialog deleted",
+                    "close and join", "deleted"},
+         .probes = false},
+        {.name = "standalone: Cancel in the module list",
+         .words = {"NO_SYNC"},
+         .listPick = kListCancel,
+         .events = {"startup created", "module list", "close and join", "deleted"},
+         .probes = false},
+        {.name = "undecided waits without probing until standalone is chosen",
+         .open = {4},
+         .atPoll =
+             [](AppRig&, int n) {
+                 if (n == 2) choose(RunMode::Standalone);
+             },
+         .listPick = 1,
+         .events = {"startup created", "start thread", "hide", "module list", "editor 1", "dialog",
+                    "dialog deleted", "close and join", "deleted"},
+         .sleeps = {250, 250},
+         .probes = false},
+        {.name = "undecided: Quit ends the run at the next poll",
+         .atPoll =
+             [](AppRig&, int n) {
+                 if (n == 3) choose(RunMode::Quit);
+             },
+         .events = {"startup created", "start thread", "close and join", "deleted"},
+         .sleeps = {250, 250, 250},
+         .probes = false},
+        {.name = "synchronised: Quit ends the run at the next poll",
+         .words = {"SYNC_WITH_CONCEPT"},
+         .atPoll =
+             [](AppRig&, int n) {
+                 if (n == 3) choose(RunMode::Quit);
+             },
+         .events = {"startup created", "start thread", "minimise", "caption", "caption", "caption",
+                    "close and join", "deleted"},
+         .sleeps = {250, 250, 250}},
+        {.name = "synchronised: minimised once per wait, OK, back to waiting",
+         .words = {"SYNC_WITH_CONCEPT"},
+         .atPoll =
+             [](AppRig& rig, int n) {
+                 if (n == 2) rig.open(7);
+                 if (n == 4) choose(RunMode::Quit);
+             },
+         .dialog = [](int) { return 1; },
+         .pause = 40,
+         .events = {"startup created", "start thread", "minimise", "caption", "caption", "hide", "editor 7",
+                    "dialog", "minimise", "caption", "caption", "dialog deleted", "close and join",
+                    "deleted"},
+         .sleeps = {250, 250, 40, 40, 250, 250},
+         .pressed = "7 OK"},
+        {.name = "two host windows: the lower kind first",
+         .words = {"SYNC_WITH_CONCEPT"},
+         .open = {5, 2},
+         .dialog = [](int n) { return n == 2 ? quit(2) : 2; },
+         .events = {"startup created", "start thread", "minimise", "hide", "editor 2", "dialog", "minimise",
+                    "hide", "dialog deleted", "editor 5", "dialog", "dialog deleted", "close and join",
+                    "deleted"},
+         .sleeps = {500, 500, 500, 500},
+         .pressed = "2 Cancel, 5 Cancel"},
+        {.name = "standalone chosen in a synchronised dialog: the host has its answer, the run ends",
+         .words = {"SYNC_WITH_CONCEPT"},
+         .open = {5},
+         .dialog =
+             [](int) {
+                 choose(RunMode::Standalone);
+                 return 1;
+             },
+         .events = {"startup created", "start thread", "minimise", "hide", "editor 5", "dialog",
+                    "dialog deleted", "close and join", "deleted"},
+         .sleeps = {500, 500},
+         .pressed = "5 OK"},
+        {.name = "a dialog that cannot run waits a poll before the window is found again",
+         .words = {"SYNC_WITH_CONCEPT"},
+         .open = {0},
+         .dialog = [](int n) { return n == 2 ? quit(-1) : -1; },
+         .events = {"startup created", "start thread", "minimise", "hide", "editor 0", "dialog", "minimise",
+                    "hide", "dialog deleted", "editor 0", "dialog", "dialog deleted", "close and join",
+                    "deleted"},
+         .sleeps = {500, 250, 500, 250}},
+        {.name = "an exception in a dialog ends the run silently",
+         .words = {"SYNC_WITH_CONCEPT"},
+         .open = {6},
+         .dialog = [](int) -> int { throw std::bad_alloc(); },
+         .events = {"startup created", "start thread", "minimise", "hide", "editor 6", "dialog",
+                    "dialog deleted", "close and join", "deleted"},
+         .sleeps = {500}},
+        {.name = "an exception building the editor ends the run silently",
+         .words = {"SYNC_WITH_CONCEPT"},
+         .open = {6},
+         .beforeEditor = [](ModuleKind) { throw 42; },
+         .events = {"startup created", "start thread", "minimise", "hide", "close and join", "deleted"}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         AppRig rig;
-        const auto window = rig.host.addParameterWindow(titleOf(7));
+        for (ModuleKind kind : c.open) rig.open(kind);
+        int polls = 0, dialogs = 0;
+        rig.clock.onSleep = [&](int, unsigned ms) {
+            if (ms == kPollIntervalMs && c.atPoll) c.atPoll(rig, ++polls);
+        };
+        rig.moduleList.onRun = [&] {
+            if (c.listPick == kListCancel) choose(RunMode::Quit);
+            if (c.listPick >= 0) theApp()->selectModule(c.listPick);
+        };
+        rig.dialogAction = [&](RegisterBlock&) { return c.dialog ? c.dialog(++dialogs) : 2; };
+        rig.beforeEditor = c.beforeEditor;
+        AppPorts ports = rig.ports();
+        if (c.pause) ports.pauseAfterExchangeMs = *c.pause;
+        ConfigApp app(std::move(ports));
+        EXPECT_FALSE(app.runCycle(c.words));
+        EXPECT_EQ(rig.log, c.events);
+        EXPECT_EQ(rig.clock.sleeps(), c.sleeps);
+        EXPECT_EQ(rig.pressed(), c.pressed);
+        EXPECT_EQ(rig.host.findCalls() > 0, c.probes);
+        EXPECT_EQ(app.currentEditor(), nullptr);
+    }
+}
+
+TEST(RunCycle, SynchronisedDialogSeesTheHostsRegistersAndOkWritesTheModulesBack) {
+    AppRig rig;
+    std::array<std::string, kRegisterCount> texts;
+    texts.fill("7777");
+    texts[0] = "1A2B";
+    const auto window = rig.open(7, texts); // module 7 writes registers 0 to 8
+    rig.dialogAction = [](RegisterBlock& editor) {
+        EXPECT_TRUE(theApp()->isHostSynchronised());
+        EXPECT_EQ(editor.getRegister(0), 0x1A2B);
+        EXPECT_EQ(editor.getRegister(18), 0x7777);
+        for (int i = 0; i < kRegisterCount; ++i) editor.setRegister(i, 0x0AB0 + i);
+        return quit(1);
+    };
+    rig.app()->runCycle({"SYNC_WITH_CONCEPT"});
+    for (int i = 0; i < 19; ++i)
+        EXPECT_EQ(rig.host.text(window.fields[i]), i < 9 ? "ab" + std::to_string(i) : "7777") << i;
+}
+
+// A write the host does not take, unverified included, is reported; the cycle
+// then goes back to waiting.
+TEST(RunCycle, FailedWriteShowsTheMessageAndTheCycleGoesOn) {
+    using Window = FakeHostWindows::ParameterWindow;
+    const std::pair<const char*, std::function<void(FakeHostWindows&, const Window&)>> cases[] = {
+        {"none", [](FakeHostWindows&, const Window&) {}},
+        {"window closed", [](FakeHostWindows& host, const Window& w) { host.destroy(w.window); }},
+        {"field hangs", [](FakeHostWindows& host, const Window& w) { host.hang(w.fields[1]); }},
+        {"field keeps its old text",
+         [](FakeHostWindows& host, const Window& w) {
+             host.alterSetText(w.fields[0], [](std::string_view) { return "0"; });
+         }},
+    };
+    for (const auto& [name, fault] : cases) {
+        SCOPED_TRACE(name);
+        AppRig rig;
+        const auto window = rig.open(7);
         int dialogs = 0;
         rig.dialogAction = [&](RegisterBlock& editor) {
             editor.setRegister(0, 0x1234);
-            if (++dialogs == 1) {
-                c.fault(rig.host, window);
-                return 1;
-            }
-            choose(RunMode::Quit); // a host window left open is served again
-            return 2;
+            if (++dialogs > 1) return quit(2); // a host window left open is served again
+            fault(rig.host, window);
+            return 1;
         };
         rig.clock.onSleep = [&](int, unsigned ms) {
             if (ms == kPollIntervalMs) choose(RunMode::Quit);
         };
-        auto app = rig.app();
-        app->runCycle({"SYNC_WITH_CONCEPT"});
-        if (c.fails) {
-            ASSERT_EQ(rig.messages.shown.size(), 1u) << c.name;
+        rig.app()->runCycle({"SYNC_WITH_CONCEPT"});
+        const bool fails = name != std::string("none");
+        ASSERT_EQ(rig.messages.shown.size(), fails ? 1u : 0u);
+        if (fails) {
             EXPECT_EQ(rig.messages.shown[0].text,
                       "Concept I/O Parameters menu is not open!Could not update parameters.");
             EXPECT_EQ(rig.messages.shown[0].icon, MessageIcon::Stop);
-        } else {
-            EXPECT_TRUE(rig.messages.shown.empty()) << c.name;
+            // Back to waiting: the window is minimised again.
+            EXPECT_EQ(*(std::find(rig.log.begin(), rig.log.end(), "message") + 1), "minimise");
         }
-        // The cycle went back to waiting: the window was minimised again.
-        const auto lastMinimise = std::find(rig.log.rbegin(), rig.log.rend(), "minimise");
-        const auto message = std::find(rig.log.begin(), rig.log.end(), "message");
-        EXPECT_EQ(rig.count("minimise"), 2) << c.name;
-        if (message != rig.log.end()) {
-            EXPECT_LT(message - rig.log.begin(), rig.log.rend() - lastMinimise - 1) << c.name;
-        }
-        EXPECT_FALSE(rig.clock.runaway) << c.name;
-    }
-}
-
-TEST(RunCycle, DialogThatCannotRunPausesBeforeTheNextPoll) {
-    AppRig rig;
-    const auto window = rig.host.addParameterWindow(titleOf(0));
-    int dialogs = 0;
-    rig.dialogAction = [&](RegisterBlock&) {
-        if (++dialogs == 2) choose(RunMode::Quit);
-        return -1;
-    };
-    auto app = rig.app();
-    app->runCycle({"SYNC_WITH_CONCEPT"});
-    EXPECT_EQ(dialogs, 2);
-    // Each pass: the read's pause, then one poll interval instead of a spin.
-    EXPECT_EQ(rig.clock.sleeps(), (std::vector<unsigned>{500, 250, 500, 250}));
-    EXPECT_EQ(rig.host.pressCount(window.ok) + rig.host.pressCount(window.cancel), 0);
-}
-
-TEST(RunCycle, AnExceptionEndsTheRunSilently) {
-    struct Case {
-        const char* name;
-        std::function<void()> raise;
-        bool inDialog;
-    };
-    const std::vector<Case> cases{
-        {"out of memory building the editor", [] { throw std::bad_alloc(); }, false},
-        {"runtime error building the editor", [] { throw std::runtime_error("x"); }, false},
-        {"foreign exception building the editor", [] { throw 42; }, false},
-        {"exception from the dialog", [] { throw std::bad_alloc(); }, true},
-    };
-    for (const Case& c : cases) {
-        AppRig rig;
-        const auto window = rig.host.addParameterWindow(titleOf(6));
-        if (c.inDialog)
-            rig.dialogAction = [&](RegisterBlock&) -> int {
-                c.raise();
-                return 1;
-            };
-        else
-            rig.beforeEditor = [&](ModuleKind) { c.raise(); };
-        auto app = rig.app();
-        EXPECT_FALSE(app->runCycle({"SYNC_WITH_CONCEPT"})) << c.name;
-        EXPECT_TRUE(rig.messages.shown.empty()) << c.name;
-        EXPECT_EQ(rig.host.pressCount(window.ok), 0) << c.name;
-        EXPECT_TRUE(rig.clock.sleeps().empty() || rig.clock.sleeps() == std::vector<unsigned>{500}) << c.name;
-        EXPECT_EQ(app->currentEditor(), nullptr);
-        EXPECT_EQ(rig.count("dialog deleted"), c.inDialog ? 1 : 0) << c.name;
-        expectWindowClosedThenDeleted(rig.log);
+        EXPECT_EQ(rig.count("minimise"), 2);
     }
 }
 
@@ -515,8 +367,7 @@ TEST(RunCycle, PollHoldsTheLockForProbesAndCaptionAndNeverReleasesAnUnownedOne) 
         if (n == 1) rig.lock.failWaits = 1; // the next poll's wait runs out
         if (n == 3) choose(RunMode::Quit);
     };
-    auto app = rig.app();
-    app->runCycle({"SYNC_WITH_CONCEPT"});
+    rig.app()->runCycle({"SYNC_WITH_CONCEPT"});
     // The poll whose wait ran out goes on as if it held the lock.
     EXPECT_EQ(rig.count("caption unlocked"), 1);
     EXPECT_EQ(rig.count("caption"), 2);
@@ -525,24 +376,8 @@ TEST(RunCycle, PollHoldsTheLockForProbesAndCaptionAndNeverReleasesAnUnownedOne) 
     for (unsigned wait : rig.lock.waits) EXPECT_EQ(wait, 3000u);
 }
 
-TEST(RunCycle, TitlesComeFromTheDescriptionFile) {
-    AppRig rig;
-    rig.description = "Q770_ZHC_354_00VM=\"Counter four\"\n";
-    rig.host.addParameterWindow("Counter four");
-    rig.host.addParameterWindow(titleOf(6)); // the default title no longer applies
-    rig.dialogAction = [](RegisterBlock&) {
-        choose(RunMode::Quit);
-        return 2;
-    };
-    auto app = rig.app();
-    app->runCycle({"SYNC_WITH_CONCEPT"});
-    EXPECT_EQ(rig.editorsBuilt, std::vector<ModuleKind>{6});
-    EXPECT_EQ(app->currentTitle(), "Counter four");
-}
-
 // ---------------------------------------------------------------- two real threads
 
-// Pauses are real but short, so the poll and the window's handlers interleave.
 // What the threaded window saw; it outlives the window object.
 struct WindowStats {
     std::atomic<int> starts{0};
@@ -590,9 +425,7 @@ private:
                std::chrono::steady_clock::now() < deadline) {
             // Concept Sync.
             theApp()->setMinimisePending(true);
-            theApp()->lockState();
-            theApp()->setRunMode(RunMode::Synchronised);
-            theApp()->unlockState();
+            choose(RunMode::Synchronised);
             std::this_thread::yield();
         }
         // Cancel.
@@ -612,35 +445,18 @@ private:
 
 TEST(RunCycleThreads, StartupWindowHandlersRaceThePollAndCancelEndsTheRun) {
     const auto started = std::chrono::steady_clock::now();
-    EventLog log;
-    FakeHostWindows host; // main thread only
-    FakeClock clock;      // sleeps for real, a little, so that the threads interleave
-    clock.realMicrosPerMs = 4;
-    clock.limit = 1'000'000;
-    testing::RecordingMessages messages(log);
-    testing::FakeInstanceGuard::Calls guardCalls;
+    AppRig rig;                    // its host is for the main thread only
+    rig.clock.realMicrosPerMs = 4; // sleeps for real, a little, so that the threads interleave
+    rig.clock.limit = 1'000'000;
     WindowStats stats;
-    std::vector<ModuleKind> built;
-    FakeHostWindows::ParameterWindow hostWindow;
     int polls = 0;
-    clock.onSleep = [&](int, unsigned ms) {
-        if (ms == kPollIntervalMs && ++polls == 3) hostWindow = host.addParameterWindow(titleOf(3));
+    rig.clock.onSleep = [&](int, unsigned ms) {
+        if (ms == kPollIntervalMs && ++polls == 3) rig.open(3);
     };
-
-    AppPorts ports;
-    ports.instanceMutex = std::make_unique<testing::FakeInstanceGuard>(guardCalls, true, true);
+    rig.dialogAction = [](RegisterBlock&) { return 1; };
+    AppPorts ports = rig.ports();
     ports.createStateLock = [] { return std::make_unique<RecursiveTimedLock>(); };
-    ports.messages = &messages;
-    ports.windows = &host;
-    ports.clock = &clock;
     ports.createStartupWindow = [&] { return std::make_unique<ThreadedStartupWindow>(stats); };
-    ports.createEditor = [&](ModuleKind kind, HostContext context) {
-        built.push_back(kind);
-        return makeEditor(kind, std::move(context), [&](const DialogRequest&) {
-            return std::make_unique<testing::FakeDialog>(log, [] { return 1; });
-        });
-    };
-    ports.openDescription = [] { return std::unique_ptr<std::istream>(); };
 
     ConfigApp app(std::move(ports));
     EXPECT_FALSE(app.runCycle({}));
@@ -650,9 +466,9 @@ TEST(RunCycleThreads, StartupWindowHandlersRaceThePollAndCancelEndsTheRun) {
     EXPECT_EQ(stats.starts, 1);
     EXPECT_GE(stats.captions, 12);
     EXPECT_GE(stats.minimised, 2); // the first synchronised poll, and after the dialog
-    EXPECT_EQ(built, std::vector<ModuleKind>{3});
-    EXPECT_EQ(host.pressCount(hostWindow.ok), 1);
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(rig.count("editor 3"), 1);
+    EXPECT_EQ(rig.pressed(), "3 OK");
+    EXPECT_TRUE(rig.messages.shown.empty());
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
 }
 
