@@ -117,8 +117,7 @@ public:
         return node && !node->children.empty() ? node->children.front() : 0;
     }
     HostHandle nextSibling(HostHandle window) override {
-        Node* node = live(window);
-        Node* parent = node ? live(node->parent) : nullptr;
+        Node* parent = live(window) ? live(find(window)->parent) : nullptr;
         if (!parent) return 0;
         auto it = std::find(parent->children.begin(), parent->children.end(), window);
         return ++it == parent->children.end() ? 0 : *it;
@@ -150,8 +149,7 @@ public:
         return true;
     }
     std::optional<WindowFacts> facts(HostHandle window) override {
-        const Node* node = live(window);
-        return node ? std::optional(node->facts) : std::nullopt;
+        return live(window) ? std::optional(find(window)->facts) : std::nullopt;
     }
 
 private:
@@ -159,33 +157,26 @@ private:
     static constexpr HostHandle kFirstHandle = 0x100;
 
     struct Node {
-        std::string text;
-        WindowFacts facts;
+        std::string text{};
+        WindowFacts facts{};
         HostHandle parent = 0;
-        std::vector<HostHandle> children;
-        std::optional<ButtonBehaviour> button;
-        bool alive = true;
-        bool hung = false;
-        bool answersBeyondRequest = false;
-        std::function<std::string(std::string_view)> alter;
+        std::optional<ButtonBehaviour> button{};
+        std::vector<HostHandle> children{};
+        bool alive = true, hung = false, answersBeyondRequest = false;
+        std::function<std::string(std::string_view)> alter{};
         int presses = 0;
     };
 
     HostHandle add(std::string text, WindowFacts facts, HostHandle parent,
                    std::optional<ButtonBehaviour> button = std::nullopt) {
-        const HostHandle handle = kFirstHandle + nodes_.size();
-        if (parent) find(parent)->children.push_back(handle);
-        nodes_.emplace_back();
-        nodes_.back().text = std::move(text);
-        nodes_.back().facts = std::move(facts);
-        nodes_.back().parent = parent;
-        nodes_.back().button = button;
-        return handle;
+        if (parent) find(parent)->children.push_back(kFirstHandle + nodes_.size());
+        nodes_.push_back({std::move(text), std::move(facts), parent, button});
+        return kFirstHandle + nodes_.size() - 1;
     }
     Node* find(HostHandle handle) { return &nodes_.at(handle - kFirstHandle); }
     Node* live(HostHandle handle) {
-        Node* node = handle >= kFirstHandle && handle - kFirstHandle < nodes_.size() ? find(handle) : nullptr;
-        return node && node->alive ? node : nullptr;
+        // Handles below kFirstHandle wrap round to far beyond the nodes.
+        return handle - kFirstHandle < nodes_.size() && find(handle)->alive ? find(handle) : nullptr;
     }
     // Logs the message; the node when it takes it, else null.
     Node* deliver(const Message& message) {

@@ -145,20 +145,66 @@ TEST(RunCycle, CommandLineDecidesTheRunMode) {
 // poll '.' does nothing, 'S' and 'Q' choose Standalone and Quit, a digit opens
 // that module's host window. A dialog answers 'o' OK, 'c' Cancel, 'x' as one
 // that cannot run, the capital after choosing Quit; 's' chooses Standalone and
-// answers OK, '!' throws.
-TEST(RunCycle, EachRunModeDrivesTheStartupWindowTheEditorsAndTheHost) {
-    struct Case {
-        std::string word;
-        std::vector<ModuleKind> open; // host windows open at the start
-        std::string polls, dialogs;
-        int listPick;        // the module list's pick; -1 none, -2 Cancel
-        unsigned pause;      // after each exchange; 0 leaves the ports' default
-        std::string pressed; // host buttons, by module
-        std::string events;
+// answers OK, '!' throws. 'w', 'h' and 'k' answer OK after the host window
+// closed, its second field hung or its first field came to keep its text.
+struct CycleRun {
+    std::string word;
+    std::vector<ModuleKind> open; // host windows open at the start
+    std::string polls, dialogs;
+    int listPick;        // the module list's pick; -1 none, -2 Cancel
+    unsigned pause;      // after each exchange; 0 leaves the ports' default
+    std::string pressed; // host buttons, by module
+    std::string events;
+};
+const std::string kSync = "SYNC_WITH_CONCEPT";
+
+void expectRun(const CycleRun& c) {
+    SCOPED_TRACE(c.events);
+    AppRig rig;
+    for (ModuleKind kind : c.open) rig.open(kind);
+    std::size_t polls = 0, dialogs = 0;
+    rig.clock.onSleep = [&](int, unsigned ms) {
+        rig.log.push_back(std::to_string(ms));
+        const char step = ms == kPollIntervalMs && polls < c.polls.size() ? c.polls[polls++] : '.';
+        if (step == 'S' || step == 'Q') choose(step == 'S' ? RunMode::Standalone : RunMode::Quit);
+        if (std::isdigit(step)) rig.open(step - '0');
     };
-    const std::string sync = "SYNC_WITH_CONCEPT";
+    rig.onModuleList = [&] {
+        if (c.listPick == -2) choose(RunMode::Quit);
+        if (c.listPick >= 0) theApp()->selectModule(c.listPick);
+    };
+    rig.dialogAction = [&](RegisterBlock& editor) {
+        EXPECT_EQ(theApp()->isHostSynchronised(), rig.host.findCalls() > 0);
+        editor.setRegister(0, 0x1234);
+        const char step = c.dialogs.at(dialogs++);
+        if (step == '!') throw std::bad_alloc();
+        if (std::string("whk").find(step) != std::string::npos) {
+            const auto& window = rig.windows.at(theApp()->moduleIndex());
+            if (step == 'w') rig.host.destroy(window.window);
+            if (step == 'h') rig.host.hang(window.fields[1]);
+            if (step == 'k') rig.host.alterSetText(window.fields[0], [](std::string_view) { return "0"; });
+        }
+        if (std::isupper(step)) choose(RunMode::Quit);
+        if (step == 's') choose(RunMode::Standalone);
+        const char answer = static_cast<char>(std::tolower(step));
+        return answer == 'c' ? 2 : answer == 'x' ? -1 : 1;
+    };
+    AppPorts ports = rig.ports();
+    if (c.pause) ports.pauseAfterExchangeMs = c.pause;
+    ConfigApp app(std::move(ports));
+    EXPECT_FALSE(app.runCycle({c.word}));
+    EXPECT_EQ(rig.story(), c.events);
+    EXPECT_EQ(rig.pressed(), c.pressed);
+    EXPECT_EQ(rig.host.findCalls() > 0, c.word == kSync);
+    EXPECT_EQ(app.currentEditor(), nullptr);
+    const AppRig::Shown failed{
+        {"Concept I/O Parameters menu is not open!Could not update parameters.", MessageIcon::Stop}};
+    EXPECT_EQ(rig.shown, rig.count("message") ? failed : AppRig::Shown{});
+}
+
+TEST(RunCycle, EachRunModeDrivesTheStartupWindowTheEditorsAndTheHost) {
     // clang-format off
-    const Case cases[] = {
+    const CycleRun runs[] = {
         // Standalone: the module list's pick without any host, or its Cancel.
         {"NO_SYNC", {5}, "", "o", 5, 0, "", "startup, list, editor 5, dialog, dialog deleted, join, deleted"},
         {"NO_SYNC", {}, "", "", -2, 0, "", "startup, list, join, deleted"},
@@ -167,99 +213,47 @@ TEST(RunCycle, EachRunModeDrivesTheStartupWindowTheEditorsAndTheHost) {
          "startup, thread, 250, 250, hide, list, editor 1, dialog, dialog deleted, join, deleted"},
         {"", {}, "..Q", "", -1, 0, "", "startup, thread, 250, 250, 250, join, deleted"},
         // Synchronised: minimised once per wait, the caption stepped at each poll that finds nothing.
-        {sync, {}, "..Q", "", -1, 0, "",
+        {kSync, {}, "..Q", "", -1, 0, "",
          "startup, thread, minimise, caption, 250, caption, 250, caption, 250, join, deleted"},
-        {sync, {}, ".7.Q", "o", -1, 40, "7 OK",
+        {kSync, {}, ".7.Q", "o", -1, 40, "7 OK",
          "startup, thread, minimise, caption, 250, caption, 250, hide, editor 7, 40, dialog, 40, "
          "minimise, caption, 250, caption, 250, dialog deleted, join, deleted"},
         // Two host windows: the lower kind first.
-        {sync, {5, 2}, "", "cC", -1, 0, "2 Cancel, 5 Cancel",
+        {kSync, {5, 2}, "", "cC", -1, 0, "2 Cancel, 5 Cancel",
          "startup, thread, minimise, hide, editor 2, 500, dialog, 500, minimise, hide, dialog deleted, "
          "editor 5, 500, dialog, 500, dialog deleted, join, deleted"},
         // Standalone chosen in a synchronised dialog: the host has its answer, then the run ends.
-        {sync, {5}, "", "s", -1, 0, "5 OK",
+        {kSync, {5}, "", "s", -1, 0, "5 OK",
          "startup, thread, minimise, hide, editor 5, 500, dialog, 500, dialog deleted, join, deleted"},
         // A dialog that cannot run waits a poll before its window is found again.
-        {sync, {0}, "", "xX", -1, 0, "",
+        {kSync, {0}, "", "xX", -1, 0, "",
          "startup, thread, minimise, hide, editor 0, 500, dialog, 250, minimise, hide, dialog deleted, "
          "editor 0, 500, dialog, 250, dialog deleted, join, deleted"},
         // An exception ends the run without a message.
-        {sync, {6}, "", "!", -1, 0, "",
+        {kSync, {6}, "", "!", -1, 0, "",
          "startup, thread, minimise, hide, editor 6, 500, dialog, dialog deleted, join, deleted"},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.events);
-        AppRig rig;
-        for (ModuleKind kind : c.open) rig.open(kind);
-        std::size_t polls = 0, dialogs = 0;
-        rig.clock.onSleep = [&](int, unsigned ms) {
-            rig.log.push_back(std::to_string(ms));
-            const char step = ms == kPollIntervalMs && polls < c.polls.size() ? c.polls[polls++] : '.';
-            if (step == 'S' || step == 'Q') choose(step == 'S' ? RunMode::Standalone : RunMode::Quit);
-            if (std::isdigit(step)) rig.open(step - '0');
-        };
-        rig.onModuleList = [&] {
-            if (c.listPick == -2) choose(RunMode::Quit);
-            if (c.listPick >= 0) theApp()->selectModule(c.listPick);
-        };
-        rig.dialogAction = [&](RegisterBlock&) {
-            EXPECT_EQ(theApp()->isHostSynchronised(), rig.host.findCalls() > 0);
-            const char step = c.dialogs.at(dialogs++);
-            if (step == '!') throw std::bad_alloc();
-            if (std::isupper(step)) choose(RunMode::Quit);
-            if (step == 's') choose(RunMode::Standalone);
-            const char answer = static_cast<char>(std::tolower(step));
-            return answer == 'o' || answer == 's' ? 1 : answer == 'c' ? 2 : -1;
-        };
-        AppPorts ports = rig.ports();
-        if (c.pause) ports.pauseAfterExchangeMs = c.pause;
-        ConfigApp app(std::move(ports));
-        EXPECT_FALSE(app.runCycle({c.word}));
-        EXPECT_EQ(rig.story(), c.events);
-        EXPECT_EQ(rig.pressed(), c.pressed);
-        EXPECT_EQ(rig.host.findCalls() > 0, c.word == sync);
-        EXPECT_EQ(app.currentEditor(), nullptr);
-    }
+    for (const CycleRun& run : runs) expectRun(run);
 }
 
 // A write the host does not take, unverified included, is reported; the cycle
 // then goes back to waiting, and serves a host window left open again.
 TEST(RunCycle, FailedWriteShowsTheMessageAndTheCycleGoesOn) {
-    using Window = FakeHostWindows::ParameterWindow;
-    const std::string
-        closed = "startup, thread, minimise, hide, editor 7, dialog, ",
-        end = "minimise, caption, dialog deleted, join, deleted",
-        again = "message, minimise, hide, dialog deleted, editor 7, dialog, dialog deleted, join, deleted";
-    const std::pair<std::function<void(FakeHostWindows&, const Window&)>, std::string> cases[] = {
-        {[](FakeHostWindows&, const Window&) {}, closed + end},
-        {[](FakeHostWindows& host, const Window& w) { host.destroy(w.window); }, closed + "message, " + end},
-        {[](FakeHostWindows& host, const Window& w) { host.hang(w.fields[1]); }, closed + again},
-        {[](FakeHostWindows& host, const Window& w) {
-             host.alterSetText(w.fields[0], [](std::string_view) { return "0"; }); // keeps its old text
-         },
-         closed + again},
+    const std::string start = "startup, thread, minimise, hide, editor 7, 500, dialog, ",
+                      end = "minimise, caption, 250, dialog deleted, join, deleted",
+                      again = "message, minimise, hide, dialog deleted, editor 7, ",
+                      cancel = "dialog, 500, dialog deleted, join, deleted";
+    // clang-format off
+    const CycleRun runs[] = {
+        {kSync, {7}, "Q", "o", -1, 0, "7 OK", start + "500, " + end},
+        {kSync, {7}, "Q", "w", -1, 0, "", start + "message, " + end},
+        // The hung field fails the next read too, which does not pause.
+        {kSync, {7}, "", "hC", -1, 0, "7 Cancel", start + again + cancel},
+        {kSync, {7}, "", "kC", -1, 0, "7 Cancel", start + again + "500, " + cancel},
     };
-    for (const auto& [fault, events] : cases) {
-        SCOPED_TRACE(events);
-        AppRig rig;
-        const auto window = rig.open(7);
-        int dialogs = 0;
-        rig.dialogAction = [&](RegisterBlock& editor) {
-            editor.setRegister(0, 0x1234);
-            if (++dialogs > 1) return quit(2);
-            fault(rig.host, window);
-            return 1;
-        };
-        rig.clock.onSleep = [&](int, unsigned ms) {
-            if (ms == kPollIntervalMs) choose(RunMode::Quit);
-        };
-        rig.app()->runCycle({"SYNC_WITH_CONCEPT"});
-        EXPECT_EQ(rig.story(), events);
-        const AppRig::Shown failed{
-            {"Concept I/O Parameters menu is not open!Could not update parameters.", MessageIcon::Stop}};
-        EXPECT_EQ(rig.shown, rig.count("message") ? failed : AppRig::Shown{});
-    }
+    // clang-format on
+    for (const CycleRun& run : runs) expectRun(run);
 }
 
 TEST(RunCycle, PollHoldsTheLockForProbesAndCaptionAndNeverReleasesAnUnownedOne) {
