@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>
 #include <climits>
-#include <functional>
 #include <new>
 #include <optional>
 #include <string>
@@ -116,23 +114,21 @@ TEST(ConfigApp, ModulesAreSelectedAndProbedByTheTitlesOfTheDescriptionFile) {
 }
 
 TEST(RunCycle, CommandLineDecidesTheRunMode) {
+    using enum RunMode;
+    // clang-format off
     const std::pair<std::vector<std::string>, RunMode> cases[] = {
-        {{}, RunMode::Undecided},
-        {{"sync_with_concept"}, RunMode::Synchronised},
-        {{"No_Sync"}, RunMode::Standalone},
-        {{"/NO_SYNC"}, RunMode::Undecided},
-        {{"-SYNC_WITH_CONCEPT"}, RunMode::Undecided},
-        {{"NO_SYNC", "SYNC_WITH_CONCEPT"}, RunMode::Standalone},
-        {{"SYNC_WITH_CONCEPT", "no_sync"}, RunMode::Standalone},
-        {{"-NO_SYNC", "SYNC_WITH_CONCEPT"}, RunMode::Synchronised},
-    };
+        {{}, Undecided}, {{"sync_with_concept"}, Synchronised}, {{"No_Sync"}, Standalone},
+        {{"/NO_SYNC"}, Undecided}, {{"-SYNC_WITH_CONCEPT"}, Undecided},
+        {{"NO_SYNC", "SYNC_WITH_CONCEPT"}, Standalone}, {{"SYNC_WITH_CONCEPT", "no_sync"}, Standalone},
+        {{"-NO_SYNC", "SYNC_WITH_CONCEPT"}, Synchronised}};
+    // clang-format on
     for (const auto& [words, mode] : cases) {
         AppRig rig;
         std::optional<RunMode> seen;
         // Standalone reaches the module list first; the others pause in the poll.
         rig.onModuleList = [&] {
             if (!seen) seen = theApp()->runMode();
-            choose(RunMode::Quit);
+            choose(Quit);
         };
         rig.clock.onSleep = [&](int, unsigned) { rig.onModuleList(); };
         EXPECT_FALSE(rig.app()->runCycle(words));
@@ -283,53 +279,44 @@ struct WindowStats {
 // A start-up window whose handlers run on a real waiting thread: the user
 // presses Concept Sync again and again while the main thread polls, then
 // Cancel once the waiting display has stepped a few times.
-class ThreadedStartupWindow : public StartupWindowPort {
-public:
-    explicit ThreadedStartupWindow(WindowStats& stats) : stats_(stats) {}
+struct ThreadedStartupWindow : StartupWindowPort {
+    explicit ThreadedStartupWindow(WindowStats& stats) : stats(stats) {}
     ~ThreadedStartupWindow() override { closeAndJoin(); }
 
-    bool exists() override { return open_.load(); }
-    void minimise() override { stats_.minimised.fetch_add(1); }
+    bool exists() override { return open.load(); }
+    void minimise() override { stats.minimised.fetch_add(1); }
     void hide() override {}
     void updateWaitingCaption() override {
-        theApp()->lockState();
-        caption_ = caption_.front() == ' ' ? "." + caption_.substr(1) : " Waiting for Concept.";
-        stats_.captions.fetch_add(1);
+        theApp()->lockState(); // held already: the lock is recursive
+        stats.captions.fetch_add(1);
         theApp()->unlockState();
     }
     bool startWaitingThread() override {
-        thread_ = std::thread([this] { runWindow(); });
+        thread = std::thread([this] { runWindow(); });
         return true;
     }
     void closeAndJoin() override {
-        closeRequested_ = true;
-        if (thread_.joinable()) thread_.join();
+        closeRequested = true;
+        if (thread.joinable()) thread.join();
     }
-
-private:
     void runWindow() {
-        open_ = true;
+        open = true;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
-        while (!closeRequested_ && stats_.captions.load() < 12 &&
-               std::chrono::steady_clock::now() < deadline) {
+        while (!closeRequested && stats.captions.load() < 12 && std::chrono::steady_clock::now() < deadline) {
             // Concept Sync.
             theApp()->setMinimisePending(true);
             choose(RunMode::Synchronised);
             std::this_thread::yield();
         }
-        // Cancel.
-        theApp()->lockState();
-        if (theApp()->runMode() != RunMode::Standalone) theApp()->setRunMode(RunMode::Quit);
-        theApp()->unlockState();
-        stats_.cancelPressed = true;
-        open_ = false;
+        choose(RunMode::Quit); // Cancel
+        stats.cancelPressed = true;
+        open = false;
     }
 
-    WindowStats& stats_;
-    std::thread thread_;
-    std::atomic<bool> open_{false};
-    std::atomic<bool> closeRequested_{false};
-    std::string caption_ = " Corvent I/O Configuration Tool"; // under the state lock
+    WindowStats& stats;
+    std::thread thread;
+    std::atomic<bool> open{false};
+    std::atomic<bool> closeRequested{false};
 };
 
 TEST(RunCycleThreads, StartupWindowHandlersRaceThePollAndCancelEndsTheRun) {
