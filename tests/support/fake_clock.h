@@ -1,9 +1,7 @@
 #pragma once
-// The one test clock: time moves only when the code under test sleeps (or a
-// test advances it), every sleep is recorded, and a test can act at any
-// sleep. A run that sleeps without end is stopped with an exception.
-// `realMicrosPerMs` makes each sleep also yield real time, for tests with
-// real threads.
+// The one test clock: time moves only when the code under test sleeps, every sleep is recorded, and a test
+// can act at any sleep. A run that sleeps without end is stopped with an exception. `realMicrosPerMs` makes
+// each sleep also yield real time, for tests with real threads.
 
 #include <chrono>
 #include <cstddef>
@@ -24,27 +22,17 @@ public:
         sleeps_.push_back(ms);
         now_ += ms;
         if (realMicrosPerMs) std::this_thread::sleep_for(std::chrono::microseconds(ms * realMicrosPerMs));
-        if (sleeps_.size() > limit) {
-            runaway = true;
-            throw std::runtime_error("the code under test slept without end");
-        }
+        if (sleeps_.size() > limit) throw std::runtime_error("the code under test slept without end");
         if (onSleep) onSleep(static_cast<int>(sleeps_.size()), ms);
     }
 
-    void advance(std::uint64_t ms) { now_ += ms; }
     const std::vector<unsigned>& sleeps() const { return sleeps_; }
-    int sleepsOf(unsigned ms) const {
-        int n = 0;
-        for (unsigned s : sleeps_) n += s == ms;
-        return n;
-    }
 
     // Sleeps after which a run counts as endless.
     std::size_t limit = 2000;
     // Called after each sleep with its number (from 1) and length.
     std::function<void(int, unsigned)> onSleep;
     unsigned realMicrosPerMs = 0;
-    bool runaway = false;
 
 private:
     std::uint64_t now_ = 0;

@@ -1,18 +1,19 @@
 #pragma once
-// An in-memory host for tests and demos: top-level windows with ordered
-// children (edit fields, labels, buttons), a log of every message sent to a
-// child, and the faults a real host shows (hangs, vanishing windows, short
-// windows, fields that ignore or alter text, buttons that survive a press).
+// An in-memory host: top-level windows with ordered children (edit fields,
+// labels, buttons), a log of every message sent to a child, and the faults a
+// real host shows (hung fields, fields that change what is written to them,
+// answers longer than asked for, buttons that survive a press).
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "hostlink/host_windows.h"
-#include "support/fake_clock.h"
 #include "hostlink/window_description.h"
 
 namespace velmora {
@@ -24,104 +25,165 @@ public:
         ClosesWindowOnPress,   // the window is gone between button-down and button-up
         Survives,              // the window stays open however often it is pressed
     };
-
     enum class MessageKind { GetText, SetText, MouseDown, MouseUp };
-
     struct Message {
         MessageKind kind;
         HostHandle target;
-        std::string text; // SetText: the text sent
-        int maxChars = 0; // GetText: the size asked for
-        std::uintptr_t wParam = 0;
-        std::intptr_t lParam = 0;
-        unsigned timeoutMs = 0;
-        bool delivered = false; // false when the target was gone, hung or threw
+        int maxChars; // GetText: the size asked for
+        std::uintptr_t wParam;
+        std::intptr_t lParam;
+        unsigned timeoutMs;
     };
 
-    // A host I/O parameter window built from a layout: register i's edit field
-    // at its position (unmapped registers get none), OK and Cancel buttons at
-    // theirs, labels everywhere else.
+    // A host I/O parameter window: register i's edit field at its position in
+    // the layout, OK and Cancel at theirs, labels everywhere else.
     struct ParameterWindow {
         HostHandle window = 0;
         std::vector<HostHandle> children; // by position
         HostHandle ok = 0;
         HostHandle cancel = 0;
         std::array<HostHandle, kRegisterCount> fields{}; // 0 for unmapped registers
-
-        HostHandle at(int position) const;
     };
 
-    HostHandle addWindow(std::string title);
-    HostHandle addField(HostHandle parent, std::string text);
-    HostHandle addLabel(HostHandle parent, std::string text);
+    HostHandle addWindow(std::string title) { return add(std::move(title), {}, 0); }
+    HostHandle addField(HostHandle parent, std::string text) {
+        return add(std::move(text), {"Edit", 0, 0, true, true}, parent);
+    }
+    HostHandle addLabel(HostHandle parent, std::string text) {
+        return add(std::move(text), {"Static", 0, 0, true, true}, parent);
+    }
     HostHandle addButton(HostHandle parent, std::string caption,
-                         ButtonBehaviour behaviour = ButtonBehaviour::ClosesWindowOnRelease);
+                         ButtonBehaviour behaviour = ButtonBehaviour::ClosesWindowOnRelease) {
+        return add(std::move(caption), {"Button", 0, 0, true, true}, parent, behaviour);
+    }
 
-    // `childCount` children (by default maxWindows + 1, so a read reaches
-    // maxWindows); register i's field holds `registerTexts[i]`, "0" when empty.
+    // `childCount` children, by default maxWindows + 1 so that a read reaches
+    // maxWindows; register i's field holds `texts[i]`, "0" when empty.
     ParameterWindow addParameterWindow(std::string title,
                                        const WindowLayout& layout = WindowLayout::defaults(),
                                        int childCount = -1,
-                                       const std::array<std::string, kRegisterCount>& registerTexts = {});
+                                       const std::array<std::string, kRegisterCount>& texts = {}) {
+        ParameterWindow built;
+        built.window = addWindow(std::move(title));
+        for (int p = 0; p < (childCount < 0 ? layout.maxWindows + 1 : childCount); ++p) {
+            const auto reg = std::find(layout.controlPositions.begin(), layout.controlPositions.end(), p);
+            const auto i = static_cast<std::size_t>(reg - layout.controlPositions.begin());
+            HostHandle child;
+            if (p == layout.okPosition)
+                child = built.ok = addButton(built.window, "OK");
+            else if (p == layout.cancelPosition)
+                child = built.cancel = addButton(built.window, "Cancel");
+            else if (i < texts.size())
+                child = built.fields[i] = addField(built.window, texts[i].empty() ? "0" : texts[i]);
+            else
+                child = addLabel(built.window, "label");
+            built.children.push_back(child);
+        }
+        return built;
+    }
 
-    // A top-level window goes with its children; a child leaves its parent's list.
-    void destroy(HostHandle window);
-    std::string text(HostHandle window) const;
-    void setTextDirectly(HostHandle window, std::string text);
-    // Fields are "Edit", labels "Static", buttons "Button" push buttons, all
-    // enabled and visible, with control id 0, unless set here.
-    void setFacts(HostHandle window, WindowFacts facts);
-    int pressCount(HostHandle button) const; // button-up messages delivered
+    // A window goes with its children.
+    void destroy(HostHandle window) {
+        if (Node* node = live(window)) {
+            node->alive = false;
+            for (HostHandle child : node->children) destroy(child);
+        }
+    }
+    std::string text(HostHandle window) { return find(window)->text; }
+    void setTextDirectly(HostHandle window, std::string text) { find(window)->text = std::move(text); }
+    void setFacts(HostHandle window, WindowFacts facts) { find(window)->facts = std::move(facts); }
+    int pressCount(HostHandle button) { return find(button)->presses; } // button-up messages delivered
 
     // Faults.
-    void hang(HostHandle child);                           // text and mouse messages time out
-    void closeAfterMessages(HostHandle window, int count); // after `count` messages to its children
-    void ignoreSetText(HostHandle child);                  // takes the message, keeps its text
-    void alterSetText(HostHandle child, std::function<std::string(std::string_view)> change);
-    void answerBeyondRequest(HostHandle child); // get-text ignores the size asked for
-    void throwOnMessage(HostHandle child);      // the platform layer throws
+    void hang(HostHandle child) { find(child)->hung = true; } // its messages time out
+    // The field holds change(text) after a set-text message.
+    void alterSetText(HostHandle child, std::function<std::string(std::string_view)> change) {
+        find(child)->alter = std::move(change);
+    }
+    void answerBeyondRequest(HostHandle child) { find(child)->answersBeyondRequest = true; }
 
     const std::vector<Message>& messages() const { return log_; }
-    std::vector<Message> messagesTo(HostHandle target) const;
-    void clearMessages() { log_.clear(); }
     int findCalls() const { return findCalls_; }
 
     // HostWindows
-    HostHandle findTopLevel(std::string_view title) override;
-    HostHandle firstChild(HostHandle window) override;
-    HostHandle nextSibling(HostHandle window) override;
-    bool exists(HostHandle window) override;
-    std::optional<std::string> getText(HostHandle window, int maxChars, unsigned timeoutMs) override;
-    bool setText(HostHandle window, std::string_view text, unsigned timeoutMs) override;
+    HostHandle findTopLevel(std::string_view title) override {
+        ++findCalls_;
+        for (std::size_t i = 0; i < nodes_.size(); ++i)
+            if (nodes_[i].alive && nodes_[i].parent == 0 && nodes_[i].text == title) return kFirstHandle + i;
+        return 0;
+    }
+    HostHandle firstChild(HostHandle window) override {
+        Node* node = live(window);
+        return node && !node->children.empty() ? node->children.front() : 0;
+    }
+    HostHandle nextSibling(HostHandle window) override {
+        Node* parent = live(window) ? live(find(window)->parent) : nullptr;
+        if (!parent) return 0;
+        auto it = std::find(parent->children.begin(), parent->children.end(), window);
+        return ++it == parent->children.end() ? 0 : *it;
+    }
+    bool exists(HostHandle window) override { return live(window) != nullptr; }
+    std::optional<std::string> getText(HostHandle window, int maxChars, unsigned timeoutMs) override {
+        Node* node = deliver({MessageKind::GetText, window, maxChars, 0, 0, timeoutMs});
+        if (!node) return std::nullopt;
+        // A real control copies at most maxChars - 1 characters and a terminator.
+        if (node->answersBeyondRequest) return node->text;
+        return node->text.substr(0, static_cast<std::size_t>(std::max(maxChars - 1, 0)));
+    }
+    bool setText(HostHandle window, std::string_view text, unsigned timeoutMs) override {
+        Node* node = deliver({MessageKind::SetText, window, 0, 0, 0, timeoutMs});
+        if (node) node->text = node->alter ? node->alter(text) : std::string(text);
+        return node != nullptr;
+    }
     bool sendMouse(HostHandle window, MouseMessage message, std::uintptr_t wParam, std::intptr_t lParam,
-                   unsigned timeoutMs) override;
-    std::optional<WindowFacts> facts(HostHandle window) override;
+                   unsigned timeoutMs) override {
+        const bool down = message == MouseMessage::LeftButtonDown;
+        Node* node = deliver(
+            {down ? MessageKind::MouseDown : MessageKind::MouseUp, window, 0, wParam, lParam, timeoutMs});
+        if (!node) return false;
+        if (!node->button) return true;
+        if (!down) ++node->presses;
+        if (*node->button ==
+            (down ? ButtonBehaviour::ClosesWindowOnPress : ButtonBehaviour::ClosesWindowOnRelease))
+            destroy(node->parent);
+        return true;
+    }
+    std::optional<WindowFacts> facts(HostHandle window) override {
+        return live(window) ? std::optional(find(window)->facts) : std::nullopt;
+    }
 
 private:
+    // Handles start well above 0 so that "no window" never names a node.
+    static constexpr HostHandle kFirstHandle = 0x100;
+
     struct Node {
-        std::string text;
-        WindowFacts facts;
+        std::string text{};
+        WindowFacts facts{};
         HostHandle parent = 0;
-        std::vector<HostHandle> children;
-        bool alive = true;
-        bool isButton = false;
-        ButtonBehaviour behaviour = ButtonBehaviour::ClosesWindowOnRelease;
-        bool hung = false;
-        bool ignoresSetText = false;
-        bool answersBeyondRequest = false;
-        bool throws = false;
-        std::function<std::string(std::string_view)> alter;
-        int closeAfter = -1; // top-level: messages to children left before it closes
+        std::optional<ButtonBehaviour> button{};
+        std::vector<HostHandle> children{};
+        bool alive = true, hung = false, answersBeyondRequest = false;
+        std::function<std::string(std::string_view)> alter{};
         int presses = 0;
     };
 
-    HostHandle add(Node node);
-    Node* find(HostHandle handle);
-    const Node* find(HostHandle handle) const;
-    Node* live(HostHandle handle);
-    // Logs the message; the node when it can take it, else null.
-    Node* deliver(Message message);
-    void countMessage(const Node& child);
+    HostHandle add(std::string text, WindowFacts facts, HostHandle parent,
+                   std::optional<ButtonBehaviour> button = std::nullopt) {
+        if (parent) find(parent)->children.push_back(kFirstHandle + nodes_.size());
+        nodes_.push_back({std::move(text), std::move(facts), parent, button});
+        return kFirstHandle + nodes_.size() - 1;
+    }
+    Node* find(HostHandle handle) { return &nodes_.at(handle - kFirstHandle); }
+    Node* live(HostHandle handle) {
+        // Handles below kFirstHandle wrap round to far beyond the nodes.
+        return handle - kFirstHandle < nodes_.size() && find(handle)->alive ? find(handle) : nullptr;
+    }
+    // Logs the message; the node when it takes it, else null.
+    Node* deliver(const Message& message) {
+        log_.push_back(message);
+        Node* node = live(message.target);
+        return node && !node->hung ? node : nullptr;
+    }
 
     std::vector<Node> nodes_;
     std::vector<Message> log_;

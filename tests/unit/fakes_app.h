@@ -3,12 +3,15 @@
 // and the editors: every call is recorded in one event log so a test can check
 // what happened and in which order.
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/config_app.h"
@@ -19,121 +22,6 @@
 namespace velmora::testing {
 
 using EventLog = std::vector<std::string>;
-
-class FakeInstanceGuard : public InstanceGuard {
-public:
-    struct Calls {
-        std::vector<std::string> created;
-        std::vector<unsigned> waits;
-        bool destroyed = false;
-    };
-    FakeInstanceGuard(Calls& calls, bool createOk, bool acquireOk)
-        : calls_(calls), createOk_(createOk), acquireOk_(acquireOk) {}
-    ~FakeInstanceGuard() override { calls_.destroyed = true; }
-    bool create(std::string_view name) override {
-        calls_.created.emplace_back(name);
-        return createOk_;
-    }
-    bool acquire(unsigned timeoutMs) override {
-        calls_.waits.push_back(timeoutMs);
-        return acquireOk_;
-    }
-
-private:
-    Calls& calls_;
-    bool createOk_;
-    bool acquireOk_;
-};
-
-// A lock for one thread that counts its depth; `failWaits` makes that many
-// waits run out before the next one succeeds.
-class CountingLock : public StateLock {
-public:
-    struct State {
-        int depth = 0;
-        int failWaits = 0;
-        int unlocksUnowned = 0;
-        std::vector<unsigned> waits;
-    };
-    explicit CountingLock(State& state) : state_(state) {}
-    bool tryLockFor(unsigned timeoutMs) override {
-        state_.waits.push_back(timeoutMs);
-        if (state_.failWaits > 0) {
-            --state_.failWaits;
-            return false;
-        }
-        ++state_.depth;
-        return true;
-    }
-    void unlock() override {
-        if (state_.depth == 0)
-            ++state_.unlocksUnowned;
-        else
-            --state_.depth;
-    }
-
-private:
-    State& state_;
-};
-
-class RecordingMessages : public MessageBoxes {
-public:
-    struct Shown {
-        std::string text;
-        MessageIcon icon;
-    };
-    explicit RecordingMessages(EventLog& log) : log_(log) {}
-    void show(std::string_view text, MessageIcon icon) override {
-        shown.push_back({std::string(text), icon});
-        log_.push_back("message");
-    }
-    std::vector<Shown> shown;
-
-private:
-    EventLog& log_;
-};
-
-// Start-up window whose waiting thread is imaginary: starting it makes the
-// window exist, closing it ends that.
-class FakeStartupWindow : public StartupWindowPort {
-public:
-    FakeStartupWindow(EventLog& log, const CountingLock::State* lock) : log_(log), lock_(lock) {}
-    ~FakeStartupWindow() override { log_.push_back(open_ ? "deleted while open" : "deleted"); }
-
-    bool exists() override { return open_; }
-    void minimise() override { log_.push_back("minimise"); }
-    void hide() override { log_.push_back("hide"); }
-    void updateWaitingCaption() override {
-        log_.push_back(lock_ && lock_->depth > 0 ? "caption" : "caption unlocked");
-    }
-    bool startWaitingThread() override {
-        log_.push_back("start thread");
-        open_ = true;
-        return true;
-    }
-    void closeAndJoin() override {
-        log_.push_back("close and join");
-        open_ = false;
-    }
-
-private:
-    EventLog& log_;
-    const CountingLock::State* lock_;
-    bool open_ = false;
-};
-
-class FakeModuleList : public ModuleListPort {
-public:
-    explicit FakeModuleList(EventLog& log) : log_(log) {}
-    void runModal() override {
-        log_.push_back("module list");
-        if (onRun) onRun();
-    }
-    std::function<void()> onRun;
-
-private:
-    EventLog& log_;
-};
 
 class FakeDialog : public EditorDialog {
 public:
@@ -149,46 +37,96 @@ private:
     std::function<int()> run_;
 };
 
-// Everything a ConfigApp needs, wired to fakes. The host is in memory; the
-// window description file is `description` when set.
-struct AppRig {
+// Everything a ConfigApp needs, wired to fakes; the rig itself shows the
+// messages and runs the module list. The host is in memory; the window
+// description file is `description` when set.
+struct AppRig : MessageBoxes, ModuleListPort {
+    // The instance mutex, created and acquired as the rig says.
+    struct Guard : InstanceGuard {
+        explicit Guard(AppRig& rig) : rig(rig) {}
+        bool create(std::string_view name) override {
+            rig.guardCalls.push_back("create " + std::string(name));
+            return rig.guardCreates;
+        }
+        bool acquire(unsigned timeoutMs) override {
+            rig.guardCalls.push_back("acquire " + std::to_string(timeoutMs));
+            return rig.guardAcquires;
+        }
+        AppRig& rig;
+    };
+    // A state lock for one thread that counts its depth; `failWaits` waits run
+    // out before the next one succeeds.
+    struct Lock : StateLock {
+        explicit Lock(AppRig& rig) : rig(rig) {}
+        bool tryLockFor(unsigned timeoutMs) override {
+            rig.lockWaits.push_back(timeoutMs);
+            const bool owned = rig.failWaits == 0;
+            owned ? ++rig.lockDepth : --rig.failWaits;
+            return owned;
+        }
+        void unlock() override { rig.lockDepth == 0 ? ++rig.unlocksUnowned : --rig.lockDepth; }
+        AppRig& rig;
+    };
+    // The start-up window, whose waiting thread is imaginary: starting it makes
+    // the window exist, closing it ends that.
+    struct Startup : StartupWindowPort {
+        explicit Startup(AppRig& rig) : rig(rig) {}
+        ~Startup() override { rig.log.push_back(open ? "deleted while open" : "deleted"); }
+        bool exists() override { return open; }
+        void minimise() override { rig.log.push_back("minimise"); }
+        void hide() override { rig.log.push_back("hide"); }
+        void updateWaitingCaption() override {
+            rig.log.push_back(rig.lockDepth > 0 ? "caption" : "caption unlocked");
+        }
+        bool startWaitingThread() override {
+            rig.log.push_back("thread");
+            return open = true;
+        }
+        void closeAndJoin() override {
+            rig.log.push_back("join");
+            open = false;
+        }
+        AppRig& rig;
+        bool open = false;
+    };
+    using Shown = std::vector<std::pair<std::string, MessageIcon>>;
+
     EventLog log;
-    FakeInstanceGuard::Calls guardCalls;
-    bool guardCreates = true;
-    bool guardAcquires = true;
-    CountingLock::State lock;
-    bool lockCreated = true;
-    bool startupCreated = true;
+    EventLog guardCalls;
+    bool guardCreates = true, guardAcquires = true, lockCreated = true, startupCreated = true;
+    int lockDepth = 0, failWaits = 0, unlocksUnowned = 0;
+    std::vector<unsigned> lockWaits;
     FakeHostWindows host;
     FakeClock clock;
-    RecordingMessages messages{log};
-    FakeModuleList moduleList{log};
+    Shown shown;
+    std::function<void()> onModuleList;
     std::optional<std::string> description;
-    std::vector<ModuleKind> editorsBuilt;
-    // What each module dialog does; by default Cancel.
-    std::function<int(RegisterBlock& editor)> dialogAction;
-    // Replaces the editor factory's work, e.g. to throw.
-    std::function<void(ModuleKind)> beforeEditor;
+    std::function<int(RegisterBlock& editor)> dialogAction;         // by default Cancel
+    std::map<ModuleKind, FakeHostWindows::ParameterWindow> windows; // opened by open()
+
+    void show(std::string_view text, MessageIcon icon) override {
+        shown.emplace_back(text, icon);
+        log.push_back("message");
+    }
+    void runModal() override {
+        log.push_back("list");
+        if (onModuleList) onModuleList();
+    }
 
     AppPorts ports() {
         AppPorts p;
-        p.instanceMutex = std::make_unique<FakeInstanceGuard>(guardCalls, guardCreates, guardAcquires);
-        p.createStateLock = [this]() -> std::unique_ptr<StateLock> {
-            if (!lockCreated) return nullptr;
-            return std::make_unique<CountingLock>(lock);
-        };
-        p.messages = &messages;
+        p.instanceMutex = std::make_unique<Guard>(*this);
+        p.createStateLock = [this] { return lockCreated ? std::make_unique<Lock>(*this) : nullptr; };
+        p.messages = this;
         p.windows = &host;
         p.clock = &clock;
         p.createStartupWindow = [this]() -> std::unique_ptr<StartupWindowPort> {
             if (!startupCreated) return nullptr;
-            log.push_back("startup created");
-            return std::make_unique<FakeStartupWindow>(log, &lock);
+            log.push_back("startup");
+            return std::make_unique<Startup>(*this);
         };
-        p.moduleList = &moduleList;
+        p.moduleList = this;
         p.createEditor = [this](ModuleKind kind, HostContext context) {
-            if (beforeEditor) beforeEditor(kind);
-            editorsBuilt.push_back(kind);
             log.push_back("editor " + std::to_string(kind));
             return makeEditor(kind, std::move(context), [this](const DialogRequest&) {
                 return std::make_unique<FakeDialog>(log, [this]() -> int {
@@ -204,13 +142,31 @@ struct AppRig {
         };
         return p;
     }
-
     std::unique_ptr<ConfigApp> app() { return std::make_unique<ConfigApp>(ports()); }
 
+    // The host window of `kind` under its default title.
+    FakeHostWindows::ParameterWindow open(ModuleKind kind,
+                                          const std::array<std::string, kRegisterCount>& texts = {}) {
+        return windows[kind] = host.addParameterWindow(std::string(ModuleCatalogue[kind].defaultTitle),
+                                                       WindowLayout::defaults(), -1, texts);
+    }
+    // The buttons pressed in the windows open() opened, as "5 OK, 7 Cancel".
+    std::string pressed() {
+        std::string out;
+        for (const auto& [kind, w] : windows)
+            for (const auto& [button, name] : {std::pair(w.ok, " OK"), std::pair(w.cancel, " Cancel")})
+                if (host.pressCount(button) > 0)
+                    out += (out.empty() ? "" : ", ") + std::to_string(kind) + name;
+        return out;
+    }
+    // The log as one line.
+    std::string story() const {
+        std::string out;
+        for (const auto& event : log) out += (out.empty() ? "" : ", ") + event;
+        return out;
+    }
     int count(const std::string& event) const {
-        int n = 0;
-        for (const auto& e : log) n += e == event;
-        return n;
+        return static_cast<int>(std::count(log.begin(), log.end(), event));
     }
 };
 
