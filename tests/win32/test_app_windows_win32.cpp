@@ -94,7 +94,7 @@ TEST(ModuleList, ListsTheCatalogueAndSelectsOrQuitsAsTheUserDoes) {
             SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_MODULE_LIST, notification),
                          reinterpret_cast<LPARAM>(list.item(IDC_MODULE_LIST)));
         }
-        if (c.button > 0) click(window, c.button);
+        if (c.button > 0) sendClick(window, c.button);
         if (c.button < 0) SendMessageA(window, WM_CLOSE, 0, 0);
         EXPECT_TRUE(pumpUntil([&] { return !IsWindow(window); }));
         EXPECT_EQ(list.result(), c.mode == RunMode::Quit ? IDCANCEL : IDOK);
@@ -118,7 +118,7 @@ TEST(MessageBoxes, SystemModalWithTheirTextOneOkButtonAndTheirIcon) {
         std::thread user([&] {
             const HWND box = waitForWindow("velmora");
             if (!box) return;
-            text = windowText(GetDlgItem(box, 0xFFFF));
+            text = textOf(GetDlgItem(box, 0xFFFF));
             topmost = GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST;
             okOnly = GetDlgItem(box, IDOK) && !GetDlgItem(box, IDCANCEL);
             // The icon's control: its id differs from system to system.
@@ -197,7 +197,7 @@ TEST(StartupWindowPort, RunsTheWindowOnItsThreadAndEndsItWithinTheBound) {
     for (const std::string caption : {".Corvent I/O Configuration Tool", " Waiting for Concept.",
                                       ".Waiting for Concept.", " Waiting for Concept."}) {
         port->updateWaitingCaption();
-        EXPECT_EQ(windowText(window), caption);
+        EXPECT_EQ(textOf(window), caption);
         EXPECT_TRUE(pumpUntil([&] { return noticeShown(window) == (caption[1] == 'W'); }, 1000)) << caption;
         EXPECT_FALSE(app.lockHeld());
     }
@@ -209,8 +209,8 @@ TEST(StartupWindowPort, RunsTheWindowOnItsThreadAndEndsItWithinTheBound) {
     PostMessageA(window, WM_SYSCOMMAND, IDM_ABOUTBOX | 0xF, 0);
     const HWND about = waitForWindow("About velmora");
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(windowText(GetDlgItem(about, IDC_VERSION)), "Version 5.4");
-    EXPECT_EQ(windowText(GetDlgItem(about, IDC_BUILD_TIME)).rfind("Build Date/Time:\n", 0), 0u);
+    EXPECT_EQ(textOf(GetDlgItem(about, IDC_VERSION)), "Version 5.4");
+    EXPECT_EQ(textOf(GetDlgItem(about, IDC_BUILD_TIME)).rfind("Build Date/Time:\n", 0), 0u);
     EXPECT_EQ(GetWindow(about, GW_OWNER), window);
     const ULONGLONG start = GetTickCount64();
     port->closeAndJoin();

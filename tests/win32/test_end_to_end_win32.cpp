@@ -9,8 +9,6 @@
 
 #include <functional>
 #include <memory>
-#include <cstdio>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -320,18 +318,6 @@ void startupClicksDuringThePoll(Scene& r) {
     EXPECT_EQ(r.tool->waitForExit(DWORD(kPollMs + bound)), 0u) << r.tool->describeWindows();
 }
 
-// Standalone while the tool waits, at a point of the poll: recorded within
-// the poll and the lock's bound.
-void standaloneWhileWaiting(Scene& r) {
-    Sleep(90);
-    const double bound = kLockBoundMs + 600;
-    EXPECT_LT(sendClick(r.tool->find(isStartupWindow), IDC_STANDALONE), bound);
-    const HWND list = r.tool->waitFor(VelmoraProcess::withControl(IDC_MODULE_LIST), DWORD(kPollMs + bound));
-    ASSERT_NE(list, nullptr) << "the standalone run's module list: " << r.tool->describeWindows();
-    sendClick(list, IDCANCEL);
-    EXPECT_EQ(r.tool->waitForExit(DWORD(kPollMs + bound)), 0u) << r.tool->describeWindows();
-}
-
 // The read takes 19 text messages; each written register a set and a read-back.
 const std::vector<std::string> kHangInTheWrite = {"--hang-after", "25", "--hang-ms", "2500"};
 
@@ -348,7 +334,6 @@ const Scenario kScenarios[] = {
     {"StickyOk", kSync, {"--sticky"}, stickyOk, "CLOSED 3"},
     {"ShortWindow", kSync, {"--children", "18"}, shortWindow, "CLOSED 0"},
     {"StartupClicksWhileThePollHoldsTheLock", "", {}, startupClicksDuringThePoll, nullptr},
-    {"StandaloneWhileWaiting", kSync, {}, standaloneWhileWaiting, nullptr},
 };
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, EndToEnd, ::testing::ValuesIn(kScenarios),
@@ -356,34 +341,24 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, EndToEnd, ::testing::ValuesIn(kScenarios),
 
 // ------------------------------------------------------------ the long run
 
-// One velmora.exe serves host windows in a row over all eight modules, each
-// ended by OK (every tenth by Cancel). Each host's fields must hold
-// velmora-cli's encoding of what was read there, and the tool's handles, GDI
-// objects, windows and working set after cycle 90 may exceed those after
-// cycle 50 by a small margin only (Wine's GDI count settles only after some
-// dozens of dialogs; a leak of one object a dialog shows as 40).
-// The pause after an exchange is shortened: hostsim closes its window before
-// the press returns.
-TEST(LongRun, CyclesMatchTheCommandLineEncodingWithoutGrowth) {
+// One velmora.exe serves 90 host windows in a row over all eight modules,
+// each ended by OK (every tenth by Cancel), each host's button pressed once;
+// the tool's handles, GDI objects, windows and working set after cycle 90
+// may exceed those after cycle 50 by a small margin only (Wine's GDI count
+// settles only after some dozens of dialogs; a leak of one object a dialog
+// shows as 40). The pause after an exchange is shortened: hostsim closes its
+// window before the press returns.
+TEST(LongRun, NinetyCyclesWithoutGrowth) {
     constexpr int kCycles = 90, kFirstMeasured = 50;
     const Workspace workspace;
     ASSERT_TRUE(workspace.locked()) << "another end-to-end driver held the lock too long";
     VelmoraProcess tool({"50", kSync}, workspace.directory(), kQuickPauseExe);
     ASSERT_NE(tool.waitFor(waitingMinimised), nullptr) << tool.describeWindows();
-    std::mt19937 random(20240611);
-    std::vector<std::vector<std::string>> texts(kCycles);
-    for (auto& cycle : texts)
-        for (int i = 0; i < 24; ++i) { // upper or lower case, leading zeros or none
-            char text[8];
-            std::snprintf(text, sizeof text, random() % 2 ? "%04X" : "%x", unsigned(random() & 0xFFFF));
-            cycle.emplace_back(text);
-        }
     auto launch = [&](int c) {
         return std::make_unique<HostsimProcess>(std::vector<std::string>{
-            "--title", workspace.title(c % kModuleCount), "--texts", joinTexts(texts[std::size_t(c)])});
+            "--title", workspace.title(c % kModuleCount), "--texts", joinTexts(kHostTexts)});
     };
     ProcessResources atFirst, atLast;
-    int mismatches = 0;
     HWND previous = nullptr;
     std::unique_ptr<HostsimProcess> next = launch(0);
     for (int c = 0; c < kCycles; ++c) {
@@ -401,14 +376,7 @@ TEST(LongRun, CyclesMatchTheCommandLineEncodingWithoutGrowth) {
         ASSERT_TRUE(host->waitForExit(8000).has_value()) << tool.describeWindows();
         const auto seen = host->result();
         ASSERT_TRUE(seen.has_value());
-        std::vector<std::string> expected = texts[std::size_t(c)];
-        RegisterWords read{};
-        for (int i = 0; i < 19; ++i) read[std::size_t(i)] = readHostText(expected[std::size_t(i)]);
-        if (ok) expected = hostTextsAfterOk(expected, wordsAfterOk(kind, read), kind);
-        if ((seen->outcome != (ok ? "OK" : "CANCEL") || seen->texts != expected) && ++mismatches <= 5)
-            ADD_FAILURE() << "module " << kind << " ended " << seen->outcome << " with "
-                          << joinTexts(seen->texts) << "\n  expected " << joinTexts(expected);
-        EXPECT_EQ(seen->presses, 1);
+        ASSERT_EQ(seen->outcome + " " + std::to_string(seen->presses), ok ? "OK 1" : "CANCEL 1");
         if (measureAfter) { // with the tool waiting and no host window open
             EXPECT_NE(tool.waitFor(waitingMinimised, 5000), nullptr);
             Sleep(600);
@@ -416,7 +384,6 @@ TEST(LongRun, CyclesMatchTheCommandLineEncodingWithoutGrowth) {
             if (c + 1 < kCycles) next = launch(c + 1);
         }
     }
-    EXPECT_EQ(mismatches, 0);
     EXPECT_LE(atLast.handles, atFirst.handles + 16);
     EXPECT_LE(atLast.gdiObjects, atFirst.gdiObjects + 16);
     EXPECT_LE(atLast.windows, atFirst.windows + 2);

@@ -78,8 +78,8 @@ TEST(AnalogDialog, EveryControlReachesTheRulesAndTheEditorAtOnceAlarmsWhereTheMo
             if (!alarms) return;
             ownerDisabled = !IsWindowEnabled(analog.hwnd());
             seen = texts(alarms, {IDC_ALARM_MIN1_HEX});
-            click(alarms, IDC_ALARM_DEFAULTS);
-            click(alarms, IDOK);
+            sendClick(alarms, IDC_ALARM_DEFAULTS);
+            sendClick(alarms, IDOK);
         });
         SendMessageA(analog.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ANALOG_ALARMS, BN_CLICKED), 0);
         user.join();
@@ -115,7 +115,7 @@ TEST(AlarmDialog, EachValueFieldIsReadBackWhenLeftOkKeepsCancelRestores) {
         AlarmDialog alarms(3);
         ASSERT_TRUE(alarms.createModeless());
         const HWND dialog = alarms.hwnd();
-        EXPECT_EQ(windowText(dialog), " KTR-ZCI-312-00VM Alarm Limits");
+        EXPECT_EQ(textOf(dialog), " KTR-ZCI-312-00VM Alarm Limits");
         const LRESULT icon = SendMessageA(dialog, WM_GETICON, ICON_BIG, 0);
         EXPECT_NE(icon, 0);
         EXPECT_EQ(SendMessageA(dialog, WM_QUERYDRAGICON, 0, 0), icon) << "it answers the drag-icon query";
@@ -144,7 +144,7 @@ TEST(AlarmDialog, EachValueFieldIsReadBackWhenLeftOkKeepsCancelRestores) {
             press(dialog, VK_RETURN);
             ASSERT_TRUE(IsWindow(dialog));
             EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_ALARM_MIN1_VALUE));
-            click(dialog, IDOK);
+            sendClick(dialog, IDOK);
         } else {
             press(dialog, VK_ESCAPE);
         }
