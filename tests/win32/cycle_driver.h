@@ -66,9 +66,6 @@ inline std::string textOf(HWND window) {
     const DWORD_PTR length = sendTo(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), 2000);
     return std::string(text, length < sizeof text ? length : 0);
 }
-inline std::string itemTextOf(HWND dialog, int id) {
-    return textOf(GetDlgItem(dialog, id));
-}
 // A click, done when it returns (the button's own BM_CLICK, so no focus
 // change comes between its down and up), and how long its handler took.
 inline double sendClick(HWND dialog, int id, DWORD timeoutMs = 10000) {
@@ -208,7 +205,7 @@ inline std::function<bool(HWND)> moduleDialog(ModuleKind kind) {
 inline std::vector<std::string> shownRegisters(HWND dialog, ModuleKind kind) {
     std::vector<std::string> texts;
     for (std::size_t i = 1; i < familyIds(kind).size(); ++i)
-        texts.push_back(itemTextOf(dialog, familyIds(kind)[i]));
+        texts.push_back(textOf(GetDlgItem(dialog, familyIds(kind)[i])));
     return texts;
 }
 

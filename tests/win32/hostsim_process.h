@@ -29,10 +29,10 @@ inline std::string uniqueTitle() {
 
 class Process {
 public:
-    // `output` takes the standard output (null: the NUL device). No argument
-    // holds a quote or ends in a backslash.
+    // Its standard streams on the NUL device. No argument holds a quote or
+    // ends in a backslash.
     Process(const std::string& program, const std::vector<std::string>& arguments,
-            const std::string& directory = {}, HANDLE output = nullptr, WORD show = 0) {
+            const std::string& directory = {}, WORD show = 0) {
         // Whatever happens to the driver, the job ends the process with it.
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
@@ -47,8 +47,7 @@ public:
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES | (show ? STARTF_USESHOWWINDOW : 0);
         startup.wShowWindow = show;
-        startup.hStdInput = startup.hStdError = nul;
-        startup.hStdOutput = output ? output : nul;
+        startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
         // A loaded Wine server now and then refuses a start; once more then.
         for (int attempt = 0; attempt < 2 && !started(); ++attempt)
             if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
@@ -131,7 +130,7 @@ public:
     // its thread, which a hanging hostsim does not serve.
     explicit HostsimProcess(std::vector<std::string> arguments)
         : Process(testBinaryDirectory() + "hostsim.exe",
-                  (arguments.push_back("--result"), arguments.push_back(resultPath_), arguments), {}, nullptr,
+                  (arguments.push_back("--result"), arguments.push_back(resultPath_), arguments), {},
                   SW_SHOWNOACTIVATE) {}
 
     // This process's window titled `title`, null after `timeoutMs` or once it ended.

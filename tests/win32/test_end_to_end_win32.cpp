@@ -153,7 +153,8 @@ void standalone(Scene& r) {
     EXPECT_EQ(sendItem(list, IDC_MODULE_LIST, LB_GETCURSEL), 7u) << "the last module is preselected";
     sendClick(list, IDOK);
     ASSERT_NE(r.nextDialog(), nullptr);
-    EXPECT_EQ(itemTextOf(r.dialog, IDC_MP_REG1), "0040") << "defaults: the standalone run reads nothing";
+    EXPECT_EQ(textOf(GetDlgItem(r.dialog, IDC_MP_REG1)), "0040")
+        << "defaults: the standalone run reads nothing";
     sendClick(r.dialog, IDOK);
     EXPECT_EQ(r.tool->waitForExit(5000), 0u) << "the run ends after the one dialog";
 }
