@@ -1,14 +1,11 @@
 #pragma once
 // The one driver of the end-to-end tests and of bench/'s figures: velmora.exe
 // started in a directory of its own, its windows found and their controls
-// read and clicked from outside, and the words an OK must leave in the host's
-// fields as velmora-cli's encoding gives them (its core is linked in). Every
-// wait is bounded; the destructors end what is left.
+// read and clicked from outside. Every wait is bounded; the destructors end
+// what is left.
 
 #include <windows.h>
 
-#include <cstdint>
-#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -19,10 +16,8 @@
 #include "../../resources/multipurpose_ids.h"
 #include "../../resources/resource.h"
 #include "../../resources/universal_ids.h"
-#include "cli/commands.h"
 #include "core/catalogue.h"
 #include "core/host_text.h"
-#include "hostlink/window_description.h"
 #include "win32/hostsim_process.h"
 
 namespace velmora::testing {
@@ -202,59 +197,12 @@ inline const std::vector<int>& familyIds(ModuleKind kind) {
 inline std::function<bool(HWND)> moduleDialog(ModuleKind kind) {
     return VelmoraProcess::withControl(familyIds(kind)[0]);
 }
-inline std::vector<std::string> shownRegisters(HWND dialog, ModuleKind kind) {
-    std::vector<std::string> texts;
+// The dialog's register fields, Reg1 onwards, blank-separated.
+inline std::string shownRegisters(HWND dialog, ModuleKind kind) {
+    std::string all;
     for (std::size_t i = 1; i < familyIds(kind).size(); ++i)
-        texts.push_back(textOf(GetDlgItem(dialog, familyIds(kind)[i])));
-    return texts;
-}
-
-// The host field (0-23) at child position `position` of hostsim's default
-// window, -1 for a position that holds none.
-inline int hostFieldAt(int position) {
-    const int column = (position - 1) / 16, offset = (position - 1) % 16;
-    return position >= 1 && position <= 40 && offset < 8 ? column * 8 + offset : -1;
-}
-
-// The words the dialog shows right after it read `read`, in its fields' spelling.
-inline std::vector<std::string> shownAfterRead(ModuleKind kind, const RegisterWords& read) {
-    const auto model = cli::makeModuleModel(kind);
-    model->startSynchronised(read);
-    std::vector<std::string> texts;
-    char text[8];
-    for (std::size_t i = 1; i < familyIds(kind).size(); ++i) {
-        std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(model->currentWords()[i - 1]));
-        texts.push_back(text);
-    }
-    return texts;
-}
-
-// The registers OK writes after the dialog read `read` and the user made
-// `actions` (NAME=VALUE): velmora-cli's encode.
-inline RegisterWords wordsAfterOk(ModuleKind kind, const RegisterWords& read,
-                                  const std::vector<std::string>& actions = {}) {
-    cli::EncodeRequest request;
-    request.kind = kind;
-    request.from = read;
-    for (const std::string& action : actions) request.actions.push_back(cli::parseAction(action));
-    RegisterWords words = read;
-    const cli::Encoded encoded = cli::encodeModule(request);
-    for (std::size_t i = 0; i < encoded.registers.size(); ++i) words[i] = encoded.registers[i];
-    return words;
-}
-
-// The host's field texts after an OK wrote `written` through the default
-// positions, where the window has `children`: the written fields in the
-// tool's spelling, the others as they were.
-inline std::vector<std::string> hostTextsAfterOk(std::vector<std::string> texts, const RegisterWords& written,
-                                                 ModuleKind kind, int children = 1000) {
-    for (int reg = 0; reg < moduleInfo(kind).writtenCount; ++reg) {
-        const int position = WindowLayout::defaults().controlPositions[static_cast<std::size_t>(reg)];
-        if (hostFieldAt(position) >= 0 && position < children)
-            texts[static_cast<std::size_t>(hostFieldAt(position))] =
-                writeHostText(written[static_cast<std::size_t>(reg)]);
-    }
-    return texts;
+        all += (i > 1 ? " " : "") + textOf(GetDlgItem(dialog, familyIds(kind)[i]));
+    return all;
 }
 
 } // namespace velmora::testing
