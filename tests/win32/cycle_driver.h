@@ -1,20 +1,13 @@
 #pragma once
 // The one driver of the end-to-end tests and of bench/'s figures: velmora.exe
-// started in a directory of its own (its window description file names every
-// module's host window with a title of this process alone), its windows found
-// and their controls read and clicked from outside, the host's counters, and
-// the words an OK must leave in the host's fields as velmora-cli's encoding
-// gives them (its core is linked in). Every wait is bounded; the destructors
-// end what is left.
+// started in a directory of its own, its windows found and their controls
+// read and clicked from outside. Every wait is bounded; the destructors end
+// what is left.
 
 #include <windows.h>
 
-#include <cstdint>
-#include <cstdio>
 #include <fstream>
 #include <functional>
-#include <iterator>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,10 +16,8 @@
 #include "../../resources/multipurpose_ids.h"
 #include "../../resources/resource.h"
 #include "../../resources/universal_ids.h"
-#include "cli/commands.h"
 #include "core/catalogue.h"
 #include "core/host_text.h"
-#include "hostlink/window_description.h"
 #include "win32/hostsim_process.h"
 
 namespace velmora::testing {
@@ -51,12 +42,6 @@ inline std::string joinTexts(const std::vector<std::string>& texts) {
     return all;
 }
 
-inline std::string hex4(std::uint16_t word) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(word));
-    return text;
-}
-
 // Bounded, but not SMTO_ABORTIFHUNG: the tool's main thread pumps no
 // messages while it polls, so Wine counts its windows as hung until the modal
 // loop of a freshly shown dialog first asks for a message.
@@ -76,9 +61,6 @@ inline std::string textOf(HWND window) {
     const DWORD_PTR length = sendTo(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), 2000);
     return std::string(text, length < sizeof text ? length : 0);
 }
-inline std::string itemTextOf(HWND dialog, int id) {
-    return textOf(GetDlgItem(dialog, id));
-}
 // A click, done when it returns (the button's own BM_CLICK, so no focus
 // change comes between its down and up), and how long its handler took.
 inline double sendClick(HWND dialog, int id, DWORD timeoutMs = 10000) {
@@ -96,32 +78,15 @@ inline bool answers(HWND window, DWORD timeoutMs) {
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
 }
 
-inline bool hasChildText(HWND window, const std::string& text) {
-    struct Search {
-        const std::string* text;
-        bool found;
-    } search{&text, false};
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            return !(s->found = textOf(child) == *s->text);
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // A working directory whose VELMORA.WDB gives every module a title of this
-// process alone. It holds the lock that serialises the end-to-end drivers
-// of every process on this Wine server: velmora.exe runs once per session,
-// and its windows are found by title. While held it also keeps a hidden
-// window of its own: Wine closes its virtual desktop soon after the last
-// window on it goes, and a process started while it closes dies of an X
-// error, as one a test starts right after ending others.
+// process alone. It holds the lock that serialises the end-to-end drivers on
+// this Wine server (velmora.exe runs once per session), and a hidden window:
+// Wine closes its virtual desktop soon after the last window on it goes, and
+// a process started while it closes dies of an X error.
 class Workspace {
 public:
     Workspace() {
-        const DWORD wait = lock_ ? WaitForSingleObject(lock_, 240000) : WAIT_FAILED;
+        const DWORD wait = WaitForSingleObject(lock_, 240000);
         locked_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
         char temp[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, temp);
@@ -134,19 +99,18 @@ public:
             titles_.push_back("E2E" + tag + "-" + std::to_string(kind)); // at most 19 characters
             lines += std::string(ModuleCatalogue[kind].hostKey) + "=\"" + titles_.back() + "\"\r\n";
         }
-        describe(lines);
+        write("VELMORA.WDB", lines);
     }
     ~Workspace() {
         for (const char* file : {"\\VELMORA.WDB", "\\host.layout"}) DeleteFileA((directory_ + file).c_str());
         RemoveDirectoryA(directory_.c_str());
         if (locked_) ReleaseMutex(lock_);
-        if (lock_) CloseHandle(lock_);
-        if (desktopHold_) DestroyWindow(desktopHold_);
+        CloseHandle(lock_);
+        DestroyWindow(desktopHold_);
     }
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
-    void describe(const std::string& bytes) const { write("VELMORA.WDB", bytes); }
     void write(const std::string& name, const std::string& bytes) const {
         std::ofstream(directory_ + "\\" + name, std::ios::binary | std::ios::trunc) << bytes;
     }
@@ -170,20 +134,32 @@ public:
         : Process(program, arguments, directory) {}
 
     // The window of a template, known by one of its controls.
-    static std::function<bool(HWND)> withControl(int id, bool visible = true) {
-        return [=](HWND w) { return GetDlgItem(w, id) != nullptr && (!visible || IsWindowVisible(w)); };
+    static std::function<bool(HWND)> withControl(int id) {
+        return [=](HWND w) { return GetDlgItem(w, id) != nullptr && IsWindowVisible(w); };
     }
     // A message box (or any window) showing `text`.
     static std::function<bool(HWND)> showing(const std::string& text) {
-        return [=](HWND w) { return IsWindowVisible(w) && hasChildText(w, text); };
+        return [=](HWND w) {
+            std::pair<const std::string*, bool> search{&text, false};
+            EnumChildWindows(
+                w,
+                [](HWND child, LPARAM context) -> BOOL {
+                    auto* s = reinterpret_cast<decltype(search)*>(context);
+                    return !(s->second = textOf(child) == *s->first);
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return IsWindowVisible(w) && search.second;
+        };
     }
 
     // What the process shows, for failure messages.
     std::string describeWindows() const {
         std::string all;
-        for (HWND window : windows())
+        find([&](HWND window) {
             all += "\n  \"" + textOf(window) + "\"" + (IsWindowVisible(window) ? " visible" : "") +
                    (IsIconic(window) ? " minimised" : "");
+            return false;
+        });
         return all.empty() ? "\n  (no windows)" : all;
     }
 };
@@ -221,82 +197,12 @@ inline const std::vector<int>& familyIds(ModuleKind kind) {
 inline std::function<bool(HWND)> moduleDialog(ModuleKind kind) {
     return VelmoraProcess::withControl(familyIds(kind)[0]);
 }
-inline std::vector<std::string> shownRegisters(HWND dialog, ModuleKind kind) {
-    std::vector<std::string> texts;
+// The dialog's register fields, Reg1 onwards, blank-separated.
+inline std::string shownRegisters(HWND dialog, ModuleKind kind) {
+    std::string all;
     for (std::size_t i = 1; i < familyIds(kind).size(); ++i)
-        texts.push_back(itemTextOf(dialog, familyIds(kind)[i]));
-    return texts;
-}
-
-// The host field (0-23) at child position `position` of hostsim's default
-// window, -1 for a position that holds none.
-inline int hostFieldAt(int position) {
-    const int column = (position - 1) / 16, offset = (position - 1) % 16;
-    return position >= 1 && position <= 40 && offset < 8 ? column * 8 + offset : -1;
-}
-
-// The words the dialog shows right after it read `read`, in its fields' spelling.
-inline std::vector<std::string> shownAfterRead(ModuleKind kind, const RegisterWords& read) {
-    const auto model = cli::makeModuleModel(kind);
-    model->startSynchronised(read);
-    std::vector<std::string> texts;
-    for (std::size_t i = 1; i < familyIds(kind).size(); ++i)
-        texts.push_back(hex4(model->currentWords()[i - 1]));
-    return texts;
-}
-
-// The registers OK writes after the dialog read `read` and the user made
-// `actions` (NAME=VALUE): velmora-cli's encode.
-inline RegisterWords wordsAfterOk(ModuleKind kind, const RegisterWords& read,
-                                  const std::vector<std::string>& actions = {}) {
-    cli::EncodeRequest request;
-    request.kind = kind;
-    request.from = read;
-    for (const std::string& action : actions) request.actions.push_back(cli::parseAction(action));
-    RegisterWords words = read;
-    const cli::Encoded encoded = cli::encodeModule(request);
-    for (std::size_t i = 0; i < encoded.registers.size(); ++i) words[i] = encoded.registers[i];
-    return words;
-}
-
-// The host's field texts after an OK wrote `written` through `layout`, where
-// the window has `children`: the written fields in the tool's spelling, the
-// others as they were.
-inline std::vector<std::string> hostTextsAfterOk(std::vector<std::string> texts, const RegisterWords& written,
-                                                 ModuleKind kind,
-                                                 const WindowLayout& layout = WindowLayout::defaults(),
-                                                 int children = 1000) {
-    for (int reg = 0; reg < moduleInfo(kind).writtenCount; ++reg) {
-        const int position = layout.controlPositions[static_cast<std::size_t>(reg)];
-        if (hostFieldAt(position) >= 0 && position < children)
-            texts[static_cast<std::size_t>(hostFieldAt(position))] =
-                writeHostText(written[static_cast<std::size_t>(reg)]);
-    }
-    return texts;
-}
-
-struct ConsoleRun {
-    std::optional<DWORD> status; // none when it did not end in time
-    std::string out;
-};
-
-// Runs velmora-cli.exe in `directory`, its output into a file so that no pipe
-// can stall it; ended after 20 s.
-inline ConsoleRun runCli(const std::vector<std::string>& arguments, const std::string& directory = {}) {
-    char temp[MAX_PATH] = {}, path[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    GetTempFileNameA(temp, "co", 0, path);
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    const HANDLE out =
-        CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS, 0, nullptr);
-    ConsoleRun run{
-        Process(testBinaryDirectory() + "velmora-cli.exe", arguments, directory, out).waitForExit(20000), {}};
-    CloseHandle(out);
-    std::ifstream in(path, std::ios::binary);
-    run.out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    in.close();
-    DeleteFileA(path);
-    return run;
+        all += (i > 1 ? " " : "") + textOf(GetDlgItem(dialog, familyIds(kind)[i]));
+    return all;
 }
 
 } // namespace velmora::testing

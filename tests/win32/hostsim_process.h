@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace velmora::testing {
@@ -20,41 +21,24 @@ inline std::string testBinaryDirectory() {
     return file.substr(0, file.find_last_of("\\/") + 1);
 }
 
-// A title no other test process uses at the same time: tests may run in
-// parallel on one Wine desktop.
+// A title no other test process uses at the same time.
 inline std::string uniqueTitle() {
     static int serial = 0;
     return "HS-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
 }
 
-// One argument quoted the way the C runtime splits a command line.
-inline std::string quoteArgument(const std::string& argument) {
-    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    return quoted.append(2 * backslashes, '\\') + "\"";
-}
-
 class Process {
 public:
-    // `output` takes the standard streams (null: the NUL device).
+    // Its standard streams on the NUL device. No argument holds a quote or
+    // ends in a backslash.
     Process(const std::string& program, const std::vector<std::string>& arguments,
-            const std::string& directory = {}, HANDLE output = nullptr, WORD show = 0) {
+            const std::string& directory = {}, WORD show = 0) {
         // Whatever happens to the driver, the job ends the process with it.
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        if (job_) SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-        std::string commandLine = quoteArgument(program);
-        for (const std::string& argument : arguments) commandLine += " " + quoteArgument(argument);
+        SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        std::string commandLine = "\"" + program + "\"";
+        for (const std::string& argument : arguments) commandLine += " \"" + argument + "\"";
         SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
         const HANDLE nul =
             CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
@@ -63,21 +47,20 @@ public:
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES | (show ? STARTF_USESHOWWINDOW : 0);
         startup.wShowWindow = show;
-        startup.hStdInput = startup.hStdError = nul;
-        startup.hStdOutput = output ? output : nul;
+        startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
         // A loaded Wine server now and then refuses a start; once more then.
         for (int attempt = 0; attempt < 2 && !started(); ++attempt)
             if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                 directory.empty() ? nullptr : directory.c_str(), &startup, &process_))
                 process_ = {}, Sleep(200);
-        if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+        CloseHandle(nul);
         if (process_.hThread) CloseHandle(process_.hThread);
-        if (job_ && started()) AssignProcessToJobObject(job_, process_.hProcess);
+        if (started()) AssignProcessToJobObject(job_, process_.hProcess);
     }
     ~Process() {
         if (running()) TerminateProcess(process_.hProcess, 99), WaitForSingleObject(process_.hProcess, 5000);
         if (started()) CloseHandle(process_.hProcess);
-        if (job_) CloseHandle(job_);
+        CloseHandle(job_);
     }
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
@@ -95,24 +78,20 @@ public:
         return code;
     }
 
-    // The process's top-level windows, shown or not.
-    std::vector<HWND> windows() const {
-        std::pair<DWORD, std::vector<HWND>> search{process_.dwProcessId, {}};
+    // The process's first top-level window, shown or not, that `match` takes.
+    HWND find(const std::function<bool(HWND)>& match) const {
+        std::tuple<DWORD, const std::function<bool(HWND)>*, HWND> search{process_.dwProcessId, &match,
+                                                                         nullptr};
         EnumWindows(
             [](HWND window, LPARAM context) -> BOOL {
-                auto* s = reinterpret_cast<decltype(search)*>(context);
+                auto& [process, match, found] = *reinterpret_cast<decltype(search)*>(context);
                 DWORD owner = 0;
                 GetWindowThreadProcessId(window, &owner);
-                if (owner == s->first) s->second.push_back(window);
-                return TRUE;
+                if (owner == process && (*match)(window)) found = window;
+                return found == nullptr;
             },
             reinterpret_cast<LPARAM>(&search));
-        return search.second;
-    }
-    HWND find(const std::function<bool(HWND)>& match) const {
-        for (HWND window : windows())
-            if (match(window)) return window;
-        return nullptr;
+        return std::get<2>(search);
     }
     // Null after `timeoutMs` or once the process ended.
     HWND waitFor(const std::function<bool(HWND)>& match, DWORD timeoutMs = 10000, DWORD stepMs = 5) {
@@ -131,7 +110,6 @@ struct HostsimResult {
     std::string outcome;            // "OK", "CANCEL" or "CLOSED"
     std::vector<std::string> texts; // the 24 register field texts
     int presses = -1;
-    int setTexts = -1; // set-text messages the fields and buttons received
 };
 
 // The --result file, made before the process starts.
@@ -152,13 +130,17 @@ public:
     // its thread, which a hanging hostsim does not serve.
     explicit HostsimProcess(std::vector<std::string> arguments)
         : Process(testBinaryDirectory() + "hostsim.exe",
-                  (arguments.push_back("--result"), arguments.push_back(resultPath_), arguments), {}, nullptr,
+                  (arguments.push_back("--result"), arguments.push_back(resultPath_), arguments), {},
                   SW_SHOWNOACTIVATE) {}
 
     // This process's window titled `title`, null after `timeoutMs` or once it ended.
     HWND waitForWindow(const std::string& title, DWORD timeoutMs = 10000) {
         return window_ = waitFor(
-                   [&](HWND w) { return GetWindowTextA(w, text_, sizeof text_) >= 0 && title == text_; },
+                   [&](HWND w) {
+                       char text[256] = {};
+                       GetWindowTextA(w, text, sizeof text);
+                       return title == text;
+                   },
                    timeoutMs);
     }
     // Asks the window found last to close, as its system menu would.
@@ -170,18 +152,13 @@ public:
         std::ifstream in(resultPath_, std::ios::binary);
         std::vector<std::string> lines;
         for (std::string line; std::getline(in, line);) lines.push_back(line);
-        if (lines.size() != 27 || lines[25].rfind("presses ", 0) != 0 ||
-            lines[26].rfind("set-texts ", 0) != 0)
-            return std::nullopt;
-        return HostsimResult{lines[0],
-                             {lines.begin() + 1, lines.begin() + 25},
-                             std::stoi(lines[25].substr(8)),
-                             std::stoi(lines[26].substr(10))};
+        if (lines.size() != 27) return std::nullopt;
+        return HostsimResult{
+            lines[0], {lines.begin() + 1, lines.begin() + 25}, std::stoi(lines[25].substr(8))};
     }
 
 private:
     HWND window_ = nullptr;
-    char text_[256] = {};
 };
 
 } // namespace velmora::testing

@@ -1,54 +1,32 @@
 #pragma once
-// What a process holds, read from outside: handles, GDI and USER objects,
-// windows and working set, for tests that look for leaks.
+// What a process holds, read from outside: handles, GDI objects, windows and
+// working set, for tests that look for leaks.
 //
 // Wine keeps no counts for GetProcessHandleCount and GetGuiResources (both
-// answer 0). Where they answer 0, handles are counted by duplicating every
-// handle value the process may hold, and GDI objects in the process's own
-// GDI handle table, which Wine keeps behind the PEB. Wine has no table of
-// USER objects to read, so the windows of the process are counted besides.
+// answer 0): handles are counted by duplicating every handle value the
+// process may hold, and GDI objects in the process's own GDI handle table,
+// which Wine keeps behind the PEB.
 
 #include <windows.h>
 #include <psapi.h>
 #include <winternl.h>
 
-#include <cstdio>
-#include <string>
 #include <vector>
 
 namespace velmora::testing {
 
 struct ProcessResources {
-    long handles = -1; // -1: could not be read
-    long gdiObjects = -1;
-    long userObjects = -1;
-    long windows = 0; // top-level and child windows of the process
+    long handles = 0;
+    long gdiObjects = -1; // -1: could not be read
+    long windows = 0;     // top-level and child windows of the process
     SIZE_T workingSet = 0;
     SIZE_T peakWorkingSet = 0;
-
-    std::string describe() const {
-        char line[200];
-        std::snprintf(line, sizeof line, "handles %ld, GDI %ld, USER %ld, windows %ld, working set %.1f MB",
-                      handles, gdiObjects, userObjects, windows, static_cast<double>(workingSet) / 1048576.0);
-        return line;
-    }
 };
 
 namespace detail {
 
-inline long handlesByDuplicating(HANDLE process) {
-    long count = 0;
-    for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
-        HANDLE copy = nullptr;
-        if (DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
-                            DUPLICATE_SAME_ACCESS))
-            ++count, CloseHandle(copy);
-    }
-    return count;
-}
-
-// Rows of 24 bytes, the object's type at byte 14, 0 for a free row (64-bit
-// Windows and Wine alike); the table's address at PEB offset 0xF8.
+// Rows of 24 bytes, the object's type at byte 14, 0 for a free row; the
+// table's address at PEB offset 0xF8.
 inline long gdiObjectsInTable(HANDLE process) {
     using Query = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
     const auto query = reinterpret_cast<Query>(
@@ -80,18 +58,17 @@ inline BOOL CALLBACK countWindow(HWND window, LPARAM context) {
 
 inline ProcessResources measureResources(HANDLE process) {
     ProcessResources r;
-    DWORD handles = 0;
-    r.handles = GetProcessHandleCount(process, &handles) && handles > 0
-                    ? static_cast<long>(handles)
-                    : detail::handlesByDuplicating(process);
-    r.userObjects = static_cast<long>(GetGuiResources(process, GR_USEROBJECTS));
-    const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS);
-    r.gdiObjects = gdi > 0 ? static_cast<long>(gdi) : detail::gdiObjectsInTable(process);
+    for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
+        HANDLE copy = nullptr;
+        if (DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
+                            DUPLICATE_SAME_ACCESS))
+            ++r.handles, CloseHandle(copy);
+    }
+    r.gdiObjects = detail::gdiObjectsInTable(process);
     std::pair<DWORD, long> windows{GetProcessId(process), 0};
     EnumWindows(detail::countWindow, reinterpret_cast<LPARAM>(&windows));
     r.windows = windows.second;
     PROCESS_MEMORY_COUNTERS memory{};
-    memory.cb = sizeof memory;
     if (GetProcessMemoryInfo(process, &memory, sizeof memory))
         r.workingSet = memory.WorkingSetSize, r.peakWorkingSet = memory.PeakWorkingSetSize;
     return r;

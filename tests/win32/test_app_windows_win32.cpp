@@ -1,8 +1,8 @@
 // The application's own windows over their real templates, and the Win32
 // ports of the run cycle against the real system objects: what each button
-// does to the run mode (always under the state lock), the waiting caption,
-// the About box, the module list, the message boxes, the instance mutex and
-// the state lock's bounds.
+// does to the run mode (always under the state lock), the module list, the
+// message boxes, the instance mutex, the state lock's bounds, and the
+// start-up window on its own thread with its caption and About box.
 
 #include <gtest/gtest.h>
 
@@ -66,49 +66,6 @@ TEST(StartupWindow, ButtonsAndCloseSetTheRunModeUnderTheLock) {
     }
 }
 
-TEST(StartupWindow, WaitingCaptionBlinksFromTheTemplatesCaption) {
-    FakeAppServices app;
-    StartupDialog startup;
-    ASSERT_TRUE(startup.createModeless());
-    ASSERT_TRUE(pumpUntil([&] { return startup.exists(); }));
-    EXPECT_EQ(windowText(startup.hwnd()), " Corvent I/O Configuration Tool");
-    const std::vector<std::string> steps{".Corvent I/O Configuration Tool", " Waiting for Concept.",
-                                         ".Waiting for Concept.", " Waiting for Concept."};
-    for (std::size_t step = 0; step < steps.size(); ++step) {
-        startup.updateWaitingCaption();
-        EXPECT_EQ(windowText(startup.hwnd()), steps[step]) << step;
-        EXPECT_TRUE(pumpUntil([&] { return noticeShown(startup.hwnd()) == (step > 0); }, 1000)) << step;
-        EXPECT_FALSE(app.lockHeld());
-    }
-}
-
-// The item added to the system menu opens the About box over the start-up
-// window; the system keeps the low four bits of a command for itself.
-TEST(StartupWindow, SystemMenuItemOpensTheAboutBox) {
-    FakeAppServices app;
-    StartupDialog startup;
-    ASSERT_TRUE(startup.createModeless());
-    char item[64] = {};
-    GetMenuStringA(GetSystemMenu(startup.hwnd(), FALSE), IDM_ABOUTBOX, item, sizeof item, MF_BYCOMMAND);
-    EXPECT_STREQ(item, "&About velmora...");
-    std::string version, build;
-    HWND owner = nullptr;
-    std::thread user([&] {
-        const HWND about = waitForWindow("About velmora");
-        if (!about) return;
-        version = windowText(GetDlgItem(about, IDC_VERSION));
-        build = windowText(GetDlgItem(about, IDC_BUILD_TIME));
-        owner = GetWindow(about, GW_OWNER);
-        PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    });
-    SendMessageA(startup.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX | 0xF, 0);
-    user.join();
-    EXPECT_EQ(version, "Version 5.4");
-    EXPECT_EQ(build.rfind("Build Date/Time:\n", 0), 0u) << build;
-    EXPECT_EQ(owner, startup.hwnd());
-    EXPECT_EQ(app.runMode(), RunMode::Undecided);
-}
-
 TEST(ModuleList, ListsTheCatalogueAndSelectsOrQuitsAsTheUserDoes) {
     struct Case {
         std::vector<std::pair<WORD, int>> picks; // LBN_SELCHANGE or LBN_DBLCLK, and the entry
@@ -137,7 +94,7 @@ TEST(ModuleList, ListsTheCatalogueAndSelectsOrQuitsAsTheUserDoes) {
             SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_MODULE_LIST, notification),
                          reinterpret_cast<LPARAM>(list.item(IDC_MODULE_LIST)));
         }
-        if (c.button > 0) click(window, c.button);
+        if (c.button > 0) sendClick(window, c.button);
         if (c.button < 0) SendMessageA(window, WM_CLOSE, 0, 0);
         EXPECT_TRUE(pumpUntil([&] { return !IsWindow(window); }));
         EXPECT_EQ(list.result(), c.mode == RunMode::Quit ? IDCANCEL : IDOK);
@@ -161,7 +118,7 @@ TEST(MessageBoxes, SystemModalWithTheirTextOneOkButtonAndTheirIcon) {
         std::thread user([&] {
             const HWND box = waitForWindow("velmora");
             if (!box) return;
-            text = windowText(GetDlgItem(box, 0xFFFF));
+            text = textOf(GetDlgItem(box, 0xFFFF));
             topmost = GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST;
             okOnly = GetDlgItem(box, IDOK) && !GetDlgItem(box, IDCANCEL);
             // The icon's control: its id differs from system to system.
@@ -222,7 +179,10 @@ TEST(StateLock, RecursiveForItsOwnerBoundedForOthers) {
     EXPECT_EQ(otherWaits(), 0u);
 }
 
-// The run cycle's view: the window on its own thread, reached only through the port.
+// The run cycle's view: the window on its own thread, reached only through
+// the port. Its caption blinks from the template's caption; the item added to
+// its system menu opens the About box (the system keeps the low four bits of
+// a command for itself), which ends with the window.
 TEST(StartupWindowPort, RunsTheWindowOnItsThreadAndEndsItWithinTheBound) {
     FakeAppServices app(RunMode::Synchronised);
     auto port = std::make_unique<Win32StartupWindow>();
@@ -234,19 +194,31 @@ TEST(StartupWindowPort, RunsTheWindowOnItsThreadAndEndsItWithinTheBound) {
     EXPECT_NE(GetWindowThreadProcessId(window, nullptr), GetCurrentThreadId());
     port->minimise();
     EXPECT_TRUE(pumpUntil([&] { return IsIconic(window) != FALSE; }));
-    port->updateWaitingCaption();
-    EXPECT_EQ(windowText(window), ".Corvent I/O Configuration Tool");
+    for (const std::string caption : {".Corvent I/O Configuration Tool", " Waiting for Concept.",
+                                      ".Waiting for Concept.", " Waiting for Concept."}) {
+        port->updateWaitingCaption();
+        EXPECT_EQ(textOf(window), caption);
+        EXPECT_TRUE(pumpUntil([&] { return noticeShown(window) == (caption[1] == 'W'); }, 1000)) << caption;
+        EXPECT_FALSE(app.lockHeld());
+    }
     port->hide();
     EXPECT_TRUE(pumpUntil([&] { return !IsWindowVisible(window); }));
-    // An About box open on the window's thread ends with it.
-    PostMessageA(window, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-    ASSERT_NE(waitForWindow("About velmora"), nullptr);
+    char item[64] = {};
+    GetMenuStringA(GetSystemMenu(window, FALSE), IDM_ABOUTBOX, item, sizeof item, MF_BYCOMMAND);
+    EXPECT_STREQ(item, "&About velmora...");
+    PostMessageA(window, WM_SYSCOMMAND, IDM_ABOUTBOX | 0xF, 0);
+    const HWND about = waitForWindow("About velmora");
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(textOf(GetDlgItem(about, IDC_VERSION)), "Version 5.4");
+    EXPECT_EQ(textOf(GetDlgItem(about, IDC_BUILD_TIME)).rfind("Build Date/Time:\n", 0), 0u);
+    EXPECT_EQ(GetWindow(about, GW_OWNER), window);
     const ULONGLONG start = GetTickCount64();
     port->closeAndJoin();
     EXPECT_LT(GetTickCount64() - start, 1000u);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(FindWindowA(nullptr, "About velmora"), nullptr);
-    EXPECT_EQ(app.runMode(), RunMode::Synchronised) << "closing from outside decides nothing";
+    EXPECT_EQ(app.runMode(), RunMode::Synchronised)
+        << "neither the About box nor closing from outside decides";
 }
 
 TEST(StartupWindowPort, CloseRequestedBeforeTheWindowExistsStillEndsIt) {

@@ -54,8 +54,6 @@ TEST(Callbacks, AThrowingHandlerEndsItsDialogAsFailed) {
         if (dialog.hwnd()) SendMessageA(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_LOGO, BN_CLICKED), 0);
         EXPECT_EQ(dialog.hwnd() != nullptr, c.alive);
         EXPECT_EQ(dialog.result(), c.result);
-        EXPECT_NE(dialog.result(), IDOK);
-        EXPECT_NE(dialog.result(), IDCANCEL);
         if (dialog.hwnd()) DestroyWindow(dialog.hwnd());
     }
 }

@@ -1,30 +1,26 @@
 // The module dialogs over their real templates, driven by the messages a
-// user's actions send: every control reaches its handler and the register
-// fields show what it did; what OK stores and what Cancel leaves; the
-// behaviours only the Win32 layer can break (the alarm dialog run over the
-// analog dialog, focus-loss read-back, Enter and Escape in the setpoints,
-// hidden controls, sorted lists, a template's bitmap freed with its dialog).
-// The register rules themselves are tested natively.
+// user's actions send, one test a dialog: every control reaches its handler
+// and the register fields show what it did; what OK stores and what Cancel
+// leaves; the behaviours only the Win32 layer can break (the alarm dialog run
+// over the analog dialog, focus-loss read-back, Enter and Escape in the
+// setpoints, hidden controls, sorted lists, the drag icon, a template's
+// bitmap freed with its dialog). The register rules are tested natively.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "../../resources/analog_ids.h"
-#include "../../resources/counter_ids.h"
-#include "../../resources/multipurpose_ids.h"
-#include "../../resources/universal_ids.h"
 #include "dialogs/alarm_dialog_win32.h"
 #include "dialogs/analog_input_dialog_win32.h"
 #include "dialogs/counter_dialog_win32.h"
 #include "dialogs/multipurpose_dialog_win32.h"
 #include "dialogs/universal_input_dialog_win32.h"
-#include "framework/dialog.h"
 #include "modules/analog_rules.h"
 #include "win32/process_resources.h"
 #include "win32/window_fixture.h"
@@ -39,7 +35,7 @@ std::vector<std::uint16_t> defaultWords(ModuleKind kind) {
     return {rules.words().begin(), rules.words().end()};
 }
 
-TEST(AnalogDialog, EveryListReachesTheRulesAndTheEditorAtOnce) {
+TEST(AnalogDialog, EveryControlReachesTheRulesAndTheEditorAtOnceAlarmsWhereTheModelHasThem) {
     const std::vector<Step> steps = {
         {Act::Select, IDC_ANALOG_RANGE1, "5", "2005 2A92 8205"},
         {Act::Select, IDC_ANALOG_RANGE2, "4", "2025 2A92 8205"},
@@ -62,15 +58,11 @@ TEST(AnalogDialog, EveryListReachesTheRulesAndTheEditorAtOnce) {
         {Act::Select, IDC_ANALOG_TRIGGER, "1", "0000 7019 83FC"},
         {Act::Select, IDC_ANALOG_TIMESTAMP, "1", "0000 7019 83F8"},
     };
-    checkBinding([] { return std::make_unique<AnalogInputDialog>(3); }, defaultWords(3),
-                 {IDC_ANALOG_REG1, IDC_ANALOG_REG2, IDC_ANALOG_REG3}, true, " Configuring KTR-ZCI-312-00VM",
-                 steps);
-}
-
-// Modal over the analog dialog, on the editor's words, which the analog
-// dialog then takes back; a click sent to the disabled button of a model
-// without alarms opens nothing.
-TEST(AnalogDialog, AlarmsRunsTheAlarmDialogOnlyWhereTheModelHasAlarms) {
+    checkBinding([] { return std::make_unique<AnalogInputDialog>(3); }, defaultWords(3), 3,
+                 " Configuring KTR-ZCI-312-00VM", steps);
+    // Alarms runs the alarm dialog modal over the analog dialog, on the
+    // editor's words, which the analog dialog then takes back; a click sent
+    // to the disabled button of a model without alarms opens nothing.
     for (const ModuleKind kind : {2, 3}) {
         SCOPED_TRACE(kind);
         std::vector<std::uint16_t> host = defaultWords(kind);
@@ -86,8 +78,8 @@ TEST(AnalogDialog, AlarmsRunsTheAlarmDialogOnlyWhereTheModelHasAlarms) {
             if (!alarms) return;
             ownerDisabled = !IsWindowEnabled(analog.hwnd());
             seen = texts(alarms, {IDC_ALARM_MIN1_HEX});
-            click(alarms, IDC_ALARM_DEFAULTS);
-            click(alarms, IDOK);
+            sendClick(alarms, IDC_ALARM_DEFAULTS);
+            sendClick(alarms, IDOK);
         });
         SendMessageA(analog.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ANALOG_ALARMS, BN_CLICKED), 0);
         user.join();
@@ -112,29 +104,9 @@ void press(HWND dialog, WPARAM key) {
     }
 }
 
+// Every group "-10V to +10V" "DVM": the word in millivolts. The setpoints
+// in register order, Min1 Max1 Min2 ... Max8, each typed as -N or N for group N.
 TEST(AlarmDialog, EachValueFieldIsReadBackWhenLeftOkKeepsCancelRestores) {
-    struct Row {
-        int value, hex;
-        const char *typed, *word; // every group "-10V to +10V" "DVM": the word in millivolts
-    };
-    const Row rows[] = {
-        {IDC_ALARM_MIN1_VALUE, IDC_ALARM_MIN1_HEX, "-1", "FC18"},
-        {IDC_ALARM_MAX1_VALUE, IDC_ALARM_MAX1_HEX, "1", "03E8"},
-        {IDC_ALARM_MIN2_VALUE, IDC_ALARM_MIN2_HEX, "-2", "F830"},
-        {IDC_ALARM_MAX2_VALUE, IDC_ALARM_MAX2_HEX, "2", "07D0"},
-        {IDC_ALARM_MIN3_VALUE, IDC_ALARM_MIN3_HEX, "-3", "F448"},
-        {IDC_ALARM_MAX3_VALUE, IDC_ALARM_MAX3_HEX, "3", "0BB8"},
-        {IDC_ALARM_MIN4_VALUE, IDC_ALARM_MIN4_HEX, "-4", "F060"},
-        {IDC_ALARM_MAX4_VALUE, IDC_ALARM_MAX4_HEX, "4", "0FA0"},
-        {IDC_ALARM_MIN5_VALUE, IDC_ALARM_MIN5_HEX, "-5", "EC78"},
-        {IDC_ALARM_MAX5_VALUE, IDC_ALARM_MAX5_HEX, "5", "1388"},
-        {IDC_ALARM_MIN6_VALUE, IDC_ALARM_MIN6_HEX, "-6", "E890"},
-        {IDC_ALARM_MAX6_VALUE, IDC_ALARM_MAX6_HEX, "6", "1770"},
-        {IDC_ALARM_MIN7_VALUE, IDC_ALARM_MIN7_HEX, "-7", "E4A8"},
-        {IDC_ALARM_MAX7_VALUE, IDC_ALARM_MAX7_HEX, "7", "1B58"},
-        {IDC_ALARM_MIN8_VALUE, IDC_ALARM_MIN8_HEX, "-8", "E0C0"},
-        {IDC_ALARM_MAX8_VALUE, IDC_ALARM_MAX8_HEX, "8", "1F40"},
-    };
     for (const int button : {IDOK, IDCANCEL}) {
         SCOPED_TRACE(button == IDOK ? "OK" : "Cancel");
         TestEditor editor(defaultWords(3));
@@ -143,20 +115,27 @@ TEST(AlarmDialog, EachValueFieldIsReadBackWhenLeftOkKeepsCancelRestores) {
         AlarmDialog alarms(3);
         ASSERT_TRUE(alarms.createModeless());
         const HWND dialog = alarms.hwnd();
-        EXPECT_EQ(windowText(dialog), " KTR-ZCI-312-00VM Alarm Limits");
+        EXPECT_EQ(textOf(dialog), " KTR-ZCI-312-00VM Alarm Limits");
+        const LRESULT icon = SendMessageA(dialog, WM_GETICON, ICON_BIG, 0);
+        EXPECT_NE(icon, 0);
+        EXPECT_EQ(SendMessageA(dialog, WM_QUERYDRAGICON, 0, 0), icon) << "it answers the drag-icon query";
         ASSERT_TRUE(SetForegroundWindow(dialog));
         std::string stored;
-        for (std::size_t s = 0; s < std::size(rows); ++s) {
-            const Row& row = rows[s];
-            SCOPED_TRACE(row.typed);
-            const int index = 3 + static_cast<int>(s);
-            const std::string before = words(editor, index, 1);
-            perform(dialog, {Act::Type, row.value, row.typed, ""});
-            EXPECT_EQ(words(editor, index, 1), before) << "nothing read before the focus leaves";
-            SetFocus(GetNextDlgTabItem(dialog, GetDlgItem(dialog, row.value), FALSE));
-            EXPECT_EQ(texts(dialog, {row.hex}), row.word);
-            EXPECT_EQ(words(editor, index, 1), row.word);
-            stored += (stored.empty() ? "" : " ") + std::string(row.word);
+        for (int s = 0; s < 16; ++s) {
+            const int group = s / 2, millivolts = (s % 2 ? 1000 : -1000) * (group + 1);
+            const int value = (s % 2 ? IDC_ALARM_MAX1_VALUE : IDC_ALARM_MIN1_VALUE) + group;
+            const int hex = (s % 2 ? IDC_ALARM_MAX1_HEX : IDC_ALARM_MIN1_HEX) + group;
+            const std::string typed = std::to_string(millivolts / 1000);
+            char word[8];
+            std::snprintf(word, sizeof word, "%04X", static_cast<unsigned>(millivolts) & 0xFFFF);
+            SCOPED_TRACE(typed);
+            const std::string before = words(editor, 3 + s, 1);
+            perform(dialog, {Act::Type, value, typed.c_str(), ""});
+            EXPECT_EQ(words(editor, 3 + s, 1), before) << "nothing read before the focus leaves";
+            SetFocus(GetNextDlgTabItem(dialog, GetDlgItem(dialog, value), FALSE));
+            EXPECT_EQ(texts(dialog, {hex}), word);
+            EXPECT_EQ(words(editor, 3 + s, 1), word);
+            stored += (stored.empty() ? "" : " ") + std::string(word);
         }
         // Still typing when the dialog ends: Enter reads the field and moves
         // on; Escape ends without reading it.
@@ -165,7 +144,7 @@ TEST(AlarmDialog, EachValueFieldIsReadBackWhenLeftOkKeepsCancelRestores) {
             press(dialog, VK_RETURN);
             ASSERT_TRUE(IsWindow(dialog));
             EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_ALARM_MIN1_VALUE));
-            click(dialog, IDOK);
+            sendClick(dialog, IDOK);
         } else {
             press(dialog, VK_ESCAPE);
         }
@@ -176,7 +155,7 @@ TEST(AlarmDialog, EachValueFieldIsReadBackWhenLeftOkKeepsCancelRestores) {
     }
 }
 
-TEST(UniversalDialog, EveryControlReachesItsSettingOkStoresCancelDoesNot) {
+TEST(UniversalDialog, EveryControlReachesItsSettingOkStoresCancelDoesNotListsInTableOrder) {
     const std::vector<Step> steps = {
         {Act::Click, IDC_UNI_GROUP2, "", "0018 0010 0018 0010 0018 0010 0018 0010"},
         {Act::Click, IDC_UNI_TYPE_CURRENT, "", "0018 0010 0001 0010 0018 0010 0018 0010"},
@@ -204,13 +183,9 @@ TEST(UniversalDialog, EveryControlReachesItsSettingOkStoresCancelDoesNot) {
         {Act::Click, IDC_UNI_TYPE_VOLTAGE, "", "0000 0010 0038 0078 0018 0010 0018 0010"},
     };
     checkBinding([] { return std::make_unique<UniversalInputDialog>(); },
-                 {0x0018, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010},
-                 {IDC_UNI_REG1, IDC_UNI_REG2, IDC_UNI_REG3, IDC_UNI_REG4, IDC_UNI_REG5, IDC_UNI_REG6,
-                  IDC_UNI_REG7, IDC_UNI_REG8},
-                 false, " Configure ZUI-340-00VM", steps);
-}
-
-TEST(UniversalDialog, SortedListsHoldTheTablesEntriesInTheTablesOrder) {
+                 {0x0018, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010, 0x0018, 0x0010}, 4,
+                 " Configure ZUI-340-00VM", steps);
+    // Sorted lists hold the tables' entries in the tables' order.
     TestEditor editor;
     FakeAppServices app(RunMode::Synchronised, &editor);
     UniversalInputDialog dialog;
@@ -224,7 +199,7 @@ TEST(UniversalDialog, SortedListsHoldTheTablesEntriesInTheTablesOrder) {
     }
 }
 
-TEST(CounterDialog, EveryControlReachesItsSettingOkStoresCancelDoesNot) {
+TEST(CounterDialog, EveryControlReachesItsSettingOkStoresCancelDoesNotFourChannelsHideTheRest) {
     // Channel 1 at 0.1 Hz and a delay of 100 read from the host.
     const std::vector<Step> steps = {
         {Act::Click, IDC_CNT_CHANNEL3, "", "0080 0000 0000 0000 0000 0000 0000 0000 0064"},
@@ -259,13 +234,9 @@ TEST(CounterDialog, EveryControlReachesItsSettingOkStoresCancelDoesNot) {
         {Act::Type, IDC_CNT_DELAY, "250", "0002 0020 0000 0000 0000 0000 0000 0000 00FA"},
         {Act::Type, IDC_CNT_DELAY, "123456", "0002 0020 0000 0000 0000 0000 0000 0000 3039"},
     };
-    checkBinding([] { return std::make_unique<CounterDialog>(8); }, {0x0080, 0, 0, 0, 0, 0, 0, 0, 0x0064},
-                 {IDC_CNT_REG1, IDC_CNT_REG2, IDC_CNT_REG3, IDC_CNT_REG4, IDC_CNT_REG5, IDC_CNT_REG6,
-                  IDC_CNT_REG7, IDC_CNT_REG8, IDC_CNT_REG9},
-                 false, " Configure 770-ZHC-358-00VM", steps);
-}
-
-TEST(CounterDialog, FourChannelModelHidesChannelsAndRegistersItLacks) {
+    checkBinding([] { return std::make_unique<CounterDialog>(8); }, {0x0080, 0, 0, 0, 0, 0, 0, 0, 0x0064}, 5,
+                 " Configure 770-ZHC-358-00VM", steps);
+    // The four-channel model hides the channels and registers it lacks.
     TestEditor editor;
     FakeAppServices app(RunMode::Synchronised, &editor);
     CounterDialog dialog(4);
@@ -306,10 +277,7 @@ TEST(MultiPurposeDialog, EveryControlReachesItsSettingOkStoresCancelDoesNot) {
         {Act::Type, IDC_MP_DELAY, "1234", "0040 0040 0040 0040 04D2 0000 000C 0000 0000"},
     };
     checkBinding([] { return std::make_unique<MultiPurposeDialog>(); },
-                 {0x0040, 0x0040, 0x0040, 0x0040, 250, 1, 2, 3, 4},
-                 {IDC_MP_REG1, IDC_MP_REG2, IDC_MP_REG3, IDC_MP_REG4, IDC_MP_REG5, IDC_MP_REG6, IDC_MP_REG7,
-                  IDC_MP_REG8, IDC_MP_REG9},
-                 false, "Configure 770-ZPC-354-00VM", steps);
+                 {0x0040, 0x0040, 0x0040, 0x0040, 250, 1, 2, 3, 4}, 7, "Configure 770-ZPC-354-00VM", steps);
 }
 
 class PlainDialog final : public Dialog {
@@ -335,32 +303,6 @@ TEST(DialogImages, ATemplatesBitmapGoesWithItsDialog) {
     ASSERT_GT(before, 0) << "the GDI objects of this process can be counted";
     for (int round = 0; round < 20; ++round) ASSERT_TRUE(showAndClose());
     EXPECT_LE(measureResources(GetCurrentProcess()).gdiObjects, before + 2) << "20 dialogs shown";
-}
-
-TEST(ModuleDialogs, OnlyTheAnalogAndAlarmDialogsAnswerTheDragIconQuery) {
-    TestEditor editor(defaultWords(3));
-    FakeAppServices app(RunMode::Synchronised, &editor);
-    struct Case {
-        const char* name;
-        std::unique_ptr<ModuleDialog> dialog;
-        bool answers;
-    };
-    Case cases[] = {
-        {"analog", std::make_unique<AnalogInputDialog>(3), true},
-        {"alarm", std::make_unique<AlarmDialog>(3), true},
-        {"universal", std::make_unique<UniversalInputDialog>(), false},
-        {"counter", std::make_unique<CounterDialog>(8), false},
-        {"multi-purpose", std::make_unique<MultiPurposeDialog>(), false},
-    };
-    for (Case& c : cases) {
-        ASSERT_TRUE(c.dialog->createModeless()) << c.name;
-        const HWND window = c.dialog->hwnd();
-        const LRESULT icon = SendMessageA(window, WM_GETICON, ICON_BIG, 0);
-        EXPECT_NE(icon, 0) << c.name;
-        // A dialog that does not answer gets the system's default icon.
-        EXPECT_EQ(SendMessageA(window, WM_QUERYDRAGICON, 0, 0) == icon, c.answers) << c.name;
-        c.dialog->endDialog(IDCANCEL);
-    }
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "core/catalogue.h"
 #include "framework/sync.h"
 #include "hostlink/register_block.h"
+#include "win32/cycle_driver.h"
 
 namespace velmora::testing {
 
@@ -101,12 +102,6 @@ bool pumpUntil(Done done, unsigned timeoutMs = 3000) {
     }
 }
 
-inline std::string windowText(HWND window) {
-    char text[256] = {};
-    const int length = GetWindowTextA(window, text, sizeof text);
-    return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
-}
-
 // A shown top-level window of this process titled `caption`; null after timeoutMs.
 inline HWND waitForWindow(const std::string& caption, unsigned timeoutMs = 3000) {
     HWND found = nullptr;
@@ -117,10 +112,6 @@ inline HWND waitForWindow(const std::string& caption, unsigned timeoutMs = 3000)
                IsWindowVisible(found);
     };
     return pumpUntil(shown, timeoutMs) ? found : nullptr;
-}
-
-inline void click(HWND dialog, int id) {
-    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
 // A user's action on control `id`: a click, a list entry chosen, or keys
@@ -138,7 +129,7 @@ inline void perform(HWND dialog, const Step& step) {
     if (step.act != Act::Click) SetFocus(control);
     switch (step.act) {
     case Act::Click:
-        click(dialog, step.id);
+        sendClick(dialog, step.id);
         break;
     case Act::Select:
         SendMessageA(control, LB_SETCURSEL, static_cast<WPARAM>(std::atoi(step.input)), 0);
@@ -156,7 +147,7 @@ inline void perform(HWND dialog, const Step& step) {
 // The texts of controls `ids`, blank-separated.
 inline std::string texts(HWND dialog, const std::vector<int>& ids) {
     std::string all;
-    for (int id : ids) all += (all.empty() ? "" : " ") + windowText(GetDlgItem(dialog, id));
+    for (int id : ids) all += (all.empty() ? "" : " ") + textOf(GetDlgItem(dialog, id));
     return all;
 }
 
@@ -171,15 +162,19 @@ inline std::string words(const RegisterBlock& block, int first, std::size_t coun
     return all;
 }
 
-// A dialog made by `make` over an editor holding `host`, once for OK and
-// once for Cancel: every step, with the register `fields` (Reg1 onwards)
-// checked after it, a typed text kept as typed and the focus where the user
+// A dialog made by `make` for a module of `kind` over an editor holding
+// `host`, once for OK and once for Cancel: every step, with the register
+// fields (Reg1 onwards) checked after it, a typed text kept as typed and the focus where the user
 // put it; then the button. A dialog that stores on OK leaves the editor as
-// opened until then, and as opened after Cancel; one that stores `atOnce`
-// (for the run cycle to write or drop) has the fields' words in it throughout.
+// opened until then, and as opened after Cancel. The analog dialog stores
+// at once (for the run cycle to write or drop), so the editor has the
+// fields' words throughout, and it alone answers the drag-icon query with
+// its own icon; the others get the system's default.
 template <class Make>
-void checkBinding(Make make, const std::vector<std::uint16_t>& host, const std::vector<int>& fields,
-                  bool atOnce, const char* caption, const std::vector<Step>& steps) {
+void checkBinding(Make make, const std::vector<std::uint16_t>& host, ModuleKind kind, const char* caption,
+                  const std::vector<Step>& steps) {
+    const std::vector<int> fields(familyIds(kind).begin() + 1, familyIds(kind).end());
+    const bool analog = moduleInfo(kind).family == EditorFamily::Analog;
     for (const int button : {IDOK, IDCANCEL}) {
         SCOPED_TRACE(button == IDOK ? "OK" : "Cancel");
         TestEditor editor(host);
@@ -187,7 +182,10 @@ void checkBinding(Make make, const std::vector<std::uint16_t>& host, const std::
         FakeAppServices app(RunMode::Synchronised, &editor, "KTR-ZCI-312-00VM");
         auto dialog = make();
         ASSERT_TRUE(dialog->createModeless());
-        EXPECT_EQ(windowText(dialog->hwnd()), caption);
+        EXPECT_EQ(textOf(dialog->hwnd()), caption);
+        const LRESULT icon = SendMessageA(dialog->hwnd(), WM_GETICON, ICON_BIG, 0);
+        EXPECT_NE(icon, 0);
+        EXPECT_EQ(SendMessageA(dialog->hwnd(), WM_QUERYDRAGICON, 0, 0) == icon, analog) << "the drag icon";
         SetForegroundWindow(dialog->hwnd()); // so that focus moves reach the fields
         for (const Step& step : steps) {
             SCOPED_TRACE(::testing::Message() << "control " << step.id << " input " << step.input);
@@ -196,15 +194,15 @@ void checkBinding(Make make, const std::vector<std::uint16_t>& host, const std::
             const HWND control = GetDlgItem(dialog->hwnd(), step.id);
             if (step.act == Act::Type) {
                 const auto limit = static_cast<std::size_t>(SendMessageA(control, EM_GETLIMITTEXT, 0, 0));
-                EXPECT_EQ(windowText(control), std::string(step.input).substr(0, limit));
+                EXPECT_EQ(textOf(control), std::string(step.input).substr(0, limit));
             }
             EXPECT_TRUE(step.act == Act::Click || GetFocus() == control) << "the focus stays";
-            EXPECT_EQ(words(editor, 0, fields.size()), atOnce ? step.fields : opened);
+            EXPECT_EQ(words(editor, 0, fields.size()), analog ? step.fields : opened);
         }
-        click(dialog->hwnd(), button);
+        sendClick(dialog->hwnd(), button);
         EXPECT_EQ(dialog->hwnd(), nullptr);
         EXPECT_EQ(dialog->result(), button);
-        EXPECT_EQ(words(editor, 0, fields.size()), button == IDOK || atOnce ? steps.back().fields : opened);
+        EXPECT_EQ(words(editor, 0, fields.size()), button == IDOK || analog ? steps.back().fields : opened);
     }
 }
 
