@@ -379,7 +379,7 @@ void startUp() {
     for (int run = 0; run < kStartRuns + 1; ++run) {
         const double start = nowMs();
         VelmoraProcess tool({"NO_SYNC"}, workspace.directory());
-        const HWND list = tool.waitFor(VelmoraProcess::withControl(IDC_MODULE_LIST), 10000, 1);
+        const HWND list = tool.waitFor(withControl(IDC_MODULE_LIST), 10000, 1);
         const double took = nowMs() - start;
         require(list, "velmora.exe NO_SYNC showed no module list");
         if (run > 0) times.push_back(took); // the first start loads the files into the cache

@@ -9,7 +9,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace velmora::testing {
@@ -25,6 +24,12 @@ inline std::string testBinaryDirectory() {
 inline std::string uniqueTitle() {
     static int serial = 0;
     return "HS-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+}
+
+// A window's caption, read without a message to its thread.
+inline std::string captionOf(HWND window) {
+    char text[256] = {};
+    return std::string(text, GetWindowTextA(window, text, sizeof text));
 }
 
 class Process {
@@ -80,18 +85,16 @@ public:
 
     // The process's first top-level window, shown or not, that `match` takes.
     HWND find(const std::function<bool(HWND)>& match) const {
-        std::tuple<DWORD, const std::function<bool(HWND)>*, HWND> search{process_.dwProcessId, &match,
-                                                                         nullptr};
+        std::vector<HWND> all;
         EnumWindows(
-            [](HWND window, LPARAM context) -> BOOL {
-                auto& [process, match, found] = *reinterpret_cast<decltype(search)*>(context);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner == process && (*match)(window)) found = window;
-                return found == nullptr;
+            [](HWND w, LPARAM list) {
+                return reinterpret_cast<std::vector<HWND>*>(list)->push_back(w), TRUE;
             },
-            reinterpret_cast<LPARAM>(&search));
-        return std::get<2>(search);
+            reinterpret_cast<LPARAM>(&all));
+        DWORD owner = 0;
+        for (HWND w : all)
+            if (GetWindowThreadProcessId(w, &owner) && owner == process_.dwProcessId && match(w)) return w;
+        return nullptr;
     }
     // Null after `timeoutMs` or once the process ended.
     HWND waitFor(const std::function<bool(HWND)>& match, DWORD timeoutMs = 10000, DWORD stepMs = 5) {
@@ -135,13 +138,7 @@ public:
 
     // This process's window titled `title`, null after `timeoutMs` or once it ended.
     HWND waitForWindow(const std::string& title, DWORD timeoutMs = 10000) {
-        return window_ = waitFor(
-                   [&](HWND w) {
-                       char text[256] = {};
-                       GetWindowTextA(w, text, sizeof text);
-                       return title == text;
-                   },
-                   timeoutMs);
+        return window_ = waitFor([&](HWND w) { return captionOf(w) == title; }, timeoutMs);
     }
     // Asks the window found last to close, as its system menu would.
     std::optional<DWORD> close(DWORD timeoutMs = 10000) {
