@@ -4,13 +4,6 @@
 // read and clicked from outside. Every wait is bounded; the destructors end
 // what is left.
 
-#include <windows.h>
-
-#include <fstream>
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "../../resources/analog_ids.h"
 #include "../../resources/counter_ids.h"
 #include "../../resources/multipurpose_ids.h"

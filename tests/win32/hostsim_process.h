@@ -32,6 +32,20 @@ inline std::string captionOf(HWND window) {
     return std::string(text, GetWindowTextA(window, text, sizeof text));
 }
 
+// The top-level windows, shown or not.
+inline std::vector<HWND> topLevelWindows() {
+    std::vector<HWND> all;
+    EnumWindows(
+        [](HWND w, LPARAM list) { return reinterpret_cast<std::vector<HWND>*>(list)->push_back(w), TRUE; },
+        reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+inline DWORD processOf(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process;
+}
+
 class Process {
 public:
     // Its standard streams on the NUL device. No argument holds a quote or
@@ -85,15 +99,8 @@ public:
 
     // The process's first top-level window, shown or not, that `match` takes.
     HWND find(const std::function<bool(HWND)>& match) const {
-        std::vector<HWND> all;
-        EnumWindows(
-            [](HWND w, LPARAM list) {
-                return reinterpret_cast<std::vector<HWND>*>(list)->push_back(w), TRUE;
-            },
-            reinterpret_cast<LPARAM>(&all));
-        DWORD owner = 0;
-        for (HWND w : all)
-            if (GetWindowThreadProcessId(w, &owner) && owner == process_.dwProcessId && match(w)) return w;
+        for (HWND w : topLevelWindows())
+            if (processOf(w) == process_.dwProcessId && match(w)) return w;
         return nullptr;
     }
     // Null after `timeoutMs` or once the process ended.

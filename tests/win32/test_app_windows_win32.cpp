@@ -4,17 +4,9 @@
 // message boxes, the instance mutex, the state lock's bounds, and the
 // start-up window on its own thread with its caption and About box.
 
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
 #include <future>
-#include <memory>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "../../resources/resource.h"
 #include "app/app_ports_win32.h"
 #include "app/module_select_dialog_win32.h"
 #include "app/startup_dialog_win32.h"

@@ -5,13 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <functional>
 #include <memory>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "win32/cycle_driver.h"
 #include "win32/process_resources.h"

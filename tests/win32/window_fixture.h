@@ -5,15 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "app/app_services.h"
 #include "core/catalogue.h"
