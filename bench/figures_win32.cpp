@@ -81,7 +81,7 @@ double maximum(const std::vector<double>& values) {
 
 // A user's selection: the selection, then the list box's notification.
 void selectListEntry(HWND dialog, int id, int index) {
-    sendItem(dialog, id, LB_SETCURSEL, static_cast<WPARAM>(index));
+    sendTo(GetDlgItem(dialog, id), LB_SETCURSEL, static_cast<WPARAM>(index));
     sendTo(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE),
            reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }

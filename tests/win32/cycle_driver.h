@@ -45,9 +45,6 @@ inline DWORD_PTR sendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lPa
         return static_cast<DWORD_PTR>(-1);
     return answer;
 }
-inline DWORD_PTR sendItem(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    return sendTo(GetDlgItem(dialog, id), message, wParam, lParam);
-}
 // Whether the thread of `window` serves a message within `timeoutMs`.
 inline bool answers(HWND window, DWORD timeoutMs) {
     return sendTo(window, WM_NULL, 0, 0, timeoutMs) != static_cast<DWORD_PTR>(-1);
@@ -73,7 +70,7 @@ inline double sendClick(HWND dialog, int id, DWORD timeoutMs = 10000) {
 }
 // A text change in an entry field, with the field's change notification.
 inline void sendText(HWND dialog, int id, const char* text) {
-    sendItem(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    sendTo(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
 // A working directory whose VELMORA.WDB gives every module a title of this
@@ -157,9 +154,8 @@ inline bool isStartupWindow(HWND window) {
 }
 // The start-up window as it waits for the host: minimised, with the waiting caption.
 inline bool waitingMinimised(HWND window) {
-    const std::string end = "Waiting for Concept.", caption = isStartupWindow(window) ? textOf(window) : "";
-    return IsWindowVisible(window) && IsIconic(window) && caption.size() >= end.size() &&
-           caption.compare(caption.size() - end.size(), end.size(), end) == 0;
+    return isStartupWindow(window) && IsWindowVisible(window) && IsIconic(window) &&
+           captionOf(window).ends_with("Waiting for Concept.");
 }
 
 // Ends a message box of the tool showing `text` with its OK button.

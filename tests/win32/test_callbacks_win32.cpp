@@ -18,22 +18,17 @@ namespace {
 
 enum class Throw { Never, OnInit, OnCommand };
 
-class ThrowingDialog final : public Dialog {
-public:
-    explicit ThrowingDialog(Throw when) : Dialog(IDD_ABOUT), when_(when) {}
-
-protected:
+struct ThrowingDialog final : Dialog {
+    explicit ThrowingDialog(Throw when) : Dialog(IDD_ABOUT), when(when) {}
     bool onInitDialog() override {
-        if (when_ == Throw::OnInit) throw std::runtime_error("init");
+        if (when == Throw::OnInit) throw std::runtime_error("init");
         return true;
     }
     bool onCommand(int, UINT) override {
-        if (when_ == Throw::OnCommand) throw std::bad_alloc();
+        if (when == Throw::OnCommand) throw std::bad_alloc();
         return false;
     }
-
-private:
-    Throw when_;
+    const Throw when;
 };
 
 TEST(Callbacks, AThrowingHandlerEndsItsDialogAsFailed) {
