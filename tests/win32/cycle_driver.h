@@ -4,6 +4,8 @@
 // read and clicked from outside. Every wait is bounded; the destructors end
 // what is left.
 
+#include <chrono>
+
 #include "../../resources/analog_ids.h"
 #include "../../resources/counter_ids.h"
 #include "../../resources/multipurpose_ids.h"
@@ -23,10 +25,8 @@ inline const std::string kVelmoraExe = testBinaryDirectory() + "velmora.exe";
 inline const std::string kQuickPauseExe = testBinaryDirectory() + "velmora-quick-pause.exe";
 
 inline double nowMs() {
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 inline std::string joinTexts(const std::vector<std::string>& texts, const char* separator = ",") {
@@ -83,11 +83,8 @@ public:
     Workspace() {
         const DWORD wait = WaitForSingleObject(lock_, 240000);
         locked_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        static int serial = 0;
-        const std::string tag = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
-        directory_ = std::string(temp) + "velmora-e2e-" + tag;
+        const std::string tag = uniqueTitle();
+        directory_ = (std::filesystem::temp_directory_path() / ("velmora-e2e-" + tag)).string();
         CreateDirectoryA(directory_.c_str(), nullptr);
         std::ofstream file(directory_ + "\\VELMORA.WDB", std::ios::binary);
         for (int kind = 0; kind < kModuleCount; ++kind) {
@@ -126,13 +123,13 @@ public:
 
     // What the process shows, for failure messages.
     std::string describeWindows() const {
-        std::string all;
-        find([&](HWND window) {
-            all += "\n  \"" + textOf(window) + "\"" + (IsWindowVisible(window) ? " visible" : "") +
-                   (IsIconic(window) ? " minimised" : "");
+        std::string all = "\n  (windows)";
+        find([&](HWND w) {
+            all += "\n  \"" + captionOf(w) + (IsWindowVisible(w) ? "\" visible" : "\"") +
+                   (IsIconic(w) ? " minimised" : "");
             return false;
         });
-        return all.empty() ? "\n  (no windows)" : all;
+        return all;
     }
 };
 

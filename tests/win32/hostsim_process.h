@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -91,10 +92,8 @@ public:
     // The exit code, or nothing when the process still runs after `timeoutMs`.
     std::optional<DWORD> waitForExit(DWORD timeoutMs = 10000) {
         DWORD code = 0;
-        if (!started() || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0 ||
-            !GetExitCodeProcess(process_.hProcess, &code))
-            return std::nullopt;
-        return code;
+        const bool ended = started() && WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+        return ended && GetExitCodeProcess(process_.hProcess, &code) ? std::optional(code) : std::nullopt;
     }
 
     // The process's first top-level window, shown or not, that `match` takes.
@@ -117,21 +116,14 @@ private:
 };
 
 struct HostsimResult {
-    std::string outcome;            // "OK", "CANCEL" or "CLOSED"
+    std::string ending;             // "OK", "CANCEL" or "CLOSED", then the number of presses
     std::vector<std::string> texts; // the 24 register field texts
-    int presses = -1;
 };
 
 // The --result file, made before the process starts.
 struct ResultFile {
-    ResultFile() {
-        char directory[MAX_PATH] = {}, file[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, directory);
-        GetTempFileNameA(directory, "hs", 0, file);
-        resultPath_ = file;
-    }
     ~ResultFile() { DeleteFileA(resultPath_.c_str()); }
-    std::string resultPath_;
+    std::string resultPath_ = (std::filesystem::temp_directory_path() / (uniqueTitle() + ".result")).string();
 };
 
 class HostsimProcess : private ResultFile, public Process {
@@ -157,8 +149,7 @@ public:
         std::vector<std::string> lines;
         for (std::string line; std::getline(in, line);) lines.push_back(line);
         if (lines.size() != 27) return std::nullopt;
-        return HostsimResult{
-            lines[0], {lines.begin() + 1, lines.begin() + 25}, std::stoi(lines[25].substr(8))};
+        return HostsimResult{lines[0] + " " + lines[25].substr(8), {lines.begin() + 1, lines.begin() + 25}};
     }
 
 private:

@@ -19,8 +19,7 @@ struct ProcessResources {
     long handles = 0;
     long gdiObjects = -1; // -1: could not be read
     long windows = 0;     // top-level and child windows of the process
-    SIZE_T workingSet = 0;
-    SIZE_T peakWorkingSet = 0;
+    SIZE_T workingSet = 0, peakWorkingSet = 0;
 };
 
 // Rows of 24 bytes, the object's type at byte 14, 0 for a free row; the

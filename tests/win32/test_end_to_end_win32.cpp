@@ -17,10 +17,10 @@ namespace {
 using namespace velmora::testing;
 
 constexpr ModuleKind kMultiPurpose = 7;
-constexpr double kTextBoundMs = 1000; // the exchange's bound on one text message
-constexpr double kLockBoundMs = 3000; // the state lock's bound
+// The exchange's bound on one text message, the state lock's bound, and what
+// a loaded Wine machine adds to a step.
+constexpr double kTextBoundMs = 1000, kLockBoundMs = 3000, kSlackMs = 1500;
 constexpr DWORD kPollMs = 250;
-constexpr double kSlackMs = 1500; // what a loaded Wine machine adds to a step
 const char* const kSync = "SYNC_WITH_CONCEPT";
 
 // Host texts in odd spellings, so that a field the tool rewrote shows it.
@@ -101,8 +101,7 @@ TEST_P(EndToEnd, Scenario) {
         run.host->close(5000);
     const auto seen = run.host->result();
     ASSERT_TRUE(seen.has_value());
-    EXPECT_EQ(seen->outcome + " " + std::to_string(seen->presses), row.end)
-        << "presses; " << run.tool->describeWindows();
+    EXPECT_EQ(seen->ending, row.end) << "presses; " << run.tool->describeWindows();
     for (std::size_t i = 0; i < kHostTexts.size(); ++i)
         EXPECT_TRUE(run.expected[i] == "?" || seen->texts[i] == run.expected[i])
             << "host field " << i + 1 << ": " << seen->texts[i] << ", expected " << run.expected[i];
@@ -127,8 +126,7 @@ void synchronisedOk(Scene& r) {
 void standalone(Scene& r) {
     const HWND list = r.tool->waitFor(withControl(IDC_MODULE_LIST));
     ASSERT_NE(list, nullptr) << "the module list comes first";
-    const HWND startup = r.tool->find(isStartupWindow);
-    EXPECT_TRUE(startup == nullptr || !IsWindowVisible(startup)) << "the start-up window never shows";
+    EXPECT_FALSE(IsWindowVisible(r.tool->find(isStartupWindow))) << "the start-up window never shows";
     EXPECT_EQ(sendTo(GetDlgItem(list, IDC_MODULE_LIST), LB_GETCURSEL), 7u)
         << "the last module is preselected";
     sendClick(list, IDOK);
@@ -137,19 +135,6 @@ void standalone(Scene& r) {
         << "defaults: the standalone run reads nothing";
     sendClick(r.dialog, IDOK);
     EXPECT_EQ(r.tool->waitForExit(5000), 0u) << "the run ends after the one dialog";
-}
-
-// A second instance gives up after waiting for the instance mutex; the first
-// serves the host on, and Cancel after changes stores nothing.
-void secondInstance(Scene& r) {
-    VelmoraProcess second(r.row.words, r.workspace.directory());
-    const double started = nowMs();
-    EXPECT_TRUE(acknowledge(second, "\"velmora.exe\" already running.")) << second.describeWindows();
-    EXPECT_GE(nowMs() - started, 2500.0) << "after waiting for the instance mutex";
-    EXPECT_EQ(second.waitForExit(5000), 0u);
-    sendClick(r.dialog, IDC_MP_DEFAULTS);
-    sendText(r.dialog, IDC_MP_DELAY, "77");
-    sendClick(r.dialog, IDCANCEL);
 }
 
 // The host hangs for 4 s after 5 text messages: the read gives up after its
@@ -180,11 +165,10 @@ std::function<void(Scene&)> writeRefused(int written, bool hangs) {
         if (hangs) r.expected[static_cast<std::size_t>(written)] = "?";
         const double ok = nowMs();
         sendClick(r.dialog, IDOK);
-        const HWND box = r.tool->waitFor(showing(kWriteFailedText), 8000);
-        ASSERT_NE(box, nullptr) << r.tool->describeWindows();
+        ASSERT_NE(r.tool->waitFor(showing(kWriteFailedText), 8000), nullptr) << r.tool->describeWindows();
         EXPECT_LT(nowMs() - ok, (hangs ? kTextBoundMs : 0) + kSlackMs);
         ASSERT_TRUE(!hangs || answers(r.hostWindow, 8000));
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        EXPECT_TRUE(acknowledge(*r.tool, kWriteFailedText));
         ASSERT_NE(r.nextDialog(), nullptr) << "the host served again: " << r.tool->describeWindows();
         sendClick(r.dialog, IDCANCEL);
     };
@@ -259,9 +243,8 @@ void startupClicksDuringThePoll(Scene& r) {
 }
 
 const Scenario kScenarios[] = {
-    {"SynchronisedOk", {kSync}, {}, synchronisedOk, "OK 1"},
+    {"SynchronisedOk", {"Sync_With_Concept"}, {}, synchronisedOk, "OK 1"},
     {"Standalone", {"no_sync"}, {}, standalone, "CLOSED 0"},
-    {"SecondInstanceRefusedFirstCancels", {"Sync_With_Concept"}, {}, secondInstance},
     {"HostHangsInTheRead", {kSync}, {"--hang-after", "5", "--hang-ms", "4000"}, hangInTheRead},
     // The read takes 19 text messages; each written register a set and a read-back.
     {"HostHangsInTheWrite", {kSync}, {"--hang-after", "25", "--hang-ms", "2500"}, writeRefused(3, true)},
@@ -290,8 +273,8 @@ TEST(LongRun, NinetyCyclesWithoutGrowth) {
     VelmoraProcess tool({"50", kSync}, workspace.directory(), kQuickPauseExe);
     ASSERT_NE(tool.waitFor(waitingMinimised), nullptr) << tool.describeWindows();
     auto launch = [&](int c) {
-        return std::make_unique<HostsimProcess>(std::vector<std::string>{
-            "--title", workspace.title(c % kModuleCount), "--texts", joinTexts(kHostTexts)});
+        return std::make_unique<HostsimProcess>(
+            std::vector<std::string>{"--title", workspace.title(c % kModuleCount)});
     };
     ProcessResources atFirst, atLast;
     HWND previous = nullptr;
@@ -309,9 +292,7 @@ TEST(LongRun, NinetyCyclesWithoutGrowth) {
         if (c + 1 < kCycles && !measureAfter) next = launch(c + 1);
         sendClick(dialog, ok ? IDOK : IDCANCEL);
         ASSERT_TRUE(host->waitForExit(8000).has_value()) << tool.describeWindows();
-        const auto seen = host->result();
-        ASSERT_TRUE(seen.has_value());
-        ASSERT_EQ(seen->outcome + " " + std::to_string(seen->presses), ok ? "OK 1" : "CANCEL 1");
+        ASSERT_EQ(host->result().value_or(HostsimResult{}).ending, ok ? "OK 1" : "CANCEL 1");
         if (measureAfter) { // with the tool waiting and no host window open
             EXPECT_NE(tool.waitFor(waitingMinimised, 5000), nullptr);
             Sleep(600);

@@ -115,7 +115,6 @@ TEST(AlarmDialog, EachValueFieldIsReadBackWhenLeftOkKeepsCancelRestores) {
             const int hex = (s % 2 ? IDC_ALARM_MAX1_HEX : IDC_ALARM_MIN1_HEX) + group;
             const std::string typed = std::to_string(millivolts / 1000);
             const std::string word = words(TestEditor({static_cast<std::uint16_t>(millivolts)}), 0, 1);
-            SCOPED_TRACE(typed);
             perform(dialog, {Act::Type, value, typed.c_str(), ""});
             EXPECT_EQ(words(editor, 3 + s, 1), opened.substr(5 * (3 + s), 4))
                 << "nothing read before the focus leaves";
@@ -128,8 +127,8 @@ TEST(AlarmDialog, EachValueFieldIsReadBackWhenLeftOkKeepsCancelRestores) {
         // on; Escape ends without reading it.
         perform(dialog, {Act::Type, IDC_ALARM_MAX8_VALUE, "9", ""});
         press(dialog, button == IDOK ? VK_RETURN : VK_ESCAPE);
-        if (button == IDOK)
-            EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_ALARM_MIN1_VALUE)) << "Enter moves on";
+        EXPECT_TRUE(button != IDOK || GetFocus() == GetDlgItem(dialog, IDC_ALARM_MIN1_VALUE))
+            << "Enter moves on";
         if (button == IDOK) sendClick(dialog, IDOK);
         EXPECT_FALSE(IsWindow(dialog));
         EXPECT_EQ(alarms.result(), button);
@@ -249,8 +248,7 @@ TEST(MultiPurposeDialog, EveryControlReachesItsSettingOkStoresCancelDoesNot) {
                  {0x0040, 0x0040, 0x0040, 0x0040, 250, 1, 2, 3, 4}, 7, "Configure 770-ZPC-354-00VM", steps);
 }
 
-class PlainDialog final : public Dialog {
-public:
+struct PlainDialog final : Dialog {
     PlainDialog() : Dialog(IDD_ANALOG_INPUT) {}
 };
 

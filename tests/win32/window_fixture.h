@@ -18,8 +18,7 @@
 
 namespace velmora::testing {
 
-class TestEditor final : public RegisterBlock {
-public:
+struct TestEditor final : RegisterBlock {
     explicit TestEditor(const std::vector<std::uint16_t>& words = {}) : RegisterBlock(HostContext{}) {
         for (std::size_t i = 0; i < words.size(); ++i) setRegister(static_cast<int>(i), words[i]);
     }
