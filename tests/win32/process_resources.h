@@ -16,9 +16,8 @@
 namespace velmora::testing {
 
 struct ProcessResources {
-    long handles = 0;
-    long gdiObjects = -1; // -1: could not be read
-    long windows = 0;     // top-level and child windows of the process
+    // GDI objects -1 when they could not be read; windows top-level and child.
+    long handles = 0, gdiObjects = -1, windows = 0;
     SIZE_T workingSet = 0, peakWorkingSet = 0;
 };
 

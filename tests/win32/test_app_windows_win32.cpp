@@ -26,8 +26,7 @@ TEST(StartupWindow, ButtonsAndCloseSetTheRunModeUnderTheLock) {
     struct Case {
         const char* name;
         RunMode before, after;
-        int control; // 0: the window itself
-        UINT message, wParam;
+        UINT control, message, wParam;   // control 0: the window itself
         bool stillOpen, minimisePending; // the latter with the waiting notice shown
     };
     const Case cases[] = {
@@ -58,17 +57,17 @@ TEST(StartupWindow, ButtonsAndCloseSetTheRunModeUnderTheLock) {
 }
 
 TEST(ModuleList, ListsTheCatalogueAndSelectsOrQuitsAsTheUserDoes) {
-    // The entries chosen (~entry: double-clicked), then the button clicked (0: none, -1: the close box).
+    // The entries chosen (~entry: double-clicked), the modules selected, then the button clicked (0: none,
+    // -1: the close box).
     struct Case {
-        std::vector<int> picks;
+        std::vector<int> picks, selected;
         int button;
-        std::vector<int> selected;
         RunMode mode;
     };
-    const Case cases[] = {{{0, 5}, IDOK, {0, 5}, RunMode::Standalone},
-                          {{1, ~6}, 0, {1, 6}, RunMode::Standalone},
-                          {{2}, IDCANCEL, {2}, RunMode::Quit},
-                          {{}, -1, {}, RunMode::Quit}};
+    const Case cases[] = {{{0, 5}, {0, 5}, IDOK, RunMode::Standalone},
+                          {{1, ~6}, {1, 6}, 0, RunMode::Standalone},
+                          {{2}, {2}, IDCANCEL, RunMode::Quit},
+                          {{}, {}, -1, RunMode::Quit}};
     for (const Case& c : cases) {
         FakeAppServices app(RunMode::Standalone);
         app.index = 3; // the module selected before is preselected, not selected again

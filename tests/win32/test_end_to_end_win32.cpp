@@ -38,8 +38,7 @@ struct Scene;
 // module is the multi-purpose one.
 struct Scenario {
     const char* name;
-    std::vector<std::string> words;
-    std::vector<std::string> host;
+    std::vector<std::string> words, host;
     std::function<void(Scene&)> steps;
     const char* end = "CANCEL 1";
 };
@@ -73,6 +72,10 @@ struct Scene {
             expected[i] = writeHostText(static_cast<std::uint16_t>(std::stoul(word, nullptr, 16)));
     }
 };
+
+void PrintTo(const Scenario& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class EndToEnd : public ::testing::TestWithParam<Scenario> {};
 
