@@ -276,8 +276,8 @@ TEST(LongRun, NinetyCyclesWithoutGrowth) {
     VelmoraProcess tool({"50", kSync}, workspace.directory(), kQuickPauseExe);
     ASSERT_NE(tool.waitFor(waitingMinimised), nullptr) << tool.describeWindows();
     auto launch = [&](int c) {
-        return std::make_unique<HostsimProcess>(
-            std::vector<std::string>{"--title", workspace.title(c % kModuleCount)});
+        return std::make_unique<HostsimProcess>(std::vector<std::string>{
+            "--title", workspace.title(c % kModuleCount), "--texts", joinTexts(kHostTexts)});
     };
     ProcessResources atFirst, atLast;
     HWND previous = nullptr;
