@@ -4,12 +4,7 @@
 // read and clicked from outside. Every wait is bounded; the destructors end
 // what is left.
 
-#include <windows.h>
-
-#include <fstream>
-#include <functional>
-#include <string>
-#include <vector>
+#include <chrono>
 
 #include "../../resources/analog_ids.h"
 #include "../../resources/counter_ids.h"
@@ -30,21 +25,19 @@ inline const std::string kVelmoraExe = testBinaryDirectory() + "velmora.exe";
 inline const std::string kQuickPauseExe = testBinaryDirectory() + "velmora-quick-pause.exe";
 
 inline double nowMs() {
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
-inline std::string joinTexts(const std::vector<std::string>& texts) {
+inline std::string joinTexts(const std::vector<std::string>& texts, const char* separator = ",") {
     std::string all;
-    for (const std::string& text : texts) all += (all.empty() ? "" : ",") + text;
+    for (const std::string& text : texts) all += (all.empty() ? "" : separator) + text;
     return all;
 }
 
 // Bounded, but not SMTO_ABORTIFHUNG: the tool's main thread pumps no
 // messages while it polls, so Wine counts its windows as hung until the modal
-// loop of a freshly shown dialog first asks for a message.
+// loop of a freshly shown dialog first asks for a message. -1 when unanswered.
 inline DWORD_PTR sendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0,
                         DWORD timeoutMs = 5000) {
     DWORD_PTR answer = 0;
@@ -52,14 +45,21 @@ inline DWORD_PTR sendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lPa
         return static_cast<DWORD_PTR>(-1);
     return answer;
 }
-inline DWORD_PTR sendItem(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    return sendTo(GetDlgItem(dialog, id), message, wParam, lParam);
+// Whether the thread of `window` serves a message within `timeoutMs`.
+inline bool answers(HWND window, DWORD timeoutMs) {
+    return sendTo(window, WM_NULL, 0, 0, timeoutMs) != static_cast<DWORD_PTR>(-1);
 }
 
 inline std::string textOf(HWND window) {
     char text[512] = {};
     const DWORD_PTR length = sendTo(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), 2000);
     return std::string(text, length < sizeof text ? length : 0);
+}
+// The texts of controls `ids`, blank-separated.
+inline std::string texts(HWND dialog, const std::vector<int>& ids) {
+    std::vector<std::string> all;
+    for (int id : ids) all.push_back(textOf(GetDlgItem(dialog, id)));
+    return joinTexts(all, " ");
 }
 // A click, done when it returns (the button's own BM_CLICK, so no focus
 // change comes between its down and up), and how long its handler took.
@@ -69,13 +69,8 @@ inline double sendClick(HWND dialog, int id, DWORD timeoutMs = 10000) {
     return nowMs() - start;
 }
 // A text change in an entry field, with the field's change notification.
-inline void sendText(HWND dialog, int id, const std::string& text) {
-    sendItem(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-// Whether the thread of `window` serves a message within `timeoutMs`.
-inline bool answers(HWND window, DWORD timeoutMs) {
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
+inline void sendText(HWND dialog, int id, const char* text) {
+    sendTo(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
 // A working directory whose VELMORA.WDB gives every module a title of this
@@ -88,21 +83,17 @@ public:
     Workspace() {
         const DWORD wait = WaitForSingleObject(lock_, 240000);
         locked_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        static int serial = 0;
-        const std::string tag = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
-        directory_ = std::string(temp) + "velmora-e2e-" + tag;
+        const std::string tag = uniqueTitle();
+        directory_ = (std::filesystem::temp_directory_path() / ("velmora-e2e-" + tag)).string();
         CreateDirectoryA(directory_.c_str(), nullptr);
-        std::string lines;
+        std::ofstream file(directory_ + "\\VELMORA.WDB", std::ios::binary);
         for (int kind = 0; kind < kModuleCount; ++kind) {
             titles_.push_back("E2E" + tag + "-" + std::to_string(kind)); // at most 19 characters
-            lines += std::string(ModuleCatalogue[kind].hostKey) + "=\"" + titles_.back() + "\"\r\n";
+            file << ModuleCatalogue[kind].hostKey << "=\"" << titles_.back() << "\"\r\n";
         }
-        write("VELMORA.WDB", lines);
     }
     ~Workspace() {
-        for (const char* file : {"\\VELMORA.WDB", "\\host.layout"}) DeleteFileA((directory_ + file).c_str());
+        DeleteFileA((directory_ + "\\VELMORA.WDB").c_str());
         RemoveDirectoryA(directory_.c_str());
         if (locked_) ReleaseMutex(lock_);
         CloseHandle(lock_);
@@ -111,9 +102,6 @@ public:
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
-    void write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(directory_ + "\\" + name, std::ios::binary | std::ios::trunc) << bytes;
-    }
     const std::string& directory() const { return directory_; }
     const std::string& title(int kind) const { return titles_[static_cast<std::size_t>(kind)]; }
     bool locked() const { return locked_; }
@@ -133,52 +121,43 @@ public:
                    const std::string& program = kVelmoraExe)
         : Process(program, arguments, directory) {}
 
-    // The window of a template, known by one of its controls.
-    static std::function<bool(HWND)> withControl(int id) {
-        return [=](HWND w) { return GetDlgItem(w, id) != nullptr && IsWindowVisible(w); };
-    }
-    // A message box (or any window) showing `text`.
-    static std::function<bool(HWND)> showing(const std::string& text) {
-        return [=](HWND w) {
-            std::pair<const std::string*, bool> search{&text, false};
-            EnumChildWindows(
-                w,
-                [](HWND child, LPARAM context) -> BOOL {
-                    auto* s = reinterpret_cast<decltype(search)*>(context);
-                    return !(s->second = textOf(child) == *s->first);
-                },
-                reinterpret_cast<LPARAM>(&search));
-            return IsWindowVisible(w) && search.second;
-        };
-    }
-
     // What the process shows, for failure messages.
     std::string describeWindows() const {
-        std::string all;
-        find([&](HWND window) {
-            all += "\n  \"" + textOf(window) + "\"" + (IsWindowVisible(window) ? " visible" : "") +
-                   (IsIconic(window) ? " minimised" : "");
+        std::string all = "\n  (windows)";
+        find([&](HWND w) {
+            all += "\n  \"" + captionOf(w) + (IsWindowVisible(w) ? "\" visible" : "\"") +
+                   (IsIconic(w) ? " minimised" : "");
             return false;
         });
-        return all.empty() ? "\n  (no windows)" : all;
+        return all;
     }
 };
+
+// The window of a template, known by one of its controls.
+inline std::function<bool(HWND)> withControl(int id) {
+    return [=](HWND w) { return GetDlgItem(w, id) != nullptr && IsWindowVisible(w); };
+}
+// A message box (or any window) showing `text`.
+inline std::function<bool(HWND)> showing(const std::string& text) {
+    return [=](HWND w) {
+        for (HWND child = GetWindow(w, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (textOf(child) == text) return IsWindowVisible(w) != FALSE;
+        return false;
+    };
+}
 
 inline bool isStartupWindow(HWND window) {
     return GetDlgItem(window, IDC_CONCEPT_SYNC) != nullptr;
 }
-
 // The start-up window as it waits for the host: minimised, with the waiting caption.
 inline bool waitingMinimised(HWND window) {
-    const std::string end = "Waiting for Concept.";
-    const std::string caption = isStartupWindow(window) ? textOf(window) : std::string();
-    return IsWindowVisible(window) && IsIconic(window) && caption.size() >= end.size() &&
-           caption.compare(caption.size() - end.size(), end.size(), end) == 0;
+    return isStartupWindow(window) && IsWindowVisible(window) && IsIconic(window) &&
+           captionOf(window).ends_with("Waiting for Concept.");
 }
 
 // Ends a message box of the tool showing `text` with its OK button.
 inline bool acknowledge(VelmoraProcess& tool, const std::string& text, DWORD timeoutMs = 8000) {
-    const HWND box = tool.waitFor(VelmoraProcess::showing(text), timeoutMs, 10);
+    const HWND box = tool.waitFor(showing(text), timeoutMs, 10);
     return box && PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
@@ -195,14 +174,11 @@ inline const std::vector<int>& familyIds(ModuleKind kind) {
     return ids[static_cast<int>(moduleInfo(kind).family)];
 }
 inline std::function<bool(HWND)> moduleDialog(ModuleKind kind) {
-    return VelmoraProcess::withControl(familyIds(kind)[0]);
+    return withControl(familyIds(kind)[0]);
 }
 // The dialog's register fields, Reg1 onwards, blank-separated.
 inline std::string shownRegisters(HWND dialog, ModuleKind kind) {
-    std::string all;
-    for (std::size_t i = 1; i < familyIds(kind).size(); ++i)
-        all += (i > 1 ? " " : "") + textOf(GetDlgItem(dialog, familyIds(kind)[i]));
-    return all;
+    return texts(dialog, {familyIds(kind).begin() + 1, familyIds(kind).end()});
 }
 
 } // namespace velmora::testing

@@ -5,11 +5,11 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace velmora::testing {
@@ -25,6 +25,26 @@ inline std::string testBinaryDirectory() {
 inline std::string uniqueTitle() {
     static int serial = 0;
     return "HS-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+}
+
+// A window's caption, read without a message to its thread.
+inline std::string captionOf(HWND window) {
+    char text[256] = {};
+    return std::string(text, GetWindowTextA(window, text, sizeof text));
+}
+
+// The top-level windows, shown or not.
+inline std::vector<HWND> topLevelWindows() {
+    std::vector<HWND> all;
+    EnumWindows(
+        [](HWND w, LPARAM list) { return reinterpret_cast<std::vector<HWND>*>(list)->push_back(w), TRUE; },
+        reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+inline DWORD processOf(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process;
 }
 
 class Process {
@@ -72,26 +92,15 @@ public:
     // The exit code, or nothing when the process still runs after `timeoutMs`.
     std::optional<DWORD> waitForExit(DWORD timeoutMs = 10000) {
         DWORD code = 0;
-        if (!started() || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0 ||
-            !GetExitCodeProcess(process_.hProcess, &code))
-            return std::nullopt;
-        return code;
+        const bool ended = started() && WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+        return ended && GetExitCodeProcess(process_.hProcess, &code) ? std::optional(code) : std::nullopt;
     }
 
     // The process's first top-level window, shown or not, that `match` takes.
     HWND find(const std::function<bool(HWND)>& match) const {
-        std::tuple<DWORD, const std::function<bool(HWND)>*, HWND> search{process_.dwProcessId, &match,
-                                                                         nullptr};
-        EnumWindows(
-            [](HWND window, LPARAM context) -> BOOL {
-                auto& [process, match, found] = *reinterpret_cast<decltype(search)*>(context);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner == process && (*match)(window)) found = window;
-                return found == nullptr;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return std::get<2>(search);
+        for (HWND w : topLevelWindows())
+            if (processOf(w) == process_.dwProcessId && match(w)) return w;
+        return nullptr;
     }
     // Null after `timeoutMs` or once the process ended.
     HWND waitFor(const std::function<bool(HWND)>& match, DWORD timeoutMs = 10000, DWORD stepMs = 5) {
@@ -107,21 +116,14 @@ private:
 };
 
 struct HostsimResult {
-    std::string outcome;            // "OK", "CANCEL" or "CLOSED"
+    std::string ending;             // "OK", "CANCEL" or "CLOSED", then the number of presses
     std::vector<std::string> texts; // the 24 register field texts
-    int presses = -1;
 };
 
 // The --result file, made before the process starts.
 struct ResultFile {
-    ResultFile() {
-        char directory[MAX_PATH] = {}, file[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, directory);
-        GetTempFileNameA(directory, "hs", 0, file);
-        resultPath_ = file;
-    }
     ~ResultFile() { DeleteFileA(resultPath_.c_str()); }
-    std::string resultPath_;
+    std::string resultPath_ = (std::filesystem::temp_directory_path() / (uniqueTitle() + ".result")).string();
 };
 
 class HostsimProcess : private ResultFile, public Process {
@@ -135,13 +137,7 @@ public:
 
     // This process's window titled `title`, null after `timeoutMs` or once it ended.
     HWND waitForWindow(const std::string& title, DWORD timeoutMs = 10000) {
-        return window_ = waitFor(
-                   [&](HWND w) {
-                       char text[256] = {};
-                       GetWindowTextA(w, text, sizeof text);
-                       return title == text;
-                   },
-                   timeoutMs);
+        return window_ = waitFor([&](HWND w) { return captionOf(w) == title; }, timeoutMs);
     }
     // Asks the window found last to close, as its system menu would.
     std::optional<DWORD> close(DWORD timeoutMs = 10000) {
@@ -153,8 +149,7 @@ public:
         std::vector<std::string> lines;
         for (std::string line; std::getline(in, line);) lines.push_back(line);
         if (lines.size() != 27) return std::nullopt;
-        return HostsimResult{
-            lines[0], {lines.begin() + 1, lines.begin() + 25}, std::stoi(lines[25].substr(8))};
+        return HostsimResult{lines[0] + " " + lines[25].substr(8), {lines.begin() + 1, lines.begin() + 25}};
     }
 
 private:

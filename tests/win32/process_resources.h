@@ -11,19 +11,15 @@
 #include <psapi.h>
 #include <winternl.h>
 
-#include <vector>
+#include "win32/hostsim_process.h"
 
 namespace velmora::testing {
 
 struct ProcessResources {
-    long handles = 0;
-    long gdiObjects = -1; // -1: could not be read
-    long windows = 0;     // top-level and child windows of the process
-    SIZE_T workingSet = 0;
-    SIZE_T peakWorkingSet = 0;
+    // GDI objects -1 when they could not be read; windows top-level and child.
+    long handles = 0, gdiObjects = -1, windows = 0;
+    SIZE_T workingSet = 0, peakWorkingSet = 0;
 };
-
-namespace detail {
 
 // Rows of 24 bytes, the object's type at byte 14, 0 for a free row; the
 // table's address at PEB offset 0xF8.
@@ -44,18 +40,6 @@ inline long gdiObjectsInTable(HANDLE process) {
     return count;
 }
 
-inline BOOL CALLBACK countWindow(HWND window, LPARAM context) {
-    auto* count = reinterpret_cast<std::pair<DWORD, long>*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    count->second += owner == count->first;
-    if (owner == count->first && GetAncestor(window, GA_PARENT) == GetDesktopWindow())
-        EnumChildWindows(window, countWindow, context);
-    return TRUE;
-}
-
-} // namespace detail
-
 inline ProcessResources measureResources(HANDLE process) {
     ProcessResources r;
     for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
@@ -64,10 +48,11 @@ inline ProcessResources measureResources(HANDLE process) {
                             DUPLICATE_SAME_ACCESS))
             ++r.handles, CloseHandle(copy);
     }
-    r.gdiObjects = detail::gdiObjectsInTable(process);
-    std::pair<DWORD, long> windows{GetProcessId(process), 0};
-    EnumWindows(detail::countWindow, reinterpret_cast<LPARAM>(&windows));
-    r.windows = windows.second;
+    r.gdiObjects = gdiObjectsInTable(process);
+    const auto countChild = [](HWND, LPARAM count) { return ++*reinterpret_cast<long*>(count), TRUE; };
+    for (HWND w : topLevelWindows())
+        if (processOf(w) == GetProcessId(process))
+            ++r.windows, EnumChildWindows(w, countChild, reinterpret_cast<LPARAM>(&r.windows));
     PROCESS_MEMORY_COUNTERS memory{};
     if (GetProcessMemoryInfo(process, &memory, sizeof memory))
         r.workingSet = memory.WorkingSetSize, r.peakWorkingSet = memory.PeakWorkingSetSize;

@@ -10,10 +10,7 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::vector<std::string> words = velmora::commandWords();
-    unsigned pause = 0;
-    if (!words.empty()) {
-        pause = static_cast<unsigned>(std::strtoul(words.front().c_str(), nullptr, 10));
-        words.erase(words.begin());
-    }
-    return velmora::runTool(words, pause);
+    const auto pause = words.empty() ? 0ul : std::strtoul(words.front().c_str(), nullptr, 10);
+    return velmora::runTool({words.begin() + (words.empty() ? 0 : 1), words.end()},
+                            static_cast<unsigned>(pause));
 }

@@ -18,42 +18,28 @@ namespace {
 
 enum class Throw { Never, OnInit, OnCommand };
 
-class ThrowingDialog final : public Dialog {
-public:
-    explicit ThrowingDialog(Throw when) : Dialog(IDD_ABOUT), when_(when) {}
-
-protected:
+struct ThrowingDialog final : Dialog {
+    explicit ThrowingDialog(Throw when) : Dialog(IDD_ABOUT), when(when) {}
     bool onInitDialog() override {
-        if (when_ == Throw::OnInit) throw std::runtime_error("init");
+        if (when == Throw::OnInit) throw std::runtime_error("init");
         return true;
     }
     bool onCommand(int, UINT) override {
-        if (when_ == Throw::OnCommand) throw std::bad_alloc();
+        if (when == Throw::OnCommand) throw std::bad_alloc();
         return false;
     }
-
-private:
-    Throw when_;
+    const Throw when;
 };
 
 TEST(Callbacks, AThrowingHandlerEndsItsDialogAsFailed) {
-    {
-        ThrowingDialog dialog(Throw::OnInit);
-        EXPECT_EQ(dialog.runModal(), Dialog::kFailed);
-    }
-    struct Case {
-        Throw when;
-        bool alive;
-        INT_PTR result;
-    };
-    for (const Case c : {Case{Throw::Never, true, 0}, Case{Throw::OnInit, false, Dialog::kFailed},
-                         Case{Throw::OnCommand, false, Dialog::kFailed}}) {
-        SCOPED_TRACE(static_cast<int>(c.when));
-        ThrowingDialog dialog(c.when);
+    EXPECT_EQ(ThrowingDialog(Throw::OnInit).runModal(), Dialog::kFailed);
+    for (const Throw when : {Throw::Never, Throw::OnInit, Throw::OnCommand}) {
+        SCOPED_TRACE(static_cast<int>(when));
+        ThrowingDialog dialog(when);
         dialog.createModeless();
         if (dialog.hwnd()) SendMessageA(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_LOGO, BN_CLICKED), 0);
-        EXPECT_EQ(dialog.hwnd() != nullptr, c.alive);
-        EXPECT_EQ(dialog.result(), c.result);
+        EXPECT_EQ(dialog.hwnd() == nullptr, when != Throw::Never);
+        EXPECT_EQ(dialog.result(), when == Throw::Never ? 0 : Dialog::kFailed);
         if (dialog.hwnd()) DestroyWindow(dialog.hwnd());
     }
 }

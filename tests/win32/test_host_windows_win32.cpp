@@ -6,11 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <string>
-#include <vector>
-
 #include "hostlink/host_windows_win32.h"
 #include "hostlink/register_block.h"
 #include "win32/hostsim_process.h"

@@ -5,15 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "app/app_services.h"
 #include "core/catalogue.h"
@@ -23,56 +18,45 @@
 
 namespace velmora::testing {
 
-class TestEditor final : public RegisterBlock {
-public:
+struct TestEditor final : RegisterBlock {
     explicit TestEditor(const std::vector<std::uint16_t>& words = {}) : RegisterBlock(HostContext{}) {
         for (std::size_t i = 0; i < words.size(); ++i) setRegister(static_cast<int>(i), words[i]);
     }
     bool isWritten(int) const override { return true; }
 };
 
-// The application: hands out `editor`, records module selections, and
-// counts a run mode written outside its state lock, a real recursive mutex
-// with the application's 3000 ms bound.
+// The application: hands out `editor` and the title, records module
+// selections, and counts a run mode written outside its state lock, a real
+// recursive mutex with the application's 3000 ms bound.
 class FakeAppServices final : public AppServices {
 public:
-    explicit FakeAppServices(RunMode mode = RunMode::Undecided, RegisterBlock* editor = nullptr,
-                             std::string title = "KTR-TEST-00VM")
-        : title(std::move(title)), previous_(theApp()), editor_(editor), mode_(mode) {
+    explicit FakeAppServices(RunMode mode = RunMode::Undecided, RegisterBlock* editor = nullptr)
+        : previous_(theApp()), editor_(editor), mode_(mode) {
         setTheApp(this);
     }
     ~FakeAppServices() override { setTheApp(previous_); }
 
     RegisterBlock* currentEditor() override { return editor_; }
     bool isHostSynchronised() const override { return editor_ != nullptr; }
-    std::string currentTitle() const override { return title; }
+    std::string currentTitle() const override { return "KTR-ZCI-312-00VM"; }
     int moduleIndex() const override { return index; }
-    void selectModule(int selected) override {
-        selections.push_back(selected);
-        index = clampModuleKind(selected);
-        title = std::string(ModuleCatalogue[index].defaultTitle);
-    }
+    void selectModule(int selected) override { selections.push_back(index = selected); }
     void lockState() override {
-        if (mutex_.lock(3000)) {
-            owner_ = GetCurrentThreadId();
-            ++depth_;
-        }
+        if (mutex_.lock(3000)) ++depth_, owner_ = GetCurrentThreadId();
     }
     void unlockState() override {
-        if (owner_ != GetCurrentThreadId()) return;
-        if (--depth_ == 0) owner_ = 0;
-        mutex_.unlock();
+        if (owner_ == GetCurrentThreadId() && --depth_ == 0) owner_ = 0;
+        mutex_.unlock(); // harmless unless owned
     }
     RunMode runMode() const override { return mode_; }
     void setRunMode(RunMode mode) override {
-        if (owner_ != GetCurrentThreadId()) ++writesOutsideLock;
+        writesOutsideLock += owner_ != GetCurrentThreadId();
         mode_ = mode;
     }
     void setMinimisePending(bool pending) override { minimisePending = pending; }
     bool lockHeld() const { return owner_ != 0; }
 
     int index = kModuleCount - 1;
-    std::string title;
     std::vector<int> selections;
     std::atomic<int> writesOutsideLock{0};
     std::atomic<bool> minimisePending{false};
@@ -89,13 +73,8 @@ private:
 // Dispatches this thread's messages until done() holds or timeoutMs pass.
 template <class Done>
 bool pumpUntil(Done done, unsigned timeoutMs = 3000) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+    for (const ULONGLONG end = GetTickCount64() + timeoutMs;;) {
+        for (MSG m; PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);) TranslateMessage(&m), DispatchMessageA(&m);
         if (done()) return true;
         if (GetTickCount64() >= end) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
@@ -103,12 +82,12 @@ bool pumpUntil(Done done, unsigned timeoutMs = 3000) {
 }
 
 // A shown top-level window of this process titled `caption`; null after timeoutMs.
-inline HWND waitForWindow(const std::string& caption, unsigned timeoutMs = 3000) {
+inline HWND waitForWindow(const char* caption, unsigned timeoutMs = 3000) {
     HWND found = nullptr;
-    DWORD process = 0;
     const auto shown = [&] {
-        found = FindWindowA(nullptr, caption.c_str());
-        return found && GetWindowThreadProcessId(found, &process) && process == GetCurrentProcessId() &&
+        DWORD process = 0;
+        found = FindWindowA(nullptr, caption);
+        return GetWindowThreadProcessId(found, &process) && process == GetCurrentProcessId() &&
                IsWindowVisible(found);
     };
     return pumpUntil(shown, timeoutMs) ? found : nullptr;
@@ -126,40 +105,24 @@ struct Step {
 
 inline void perform(HWND dialog, const Step& step) {
     const HWND control = GetDlgItem(dialog, step.id);
-    if (step.act != Act::Click) SetFocus(control);
-    switch (step.act) {
-    case Act::Click:
-        sendClick(dialog, step.id);
-        break;
-    case Act::Select:
-        SendMessageA(control, LB_SETCURSEL, static_cast<WPARAM>(std::atoi(step.input)), 0);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(step.id, LBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(control));
-        break;
-    case Act::Type:
+    if (step.act == Act::Click) return void(sendClick(dialog, step.id));
+    SetFocus(control);
+    if (step.act == Act::Type) {
         SendMessageA(control, EM_SETSEL, 0, -1);
         for (const char* key = step.input; *key; ++key)
             SendMessageA(control, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(*key)), 0);
-        break;
+        return;
     }
-}
-
-// The texts of controls `ids`, blank-separated.
-inline std::string texts(HWND dialog, const std::vector<int>& ids) {
-    std::string all;
-    for (int id : ids) all += (all.empty() ? "" : " ") + textOf(GetDlgItem(dialog, id));
-    return all;
+    SendMessageA(control, LB_SETCURSEL, static_cast<WPARAM>(std::atoi(step.input)), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(step.id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
 }
 
 // Registers first..first+count-1 as the dialogs show words.
 inline std::string words(const RegisterBlock& block, int first, std::size_t count) {
-    std::string all;
-    char text[8];
-    for (int i = first; i < first + static_cast<int>(count); ++i) {
-        std::snprintf(text, sizeof text, "%04X", block.getRegister(i));
-        all += (all.empty() ? "" : " ") + std::string(text);
-    }
-    return all;
+    std::vector<std::string> all(count, std::string(4, '0'));
+    for (std::size_t i = 0; i < count; ++i)
+        std::snprintf(all[i].data(), 5, "%04X", block.getRegister(first + static_cast<int>(i)));
+    return joinTexts(all, " ");
 }
 
 // A dialog made by `make` for a module of `kind` over an editor holding
@@ -179,7 +142,7 @@ void checkBinding(Make make, const std::vector<std::uint16_t>& host, ModuleKind 
         SCOPED_TRACE(button == IDOK ? "OK" : "Cancel");
         TestEditor editor(host);
         const std::string opened = words(editor, 0, fields.size());
-        FakeAppServices app(RunMode::Synchronised, &editor, "KTR-ZCI-312-00VM");
+        FakeAppServices app(RunMode::Synchronised, &editor);
         auto dialog = make();
         ASSERT_TRUE(dialog->createModeless());
         EXPECT_EQ(textOf(dialog->hwnd()), caption);
@@ -192,10 +155,9 @@ void checkBinding(Make make, const std::vector<std::uint16_t>& host, ModuleKind 
             perform(dialog->hwnd(), step);
             EXPECT_EQ(texts(dialog->hwnd(), fields), step.fields);
             const HWND control = GetDlgItem(dialog->hwnd(), step.id);
-            if (step.act == Act::Type) {
-                const auto limit = static_cast<std::size_t>(SendMessageA(control, EM_GETLIMITTEXT, 0, 0));
-                EXPECT_EQ(textOf(control), std::string(step.input).substr(0, limit));
-            }
+            const auto limit = static_cast<std::size_t>(SendMessageA(control, EM_GETLIMITTEXT, 0, 0));
+            EXPECT_TRUE(step.act != Act::Type || textOf(control) == std::string(step.input).substr(0, limit))
+                << "typed: " << textOf(control);
             EXPECT_TRUE(step.act == Act::Click || GetFocus() == control) << "the focus stays";
             EXPECT_EQ(words(editor, 0, fields.size()), analog ? step.fields : opened);
         }
