@@ -71,7 +71,7 @@ struct AppRig : MessageBoxes, ModuleListPort {
     // the window exist, closing it ends that.
     struct Startup : StartupWindowPort {
         explicit Startup(AppRig& rig) : rig(rig) {}
-        ~Startup() override { rig.log.push_back(open ? "deleted while open" : "deleted"); }
+        ~Startup() override { rig.log.push_back("deleted"); }
         bool exists() override { return open; }
         void minimise() override { rig.log.push_back("minimise"); }
         void hide() override { rig.log.push_back("hide"); }
@@ -101,7 +101,7 @@ struct AppRig : MessageBoxes, ModuleListPort {
     Shown shown;
     std::function<void()> onModuleList;
     std::optional<std::string> description;
-    std::function<int(RegisterBlock& editor)> dialogAction;         // by default Cancel
+    std::function<int(RegisterBlock& editor)> dialogAction;
     std::map<ModuleKind, FakeHostWindows::ParameterWindow> windows; // opened by open()
 
     void show(std::string_view text, MessageIcon icon) override {
@@ -129,10 +129,10 @@ struct AppRig : MessageBoxes, ModuleListPort {
         p.createEditor = [this](ModuleKind kind, HostContext context) {
             log.push_back("editor " + std::to_string(kind));
             return makeEditor(kind, std::move(context), [this](const DialogRequest&) {
-                return std::make_unique<FakeDialog>(log, [this]() -> int {
+                return std::make_unique<FakeDialog>(log, [this] {
                     RegisterBlock* editor = theApp() ? theApp()->currentEditor() : nullptr;
                     if (!editor) throw std::logic_error("dialog runs without a current editor");
-                    return dialogAction ? dialogAction(*editor) : 2;
+                    return dialogAction(*editor);
                 });
             });
         };
@@ -145,10 +145,8 @@ struct AppRig : MessageBoxes, ModuleListPort {
     std::unique_ptr<ConfigApp> app() { return std::make_unique<ConfigApp>(ports()); }
 
     // The host window of `kind` under its default title.
-    FakeHostWindows::ParameterWindow open(ModuleKind kind,
-                                          const std::array<std::string, kRegisterCount>& texts = {}) {
-        return windows[kind] = host.addParameterWindow(std::string(ModuleCatalogue[kind].defaultTitle),
-                                                       WindowLayout::defaults(), -1, texts);
+    void open(ModuleKind kind) {
+        windows[kind] = host.addParameterWindow(std::string(ModuleCatalogue[kind].defaultTitle));
     }
     // The buttons pressed in the windows open() opened, as "5 OK, 7 Cancel".
     std::string pressed() {

@@ -43,18 +43,6 @@ TEST(CommandLine, SwitchesLoseTheirFirstCharacterAndOnlyWholePlainWordsMatch) {
     EXPECT_FALSE(ParamCommandLine({"-NO_SYNC", "/NO_SYNC"}).hasPlainWord("NO_SYNC")) << "a switch is no word";
 }
 
-TEST(ConfigApp, TakesTheNamedMutexAndPublishesItself) {
-    AppRig rig;
-    {
-        auto app = rig.app();
-        EXPECT_EQ(
-            std::tuple(rig.guardCalls, theApp(), app->runMode(), app->moduleIndex(), app->descriptionFile()),
-            std::tuple(EventLog{"create VM I/O Configure", "acquire 3000"}, app.get(), RunMode::Undecided, 7,
-                       "VELMORA.WDB"));
-    }
-    EXPECT_EQ(theApp(), nullptr);
-}
-
 TEST(ConfigApp, AStartWithoutItsResourcesShowsOneMessageAndTheRunEndsAtOnce) {
     const char* const resources = "Could not allocate resources.  Try closing some other program.";
     using enum MessageIcon;
@@ -81,8 +69,9 @@ TEST(ConfigApp, AStartWithoutItsResourcesShowsOneMessageAndTheRunEndsAtOnce) {
     }
 }
 
-// Titles come from the description file; a selection outside the catalogue is the last module.
-TEST(ConfigApp, ModulesAreSelectedAndProbedByTheTitlesOfTheDescriptionFile) {
+// The application takes the named mutex and publishes itself until it goes. Titles come from the
+// description file; a selection outside the catalogue is the last module.
+TEST(ConfigApp, PublishesItselfAndSelectsAndProbesModulesByTheTitlesOfTheDescriptionFile) {
     AppRig rig;
     rig.description = "Q770_ZHC_354_00VM=\"Counter four\"\n";
     rig.host.addParameterWindow("Counter four");
@@ -90,6 +79,10 @@ TEST(ConfigApp, ModulesAreSelectedAndProbedByTheTitlesOfTheDescriptionFile) {
     rig.dialogAction = [](RegisterBlock&) { return -1; }; // leaves the window open
     rig.clock.onSleep = [](int, unsigned) { choose(RunMode::Quit); };
     auto app = rig.app();
+    EXPECT_EQ(
+        std::tuple(rig.guardCalls, theApp(), app->runMode(), app->moduleIndex(), app->descriptionFile()),
+        std::tuple(EventLog{"create VM I/O Configure", "acquire 3000"}, app.get(), RunMode::Undecided, 7,
+                   "VELMORA.WDB"));
     app->runCycle({kSync});
     EXPECT_EQ(std::tuple(rig.count("editor 6"), app->currentTitle()), std::tuple(1, "Counter four"));
 
@@ -103,6 +96,8 @@ TEST(ConfigApp, ModulesAreSelectedAndProbedByTheTitlesOfTheDescriptionFile) {
                   std::tuple(open, selected, title))
             << index;
     }
+    app.reset();
+    EXPECT_EQ(theApp(), nullptr);
 }
 
 // One run of the cycle, told by its event log with the length of each pause.
@@ -142,12 +137,10 @@ void expectRun(const CycleRun& c) {
         editor.setRegister(0, 0x1234);
         const char step = c.dialogs.at(dialogs++);
         if (step == '!') throw std::bad_alloc();
-        if (std::string("whk").find(step) != std::string::npos) {
-            const auto& window = rig.windows.at(theApp()->moduleIndex());
-            if (step == 'w') rig.host.destroy(window.window);
-            if (step == 'h') rig.host.hang(window.fields[1]);
-            if (step == 'k') rig.host.alterSetText(window.fields[0], [](std::string_view) { return "0"; });
-        }
+        const auto window = [&] { return rig.windows.at(theApp()->moduleIndex()); };
+        if (step == 'w') rig.host.destroy(window().window);
+        if (step == 'h') rig.host.hang(window().fields[1]);
+        if (step == 'k') rig.host.alterSetText(window().fields[0], [](std::string_view) { return "0"; });
         if (std::isupper(step)) choose(RunMode::Quit);
         if (step == 's') choose(RunMode::Standalone);
         const char answer = static_cast<char>(std::tolower(step));
@@ -166,9 +159,13 @@ void expectRun(const CycleRun& c) {
 }
 
 TEST(RunCycle, EachRunModeDrivesTheStartupWindowTheEditorsAndTheHost) {
+    const std::string start = "startup, thread, minimise, hide, editor 7, 500, dialog, ",
+                      again = "message, minimise, hide, dialog deleted, editor 7, ",
+                      cancel = "dialog, 500, dialog deleted, join, deleted";
     // clang-format off
     const CycleRun runs[] = {
-        // Standalone, whatever follows, and whatever the case: the module list's pick without any host, or its Cancel.
+        // Standalone, whatever follows and whatever the case: the module list's pick without any
+        // host, or its Cancel.
         {{"No_Sync"}, {5}, "", "o", 5, 0, "", "startup, list, editor 5, dialog, dialog deleted, join, deleted"},
         {{kSync, "NO_SYNC"}, {}, "", "", -2, 0, "", "startup, list, join, deleted"},
         // Undecided waits without probing until Standalone or Quit is chosen; switches are no words.
@@ -195,23 +192,10 @@ TEST(RunCycle, EachRunModeDrivesTheStartupWindowTheEditorsAndTheHost) {
         // An exception ends the run without a message.
         {{kSync}, {6}, "", "!", -1, 0, "",
          "startup, thread, minimise, hide, editor 6, 500, dialog, dialog deleted, join, deleted"},
-    };
-    // clang-format on
-    for (const CycleRun& run : runs) expectRun(run);
-}
-
-// A write the host does not take, unverified included, is reported; the cycle
-// then goes back to waiting, and serves a host window left open again.
-TEST(RunCycle, FailedWriteShowsTheMessageAndTheCycleGoesOn) {
-    const std::string start = "startup, thread, minimise, hide, editor 7, 500, dialog, ",
-                      end = "minimise, caption, 250, dialog deleted, join, deleted",
-                      again = "message, minimise, hide, dialog deleted, editor 7, ",
-                      cancel = "dialog, 500, dialog deleted, join, deleted";
-    // clang-format off
-    const CycleRun runs[] = {
-        {{kSync}, {7}, "Q", "o", -1, 0, "7 OK", start + "500, " + end},
-        {{kSync}, {7}, "Q", "w", -1, 0, "", start + "message, " + end},
-        // The hung field fails the next read too, which does not pause.
+        // A write the host does not take, unverified included, is reported; the cycle then goes back
+        // to waiting, and serves a host window left open again. A hung field fails the next read too,
+        // which does not pause.
+        {{kSync}, {7}, "Q", "w", -1, 0, "", start + "message, minimise, caption, 250, dialog deleted, join, deleted"},
         {{kSync}, {7}, "", "hC", -1, 0, "7 Cancel", start + again + cancel},
         {{kSync}, {7}, "", "kC", -1, 0, "7 Cancel", start + again + "500, " + cancel},
     };
@@ -248,12 +232,12 @@ struct ThreadedStartupWindow : StartupWindowPort {
     explicit ThreadedStartupWindow(WindowStats& stats) : stats(stats) {}
     ~ThreadedStartupWindow() override { closeAndJoin(); }
 
-    bool exists() override { return open.load(); }
-    void minimise() override { stats.minimised.fetch_add(1); }
+    bool exists() override { return !stats.cancelPressed; }
+    void minimise() override { ++stats.minimised; }
     void hide() override {}
     void updateWaitingCaption() override {
         theApp()->lockState(); // held already: the lock is recursive
-        stats.captions.fetch_add(1);
+        ++stats.captions;
         theApp()->unlockState();
     }
     bool startWaitingThread() override {
@@ -264,9 +248,8 @@ struct ThreadedStartupWindow : StartupWindowPort {
         if (thread.joinable()) thread.join();
     }
     void runWindow() {
-        open = true;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
-        while (stats.captions.load() < 12 && std::chrono::steady_clock::now() < deadline) {
+        while (stats.captions < 12 && std::chrono::steady_clock::now() < deadline) {
             // Concept Sync.
             theApp()->setMinimisePending(true);
             choose(RunMode::Synchronised);
@@ -274,38 +257,31 @@ struct ThreadedStartupWindow : StartupWindowPort {
         }
         choose(RunMode::Quit); // Cancel
         stats.cancelPressed = true;
-        open = false;
     }
 
     WindowStats& stats;
     std::thread thread;
-    std::atomic<bool> open{false};
 };
 
 TEST(RunCycleThreads, StartupWindowHandlersRaceThePollAndCancelEndsTheRun) {
     const auto started = std::chrono::steady_clock::now();
     AppRig rig;                    // its host is for the main thread only
     rig.clock.realMicrosPerMs = 4; // sleeps for real, a little, so that the threads interleave
-    rig.clock.limit = 1'000'000;
-    WindowStats stats;
-    int polls = 0;
-    rig.clock.onSleep = [&](int, unsigned ms) {
-        if (ms == kPollIntervalMs && ++polls == 3) rig.open(3);
+    rig.clock.onSleep = [&](int n, unsigned) {
+        if (n == 3) rig.open(3); // at the third poll
     };
     rig.dialogAction = [](RegisterBlock&) { return 1; };
+    WindowStats stats;
     AppPorts ports = rig.ports();
     ports.createStateLock = [] { return std::make_unique<RecursiveTimedLock>(); };
     ports.createStartupWindow = [&] { return std::make_unique<ThreadedStartupWindow>(stats); };
 
     ConfigApp app(std::move(ports));
     EXPECT_FALSE(app.runCycle({}));
-    EXPECT_EQ(app.runMode(), RunMode::Quit);
-    EXPECT_TRUE(stats.cancelPressed);
+    EXPECT_EQ(std::tuple(app.runMode(), rig.count("editor 3"), rig.pressed(), rig.shown.size()),
+              std::tuple(RunMode::Quit, 1, "3 OK", 0u));
     EXPECT_GE(stats.captions, 12);
     EXPECT_GE(stats.minimised, 2); // the first synchronised poll, and after the dialog
-    EXPECT_EQ(rig.count("editor 3"), 1);
-    EXPECT_EQ(rig.pressed(), "3 OK");
-    EXPECT_TRUE(rig.shown.empty());
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
 }
 
