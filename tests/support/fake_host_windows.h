@@ -51,12 +51,11 @@ public:
         return add(std::move(caption), {"Button", 0, 0, true, true}, parent, true, survives);
     }
 
-    // `childCount` children, by default maxWindows + 1 so that a read reaches
-    // maxWindows; register i's field holds `texts[i]`, "0" when empty.
-    ParameterWindow addParameterWindow(std::string title,
-                                       const WindowLayout& layout = WindowLayout::defaults(),
-                                       int childCount = -1,
+    // In the default layout, with `childCount` children, by default maxWindows + 1 so that a read
+    // reaches maxWindows; register i's field holds `texts[i]`, "0" when empty.
+    ParameterWindow addParameterWindow(std::string title, int childCount = -1,
                                        const std::array<std::string, kRegisterCount>& texts = {}) {
+        const WindowLayout layout = WindowLayout::defaults();
         ParameterWindow built;
         built.window = addWindow(std::move(title));
         for (int p = 0; p < (childCount < 0 ? layout.maxWindows + 1 : childCount); ++p) {

@@ -69,7 +69,7 @@ TEST(Exchange, ReadFillsTheMappedRegistersFromNoMoreThanTheCharactersAskedFor) {
     texts[0] = "1A2B";                                // read as the host's texts are read
     texts[5] = texts[6] = std::string(19, '0') + "7"; // the 7 is beyond the 19 characters asked for
     texts[7] = std::string(18, '0') + "7";
-    const auto window = rig.host.addParameterWindow(kTitle, WindowLayout::defaults(), -1, texts);
+    const auto window = rig.host.addParameterWindow(kTitle, -1, texts);
     rig.host.setTextDirectly(window.fields[2], "");
     rig.host.answerBeyondRequest(window.fields[6]);
     auto block = rig.block();
@@ -103,8 +103,7 @@ TEST(Exchange, WriteSendsTheWrittenRegistersInIndexOrderChecksEachAndPressesOk) 
     for (const auto& [written, count, holds, failure] : cases) {
         SCOPED_TRACE(std::to_string(count) + (holds ? holds : ""));
         Rig rig;
-        const auto window =
-            rig.host.addParameterWindow(kTitle, WindowLayout::defaults(), -1, numberedTexts());
+        const auto window = rig.host.addParameterWindow(kTitle, -1, numberedTexts());
         const bool hangs = holds && holds == std::string("hangs");
         if (hangs)
             rig.host.hang(window.fields[1]);
@@ -151,7 +150,7 @@ TEST(Exchange, WriteWhoseLayoutKeepsARegisterOrOkFromTheWalkFailsAtOnce) {
         SCOPED_TRACE(description);
         Rig rig;
         rig.description = description;
-        rig.host.addParameterWindow(kTitle, WindowLayout::defaults(), 60, numberedTexts());
+        rig.host.addParameterWindow(kTitle, 60, numberedTexts());
         auto block = rig.block(firstN(written));
         EXPECT_FALSE(block->exchange(ExchangeMode::WriteAndOk));
         EXPECT_EQ(std::tuple(block->lastFailure(), rig.host.messages().size(), rig.clock.sleeps().size()),
@@ -190,7 +189,7 @@ TEST(Exchange, CancelPressesCancelUnlessItIsBeyondTheWalk) {
 
 TEST(Exchange, FailuresPressNothingAndDoNotPause) {
     const auto shortWindow = [](int children) {
-        return [children](Rig& r) { r.host.addParameterWindow(kTitle, WindowLayout::defaults(), children); };
+        return [children](Rig& r) { r.host.addParameterWindow(kTitle, children); };
     };
     using enum ExchangeFailure;
     // clang-format off
