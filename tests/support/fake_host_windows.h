@@ -48,7 +48,7 @@ public:
     }
     // A normal button's click closes its window; one that `survives` stays however often it is pressed.
     HostHandle addButton(HostHandle parent, std::string caption, bool survives = false) {
-        return add(std::move(caption), {"Button", 0, 0, true, true}, parent, true, survives);
+        return add(std::move(caption), {"Button", 0, 0, true, true}, parent, survives);
     }
 
     // In the default layout, with `childCount` children, by default maxWindows + 1 so that a read
@@ -134,7 +134,7 @@ public:
         Node* node = deliver(
             {down ? MessageKind::MouseDown : MessageKind::MouseUp, window, 0, wParam, lParam, timeoutMs});
         if (!node) return false;
-        if (node->button && !down) {
+        if (node->facts.className == "Button" && !down) {
             ++node->presses;
             if (!node->survives) destroy(node->parent);
         }
@@ -152,17 +152,16 @@ private:
         std::string text{};
         WindowFacts facts{};
         HostHandle parent = 0;
-        bool button = false, survives = false;
+        bool survives = false;
         std::vector<HostHandle> children{};
         bool alive = true, hung = false, answersBeyondRequest = false;
         std::function<std::string(std::string_view)> alter{};
         int presses = 0;
     };
 
-    HostHandle add(std::string text, WindowFacts facts, HostHandle parent, bool button = false,
-                   bool survives = false) {
+    HostHandle add(std::string text, WindowFacts facts, HostHandle parent, bool survives = false) {
         if (parent) find(parent)->children.push_back(kFirstHandle + nodes_.size());
-        nodes_.push_back({std::move(text), std::move(facts), parent, button, survives});
+        nodes_.push_back({std::move(text), std::move(facts), parent, survives});
         return kFirstHandle + nodes_.size() - 1;
     }
     Node* find(HostHandle handle) { return &nodes_.at(handle - kFirstHandle); }

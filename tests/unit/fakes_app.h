@@ -23,18 +23,16 @@ namespace velmora::testing {
 
 using EventLog = std::vector<std::string>;
 
-class FakeDialog : public EditorDialog {
-public:
-    FakeDialog(EventLog& log, std::function<int()> run) : log_(log), run_(std::move(run)) {}
-    ~FakeDialog() override { log_.push_back("dialog deleted"); }
+// A dialog that answers as `run` does, by default Cancel.
+struct FakeDialog : EditorDialog {
+    FakeDialog(EventLog& log, std::function<int()> run) : log(log), run(std::move(run)) {}
+    ~FakeDialog() override { log.push_back("dialog deleted"); }
     int runModal() override {
-        log_.push_back("dialog");
-        return run_ ? run_() : 2;
+        log.push_back("dialog");
+        return run ? run() : 2;
     }
-
-private:
-    EventLog& log_;
-    std::function<int()> run_;
+    EventLog& log;
+    std::function<int()> run;
 };
 
 // Everything a ConfigApp needs, wired to fakes; the rig itself shows the

@@ -168,8 +168,7 @@ TEST(Exchange, CancelPressesCancelUnlessItIsBeyondTheWalk) {
         {ExchangeMode::Cancel, "", 1},
         {static_cast<ExchangeMode>(-1), "", 1},
         {ExchangeMode::Cancel, "MAX_WINDOWS=53\n", 0},
-        {ExchangeMode::Cancel, "CANCEL_BUTTON=54\n", 0},
-    };
+        {ExchangeMode::Cancel, "CANCEL_BUTTON=54\n", 0}};
     for (const auto& [mode, description, presses] : cases) {
         SCOPED_TRACE(description + std::to_string(static_cast<int>(mode)));
         Rig rig;
@@ -249,9 +248,7 @@ TEST(Exchange, PressHostButtonClicksUntilTheWindowIsGoneAtMostThreeTimes) {
 TEST(Exchange, BlockKeepsItsRegistersInRangeAndAnEmptyTitleFindsNoWindow) {
     Rig rig;
     auto block = rig.block();
-    block->setRegister(23, 0x12345);
-    block->setRegister(24, 0x1111);
-    block->setRegister(-1, 0x2222);
+    for (int i : {23, 24, -1}) block->setRegister(i, 0x12345);
     for (int i = -1; i <= 24; ++i) EXPECT_EQ(block->getRegister(i), i == 23 ? 0x2345 : 0) << i;
 
     rig.host.addWindow("");
