@@ -134,9 +134,8 @@ struct AppRig : MessageBoxes, ModuleListPort {
                 });
             });
         };
-        p.openDescription = [this]() -> std::unique_ptr<std::istream> {
-            if (!description) return nullptr;
-            return std::make_unique<std::istringstream>(*description);
+        p.openDescription = [this] {
+            return description ? std::make_unique<std::istringstream>(*description) : nullptr;
         };
         return p;
     }

@@ -43,11 +43,9 @@ struct Rig {
     std::optional<std::string> description; // the window description file, if any
 
     std::unique_ptr<TestBlock> block(std::function<bool(int)> written = firstN(9)) {
-        HostContext context{&host, &clock, [this] { return title(); },
-                            [this]() -> std::unique_ptr<std::istream> {
-                                if (!description) return nullptr;
-                                return std::make_unique<std::istringstream>(*description);
-                            }};
+        HostContext context{
+            &host, &clock, [this] { return title(); },
+            [this] { return description ? std::make_unique<std::istringstream>(*description) : nullptr; }};
         return std::make_unique<TestBlock>(context, std::move(written));
     }
     int count(Kind kind) const {

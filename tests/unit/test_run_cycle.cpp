@@ -104,10 +104,9 @@ struct CycleRun {
     std::vector<std::string> words;
     std::vector<ModuleKind> open; // host windows open at the start
     std::string polls, dialogs;
-    int listPick;        // the module list's pick; -1 none, -2 Cancel
-    unsigned pause;      // after each exchange; 0 leaves the ports' default
-    std::string pressed; // host buttons, by module
-    std::string events;
+    int listPick;                // the module list's pick; -1 none, -2 Cancel
+    unsigned pause;              // after each exchange; 0 leaves the ports' default
+    std::string pressed, events; // host buttons, by module; the event log
 };
 
 void expectRun(const CycleRun& c) {
