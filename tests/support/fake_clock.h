@@ -4,7 +4,6 @@
 // each sleep also yield real time, for tests with real threads.
 
 #include <chrono>
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -22,14 +21,12 @@ public:
         sleeps_.push_back(ms);
         now_ += ms;
         if (realMicrosPerMs) std::this_thread::sleep_for(std::chrono::microseconds(ms * realMicrosPerMs));
-        if (sleeps_.size() > limit) throw std::runtime_error("the code under test slept without end");
+        if (sleeps_.size() > 2000) throw std::runtime_error("the code under test slept without end");
         if (onSleep) onSleep(static_cast<int>(sleeps_.size()), ms);
     }
 
     const std::vector<unsigned>& sleeps() const { return sleeps_; }
 
-    // Sleeps after which a run counts as endless.
-    std::size_t limit = 2000;
     // Called after each sleep with its number (from 1) and length.
     std::function<void(int, unsigned)> onSleep;
     unsigned realMicrosPerMs = 0;

@@ -20,11 +20,6 @@ namespace velmora {
 
 class FakeHostWindows : public HostWindows {
 public:
-    enum class ButtonBehaviour {
-        ClosesWindowOnRelease, // a normal OK/Cancel button: the click closes the window
-        ClosesWindowOnPress,   // the window is gone between button-down and button-up
-        Survives,              // the window stays open however often it is pressed
-    };
     enum class MessageKind { GetText, SetText, MouseDown, MouseUp };
     struct Message {
         MessageKind kind;
@@ -40,8 +35,7 @@ public:
     struct ParameterWindow {
         HostHandle window = 0;
         std::vector<HostHandle> children; // by position
-        HostHandle ok = 0;
-        HostHandle cancel = 0;
+        HostHandle ok = 0, cancel = 0;
         std::array<HostHandle, kRegisterCount> fields{}; // 0 for unmapped registers
     };
 
@@ -52,17 +46,16 @@ public:
     HostHandle addLabel(HostHandle parent, std::string text) {
         return add(std::move(text), {"Static", 0, 0, true, true}, parent);
     }
-    HostHandle addButton(HostHandle parent, std::string caption,
-                         ButtonBehaviour behaviour = ButtonBehaviour::ClosesWindowOnRelease) {
-        return add(std::move(caption), {"Button", 0, 0, true, true}, parent, behaviour);
+    // A normal button's click closes its window; one that `survives` stays however often it is pressed.
+    HostHandle addButton(HostHandle parent, std::string caption, bool survives = false) {
+        return add(std::move(caption), {"Button", 0, 0, true, true}, parent, survives);
     }
 
-    // `childCount` children, by default maxWindows + 1 so that a read reaches
-    // maxWindows; register i's field holds `texts[i]`, "0" when empty.
-    ParameterWindow addParameterWindow(std::string title,
-                                       const WindowLayout& layout = WindowLayout::defaults(),
-                                       int childCount = -1,
+    // In the default layout, with `childCount` children, by default maxWindows + 1 so that a read
+    // reaches maxWindows; register i's field holds `texts[i]`, "0" when empty.
+    ParameterWindow addParameterWindow(std::string title, int childCount = -1,
                                        const std::array<std::string, kRegisterCount>& texts = {}) {
+        const WindowLayout layout = WindowLayout::defaults();
         ParameterWindow built;
         built.window = addWindow(std::move(title));
         for (int p = 0; p < (childCount < 0 ? layout.maxWindows + 1 : childCount); ++p) {
@@ -141,11 +134,10 @@ public:
         Node* node = deliver(
             {down ? MessageKind::MouseDown : MessageKind::MouseUp, window, 0, wParam, lParam, timeoutMs});
         if (!node) return false;
-        if (!node->button) return true;
-        if (!down) ++node->presses;
-        if (*node->button ==
-            (down ? ButtonBehaviour::ClosesWindowOnPress : ButtonBehaviour::ClosesWindowOnRelease))
-            destroy(node->parent);
+        if (node->facts.className == "Button" && !down) {
+            ++node->presses;
+            if (!node->survives) destroy(node->parent);
+        }
         return true;
     }
     std::optional<WindowFacts> facts(HostHandle window) override {
@@ -160,17 +152,16 @@ private:
         std::string text{};
         WindowFacts facts{};
         HostHandle parent = 0;
-        std::optional<ButtonBehaviour> button{};
+        bool survives = false;
         std::vector<HostHandle> children{};
         bool alive = true, hung = false, answersBeyondRequest = false;
         std::function<std::string(std::string_view)> alter{};
         int presses = 0;
     };
 
-    HostHandle add(std::string text, WindowFacts facts, HostHandle parent,
-                   std::optional<ButtonBehaviour> button = std::nullopt) {
+    HostHandle add(std::string text, WindowFacts facts, HostHandle parent, bool survives = false) {
         if (parent) find(parent)->children.push_back(kFirstHandle + nodes_.size());
-        nodes_.push_back({std::move(text), std::move(facts), parent, button});
+        nodes_.push_back({std::move(text), std::move(facts), parent, survives});
         return kFirstHandle + nodes_.size() - 1;
     }
     Node* find(HostHandle handle) { return &nodes_.at(handle - kFirstHandle); }

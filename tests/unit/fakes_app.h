@@ -23,18 +23,16 @@ namespace velmora::testing {
 
 using EventLog = std::vector<std::string>;
 
-class FakeDialog : public EditorDialog {
-public:
-    FakeDialog(EventLog& log, std::function<int()> run) : log_(log), run_(std::move(run)) {}
-    ~FakeDialog() override { log_.push_back("dialog deleted"); }
+// A dialog that answers as `run` does, by default Cancel.
+struct FakeDialog : EditorDialog {
+    FakeDialog(EventLog& log, std::function<int()> run) : log(log), run(std::move(run)) {}
+    ~FakeDialog() override { log.push_back("dialog deleted"); }
     int runModal() override {
-        log_.push_back("dialog");
-        return run_ ? run_() : 2;
+        log.push_back("dialog");
+        return run ? run() : 2;
     }
-
-private:
-    EventLog& log_;
-    std::function<int()> run_;
+    EventLog& log;
+    std::function<int()> run;
 };
 
 // Everything a ConfigApp needs, wired to fakes; the rig itself shows the
@@ -71,7 +69,7 @@ struct AppRig : MessageBoxes, ModuleListPort {
     // the window exist, closing it ends that.
     struct Startup : StartupWindowPort {
         explicit Startup(AppRig& rig) : rig(rig) {}
-        ~Startup() override { rig.log.push_back(open ? "deleted while open" : "deleted"); }
+        ~Startup() override { rig.log.push_back("deleted"); }
         bool exists() override { return open; }
         void minimise() override { rig.log.push_back("minimise"); }
         void hide() override { rig.log.push_back("hide"); }
@@ -101,7 +99,7 @@ struct AppRig : MessageBoxes, ModuleListPort {
     Shown shown;
     std::function<void()> onModuleList;
     std::optional<std::string> description;
-    std::function<int(RegisterBlock& editor)> dialogAction;         // by default Cancel
+    std::function<int(RegisterBlock& editor)> dialogAction;
     std::map<ModuleKind, FakeHostWindows::ParameterWindow> windows; // opened by open()
 
     void show(std::string_view text, MessageIcon icon) override {
@@ -129,26 +127,23 @@ struct AppRig : MessageBoxes, ModuleListPort {
         p.createEditor = [this](ModuleKind kind, HostContext context) {
             log.push_back("editor " + std::to_string(kind));
             return makeEditor(kind, std::move(context), [this](const DialogRequest&) {
-                return std::make_unique<FakeDialog>(log, [this]() -> int {
+                return std::make_unique<FakeDialog>(log, [this] {
                     RegisterBlock* editor = theApp() ? theApp()->currentEditor() : nullptr;
                     if (!editor) throw std::logic_error("dialog runs without a current editor");
-                    return dialogAction ? dialogAction(*editor) : 2;
+                    return dialogAction(*editor);
                 });
             });
         };
-        p.openDescription = [this]() -> std::unique_ptr<std::istream> {
-            if (!description) return nullptr;
-            return std::make_unique<std::istringstream>(*description);
+        p.openDescription = [this] {
+            return description ? std::make_unique<std::istringstream>(*description) : nullptr;
         };
         return p;
     }
     std::unique_ptr<ConfigApp> app() { return std::make_unique<ConfigApp>(ports()); }
 
     // The host window of `kind` under its default title.
-    FakeHostWindows::ParameterWindow open(ModuleKind kind,
-                                          const std::array<std::string, kRegisterCount>& texts = {}) {
-        return windows[kind] = host.addParameterWindow(std::string(ModuleCatalogue[kind].defaultTitle),
-                                                       WindowLayout::defaults(), -1, texts);
+    void open(ModuleKind kind) {
+        windows[kind] = host.addParameterWindow(std::string(ModuleCatalogue[kind].defaultTitle));
     }
     // The buttons pressed in the windows open() opened, as "5 OK, 7 Cancel".
     std::string pressed() {

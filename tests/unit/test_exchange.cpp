@@ -19,20 +19,16 @@ namespace velmora {
 namespace {
 
 using Kind = FakeHostWindows::MessageKind;
-using Button = FakeHostWindows::ButtonBehaviour;
 
 const std::string kTitle = "KTR-ZHC-358-00VM";
 
-class TestBlock : public RegisterBlock {
-public:
+struct TestBlock : RegisterBlock {
     TestBlock(HostContext context, std::function<bool(int)> written)
-        : RegisterBlock(std::move(context)), written_(std::move(written)) {
+        : RegisterBlock(std::move(context)), written(std::move(written)) {
         loadWindowDescription();
     }
-    bool isWritten(int index) const override { return written_(index); }
-
-private:
-    std::function<bool(int)> written_;
+    bool isWritten(int index) const override { return written(index); }
+    std::function<bool(int)> written;
 };
 
 std::function<bool(int)> firstN(int n) {
@@ -43,20 +39,13 @@ std::function<bool(int)> firstN(int n) {
 struct Rig {
     FakeHostWindows host;
     FakeClock clock;
-    std::string title = kTitle;
-    bool titleThrows = false;
+    std::function<std::string()> title = [] { return kTitle; };
     std::optional<std::string> description; // the window description file, if any
 
     std::unique_ptr<TestBlock> block(std::function<bool(int)> written = firstN(9)) {
-        HostContext context{&host, &clock,
-                            [this] {
-                                if (titleThrows) throw std::runtime_error("no application");
-                                return title;
-                            },
-                            [this]() -> std::unique_ptr<std::istream> {
-                                if (!description) return nullptr;
-                                return std::make_unique<std::istringstream>(*description);
-                            }};
+        HostContext context{
+            &host, &clock, [this] { return title(); },
+            [this] { return description ? std::make_unique<std::istringstream>(*description) : nullptr; }};
         return std::make_unique<TestBlock>(context, std::move(written));
     }
     int count(Kind kind) const {
@@ -78,7 +67,7 @@ TEST(Exchange, ReadFillsTheMappedRegistersFromNoMoreThanTheCharactersAskedFor) {
     texts[0] = "1A2B";                                // read as the host's texts are read
     texts[5] = texts[6] = std::string(19, '0') + "7"; // the 7 is beyond the 19 characters asked for
     texts[7] = std::string(18, '0') + "7";
-    const auto window = rig.host.addParameterWindow(kTitle, WindowLayout::defaults(), -1, texts);
+    const auto window = rig.host.addParameterWindow(kTitle, -1, texts);
     rig.host.setTextDirectly(window.fields[2], "");
     rig.host.answerBeyondRequest(window.fields[6]);
     auto block = rig.block();
@@ -90,16 +79,10 @@ TEST(Exchange, ReadFillsTheMappedRegistersFromNoMoreThanTheCharactersAskedFor) {
                                                     0x110,  0x111, 0x112, 0,     0x5555, 0,     0,     0};
     for (int i = 0; i < kRegisterCount; ++i) EXPECT_EQ(block->getRegister(i), expected[i]) << i;
 
-    // Register 0 sits at the second child; only the 19 mapped fields are asked.
-    const auto& log = rig.host.messages();
-    ASSERT_EQ(log.size(), 19u);
-    EXPECT_EQ(log[0].target, window.children[1]);
-    EXPECT_EQ(log[18].target, window.children[35]);
-    for (const auto& m : log) {
-        EXPECT_EQ(m.kind, Kind::GetText);
-        EXPECT_EQ(m.maxChars, 20);
-        EXPECT_EQ(m.timeoutMs, 1000u);
-    }
+    // Only the 19 mapped fields are asked.
+    ASSERT_EQ(rig.host.messages().size(), 19u);
+    for (const auto& m : rig.host.messages())
+        EXPECT_EQ(std::tuple(m.kind, m.maxChars, m.timeoutMs), std::tuple(Kind::GetText, 20, 1000u));
     EXPECT_EQ(rig.clock.sleeps(), std::vector<unsigned>{500});
 }
 
@@ -111,17 +94,14 @@ TEST(Exchange, WriteSendsTheWrittenRegistersInIndexOrderChecksEachAndPressesOk) 
         {firstN(19), 19, nullptr, ExchangeFailure::None}, // every mapped register
         {[](int i) { return i == 0 || i == 2; }, 1, nullptr,
          ExchangeFailure::None},                               // a refusal stops the rest
-        {firstN(3), 3, "A1", ExchangeFailure::None},           // upper case is the same value
-        {firstN(3), 3, "0x00a1", ExchangeFailure::None},       // so are leading zeros
+        {firstN(3), 3, "0x00A1", ExchangeFailure::None},       // upper case and leading zeros: the same value
         {firstN(3), 3, "101", ExchangeFailure::WriteMismatch}, // the field keeps its old text
-        {firstN(3), 3, "a", ExchangeFailure::WriteMismatch},   // the field keeps one character
         {firstN(3), 3, "hangs", ExchangeFailure::TextMessage},
     };
     for (const auto& [written, count, holds, failure] : cases) {
         SCOPED_TRACE(std::to_string(count) + (holds ? holds : ""));
         Rig rig;
-        const auto window =
-            rig.host.addParameterWindow(kTitle, WindowLayout::defaults(), -1, numberedTexts());
+        const auto window = rig.host.addParameterWindow(kTitle, -1, numberedTexts());
         const bool hangs = holds && holds == std::string("hangs");
         if (hangs)
             rig.host.hang(window.fields[1]);
@@ -130,10 +110,9 @@ TEST(Exchange, WriteSendsTheWrittenRegistersInIndexOrderChecksEachAndPressesOk) 
         auto block = rig.block(written);
         for (int i = 0; i < kRegisterCount; ++i) block->setRegister(i, 0xA0 + i);
 
-        const bool ok = failure == ExchangeFailure::None;
-        EXPECT_EQ(block->exchange(ExchangeMode::WriteAndOk), ok);
-        EXPECT_EQ(block->lastFailure(), failure);
-        EXPECT_EQ(block->lastFailurePosition(), ok ? -1 : 2);
+        const bool ok = failure == ExchangeFailure::None, done = block->exchange(ExchangeMode::WriteAndOk);
+        EXPECT_EQ(std::tuple(done, block->lastFailure(), block->lastFailurePosition()),
+                  std::tuple(ok, failure, ok ? -1 : 2));
         // Nothing after a failing field is touched.
         for (int i = 0; i < 19; ++i) {
             std::string expected = i < (ok ? count : 1) ? writeHostText(static_cast<std::uint16_t>(0xA0 + i))
@@ -142,16 +121,14 @@ TEST(Exchange, WriteSendsTheWrittenRegistersInIndexOrderChecksEachAndPressesOk) 
             EXPECT_EQ(rig.host.text(window.fields[i]), expected) << i;
         }
         // Each written field is read back; the OK button closes the window on its first click.
-        if (ok) {
-            EXPECT_EQ(rig.count(Kind::SetText), count);
-            EXPECT_EQ(rig.count(Kind::GetText), count);
-        }
+        EXPECT_EQ(std::tuple(rig.count(Kind::SetText), rig.count(Kind::GetText)),
+                  ok ? std::tuple(count, count) : std::tuple(2, hangs ? 1 : 2));
         for (const auto& m : rig.host.messages())
             EXPECT_EQ(m.timeoutMs, m.kind == Kind::SetText || m.kind == Kind::GetText ? 1000u : 250u);
-        EXPECT_EQ(rig.host.pressCount(window.ok), ok ? 1 : 0);
-        EXPECT_EQ(rig.count(Kind::MouseDown), ok ? 1 : 0);
-        EXPECT_EQ(rig.host.exists(window.window), !ok);
-        EXPECT_EQ(rig.clock.sleeps(), ok ? std::vector<unsigned>{500} : std::vector<unsigned>{});
+        EXPECT_EQ(std::tuple(rig.host.pressCount(window.ok), rig.count(Kind::MouseDown),
+                             rig.host.exists(window.window), rig.clock.sleeps()),
+                  std::tuple(ok ? 1 : 0, ok ? 1 : 0, !ok,
+                             ok ? std::vector<unsigned>{500} : std::vector<unsigned>{}));
     }
 }
 
@@ -171,12 +148,11 @@ TEST(Exchange, WriteWhoseLayoutKeepsARegisterOrOkFromTheWalkFailsAtOnce) {
         SCOPED_TRACE(description);
         Rig rig;
         rig.description = description;
-        rig.host.addParameterWindow(kTitle, WindowLayout::defaults(), 60, numberedTexts());
+        rig.host.addParameterWindow(kTitle, 60, numberedTexts());
         auto block = rig.block(firstN(written));
         EXPECT_FALSE(block->exchange(ExchangeMode::WriteAndOk));
-        EXPECT_EQ(block->lastFailure(), ExchangeFailure::Unreachable);
-        EXPECT_TRUE(rig.host.messages().empty());
-        EXPECT_TRUE(rig.clock.sleeps().empty());
+        EXPECT_EQ(std::tuple(block->lastFailure(), rig.host.messages().size(), rig.clock.sleeps().size()),
+                  std::tuple(ExchangeFailure::Unreachable, 0u, 0u));
         // A read keeps its walk, and a success clears the failure.
         EXPECT_TRUE(block->exchange(ExchangeMode::Read));
         EXPECT_EQ(block->lastFailure(), ExchangeFailure::None);
@@ -188,119 +164,93 @@ TEST(Exchange, WriteWhoseLayoutKeepsARegisterOrOkFromTheWalkFailsAtOnce) {
 TEST(Exchange, CancelPressesCancelUnlessItIsBeyondTheWalk) {
     const std::tuple<ExchangeMode, std::string, int> cases[] = {
         {ExchangeMode::Cancel, "", 1},
-        {static_cast<ExchangeMode>(7), "", 1},
         {static_cast<ExchangeMode>(-1), "", 1},
         {ExchangeMode::Cancel, "MAX_WINDOWS=53\n", 0},
-        {ExchangeMode::Cancel, "CANCEL_BUTTON=54\n", 0},
-    };
+        {ExchangeMode::Cancel, "CANCEL_BUTTON=54\n", 0}};
     for (const auto& [mode, description, presses] : cases) {
         SCOPED_TRACE(description + std::to_string(static_cast<int>(mode)));
         Rig rig;
         rig.description = description;
         const auto window = rig.host.addParameterWindow(kTitle);
         rig.host.addParameterWindow("Other");
-        rig.title = "Other";
+        rig.title = [] { return std::string("Other"); };
         auto block = rig.block(firstN(3));
-        rig.title = kTitle;
+        rig.title = [] { return kTitle; };
         EXPECT_TRUE(block->exchange(mode));
-        EXPECT_EQ(rig.host.pressCount(window.cancel), presses);
-        EXPECT_EQ(rig.host.messages().size(), 2u * presses); // one button-down and button-up, no text
-        EXPECT_EQ(rig.clock.sleeps(), std::vector<unsigned>{500});
+        // One button-down and button-up, no text.
+        EXPECT_EQ(
+            std::tuple(rig.host.pressCount(window.cancel), rig.host.messages().size(), rig.clock.sleeps()),
+            std::tuple(presses, 2u * presses, std::vector<unsigned>{500}));
     }
 }
 
 TEST(Exchange, FailuresPressNothingAndDoNotPause) {
-    struct Case {
-        const char* name;
-        ExchangeMode mode;
-        std::function<void(Rig&)> setUp;
-        ExchangeFailure failure;
-        int position = -1;
-    };
     const auto shortWindow = [](int children) {
-        return [children](Rig& r) { r.host.addParameterWindow(kTitle, WindowLayout::defaults(), children); };
+        return [children](Rig& r) { r.host.addParameterWindow(kTitle, children); };
     };
+    using enum ExchangeFailure;
     // clang-format off
-    const Case cases[] = {
-        {"no window with the title", ExchangeMode::Read,
-         [](Rig& r) { r.host.addParameterWindow("KTR-ZHC-354-00VM"); }, ExchangeFailure::NoHostWindow},
-        {"empty title", ExchangeMode::Cancel,
-         [](Rig& r) { r.host.addParameterWindow(""); r.title = ""; }, ExchangeFailure::NoHostWindow},
-        {"window without children", ExchangeMode::WriteAndOk,
-         [](Rig& r) { r.host.addWindow(kTitle); }, ExchangeFailure::NoChildren},
-        {"read: field hangs", ExchangeMode::Read,
-         [](Rig& r) { r.host.hang(r.host.addParameterWindow(kTitle).fields[3]); }, ExchangeFailure::TextMessage, 4},
-        {"read: window one child short of MAX_WINDOWS", ExchangeMode::Read,
-         shortWindow(54), ExchangeFailure::ChildMissing, 54},
-        {"write: window shorter than the OK position", ExchangeMode::WriteAndOk,
-         shortWindow(40), ExchangeFailure::ChildMissing, 40},
-        {"cancel: window shorter than the Cancel position", ExchangeMode::Cancel,
-         shortWindow(53), ExchangeFailure::ChildMissing, 53},
-        {"the application's title throws", ExchangeMode::Read,
-         [](Rig& r) { r.host.addParameterWindow(kTitle); r.titleThrows = true; }, ExchangeFailure::Exception},
+    const std::tuple<ExchangeMode, std::function<void(Rig&)>, ExchangeFailure, int> cases[] = {
+        // no window with the title, an empty title, a window without children
+        {ExchangeMode::Read, [](Rig& r) { r.host.addParameterWindow("KTR-ZHC-354-00VM"); }, NoHostWindow, -1},
+        {ExchangeMode::Cancel, [](Rig& r) { r.host.addParameterWindow(""); r.title = [] { return std::string(); }; },
+         NoHostWindow, -1},
+        {ExchangeMode::WriteAndOk, [](Rig& r) { r.host.addWindow(kTitle); }, NoChildren, -1},
+        {ExchangeMode::Read, [](Rig& r) { r.host.hang(r.host.addParameterWindow(kTitle).fields[3]); }, TextMessage, 4},
+        // windows one child short of MAX_WINDOWS, of the OK and of the Cancel position
+        {ExchangeMode::Read, shortWindow(54), ChildMissing, 54},
+        {ExchangeMode::WriteAndOk, shortWindow(40), ChildMissing, 40},
+        {ExchangeMode::Cancel, shortWindow(53), ChildMissing, 53},
+        {ExchangeMode::Read, [](Rig& r) {
+            r.host.addParameterWindow(kTitle);
+            r.title = []() -> std::string { throw std::runtime_error("no application"); };
+        }, Exception, -1},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [mode, setUp, failure, position] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::tuple(mode, failure)));
         Rig rig;
-        c.setUp(rig);
+        setUp(rig);
         auto block = rig.block();
-        EXPECT_FALSE(block->exchange(c.mode));
-        EXPECT_EQ(block->lastFailure(), c.failure);
-        EXPECT_EQ(block->lastFailurePosition(), c.position);
-        EXPECT_EQ(rig.count(Kind::MouseDown) + rig.count(Kind::MouseUp), 0);
-        EXPECT_TRUE(rig.clock.sleeps().empty());
+        EXPECT_FALSE(block->exchange(mode));
+        EXPECT_EQ(std::tuple(block->lastFailure(), block->lastFailurePosition(),
+                             rig.count(Kind::MouseDown) + rig.count(Kind::MouseUp),
+                             rig.clock.sleeps().size()),
+                  std::tuple(failure, position, 0, 0u));
     }
 }
 
 TEST(Exchange, PressHostButtonClicksUntilTheWindowIsGoneAtMostThreeTimes) {
-    const std::tuple<Button, bool, bool, int, int> cases[] = {
-        // behaviour, gone before, result, button-down messages, presses the button took
-        {Button::ClosesWindowOnRelease, false, true, 1, 1},
-        {Button::ClosesWindowOnPress, false, true, 1, 0},
-        {Button::Survives, false, true, 3, 3},
-        {Button::Survives, true, false, 0, 0},
-    };
-    for (const auto& [behaviour, goneBefore, result, downs, presses] : cases) {
+    // The button survives its presses, the window is gone before; the result, the button-down messages, the
+    // presses the button took.
+    const std::tuple<bool, bool, bool, int, int> cases[] = {
+        {false, false, true, 1, 1}, {true, false, true, 3, 3}, {true, true, false, 0, 0}};
+    for (const auto& [survives, goneBefore, result, downs, presses] : cases) {
         FakeHostWindows host;
         const HostHandle window = host.addWindow(kTitle);
-        const HostHandle button = host.addButton(window, "OK", behaviour);
+        const HostHandle button = host.addButton(window, "OK", survives);
         if (goneBefore) host.destroy(window);
         EXPECT_EQ(pressHostButton(host, button), result);
-        EXPECT_EQ(host.messages().size(), 2u * downs);
-        EXPECT_EQ(host.pressCount(button), presses);
+        EXPECT_EQ(std::tuple(host.messages().size(), host.pressCount(button)),
+                  std::tuple(2u * downs, presses));
         // Each click is a button-down with the left-button flag and a button-up, as a real click sends it.
         for (std::size_t i = 0; i < host.messages().size(); ++i) {
             const auto& m = host.messages()[i];
-            EXPECT_EQ(m.kind, i % 2 ? Kind::MouseUp : Kind::MouseDown);
-            EXPECT_EQ(m.wParam, i % 2 ? 0u : 1u);
-            EXPECT_EQ(m.lParam, 0);
-            EXPECT_EQ(m.timeoutMs, 250u);
+            EXPECT_EQ(std::tuple(m.kind, m.wParam, m.lParam, m.timeoutMs),
+                      std::tuple(i % 2 ? Kind::MouseUp : Kind::MouseDown, i % 2 ? 0u : 1u, 0, 250u));
         }
     }
 }
 
-// The block's registers, its positions, and the probe of the run cycle.
-TEST(Exchange, BlockKeepsItsRegistersInRangeReloadsItsPositionsAndProbesByTitle) {
+// The block's registers, and the probe of the run cycle.
+TEST(Exchange, BlockKeepsItsRegistersInRangeAndAnEmptyTitleFindsNoWindow) {
     Rig rig;
-    rig.description = "MAX_WINDOWS=10\n";
     auto block = rig.block();
-    EXPECT_EQ(block->layout().maxWindows, 10);
-    rig.description.reset();
-    block->loadWindowDescription();
-    EXPECT_EQ(block->layout(), WindowLayout::defaults());
-
-    block->setRegister(23, 0x12345);
-    block->setRegister(24, 0x1111);
-    block->setRegister(-1, 0x2222);
-    block->setRegister(0, 0xFFFFFFFFu);
-    for (int i = -1; i <= 24; ++i)
-        EXPECT_EQ(block->getRegister(i), i == 23 ? 0x2345 : i == 0 ? 0xFFFF : 0) << i;
+    for (int i : {23, 24, -1}) block->setRegister(i, 0x12345);
+    for (int i = -1; i <= 24; ++i) EXPECT_EQ(block->getRegister(i), i == 23 ? 0x2345 : 0) << i;
 
     rig.host.addWindow("");
-    EXPECT_FALSE(isHostWindowOpenByTitle(rig.host, "")) << "an empty title never matches";
-    rig.host.addWindow(kTitle);
-    EXPECT_TRUE(isHostWindowOpenByTitle(rig.host, kTitle));
+    EXPECT_FALSE(isHostWindowOpenByTitle(rig.host, ""));
 }
 
 } // namespace

@@ -3,9 +3,7 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
-#include <climits>
 #include <new>
-#include <optional>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -20,9 +18,7 @@ namespace {
 using testing::AppRig;
 using testing::EventLog;
 
-std::string titleOf(ModuleKind kind) {
-    return std::string(ModuleCatalogue[kind].defaultTitle);
-}
+const std::string kSync = "SYNC_WITH_CONCEPT";
 
 // The user's choice in the start-up window, as its handlers make it.
 void choose(RunMode mode) {
@@ -40,112 +36,78 @@ TEST(CommandLine, SwitchesLoseTheirFirstCharacterAndOnlyWholePlainWordsMatch) {
     for (const char* near : {"NO_SYNC ", "NO_SYNCX", "NO-SYNC", "\xD1O_SYNC", "NO_SYNC=1"})
         EXPECT_FALSE(ParamCommandLine({near}).hasPlainWord("NO_SYNC")) << near;
     EXPECT_TRUE(ParamCommandLine({"x", "nO_sYnC"}).hasPlainWord("NO_SYNC"));
-}
-
-TEST(ConfigApp, TakesTheNamedMutexAndPublishesItself) {
-    AppRig rig;
-    {
-        auto app = rig.app();
-        EXPECT_EQ(rig.guardCalls, (EventLog{"create VM I/O Configure", "acquire 3000"}));
-        EXPECT_EQ(theApp(), app.get());
-        EXPECT_EQ(app->runMode(), RunMode::Undecided);
-        EXPECT_EQ(app->moduleIndex(), 7);
-        EXPECT_EQ(app->descriptionFile(), "VELMORA.WDB");
-    }
-    EXPECT_EQ(theApp(), nullptr);
+    EXPECT_FALSE(ParamCommandLine({"-NO_SYNC", "/NO_SYNC"}).hasPlainWord("NO_SYNC")) << "a switch is no word";
 }
 
 TEST(ConfigApp, AStartWithoutItsResourcesShowsOneMessageAndTheRunEndsAtOnce) {
-    const char* const resources = "Could not allocate resources.  Try closing some other program.";
-    using enum MessageIcon;
-    // The mutex created, acquired; the state lock, the start-up window created.
-    const std::tuple<bool, bool, bool, bool, const char*, MessageIcon> cases[] = {
-        {false, true, true, true, resources, Stop},
-        {true, false, true, true, "\"velmora.exe\" already running.", Exclamation},
-        {true, true, false, true, resources, Stop},
-        {true, true, true, false, resources, Stop},
-    };
-    for (const auto& [creates, acquires, lock, startup, text, icon] : cases) {
-        SCOPED_TRACE(::testing::PrintToString(std::tuple(creates, acquires, lock, startup)));
+    const AppRig::Shown::value_type resources{
+        "Could not allocate resources.  Try closing some other program.", MessageIcon::Stop},
+        running{"\"velmora.exe\" already running.", MessageIcon::Exclamation};
+    // The one step that fails: creating the mutex, acquiring it, creating the state lock, the start-up
+    // window.
+    for (int fails = 0; fails < 4; ++fails) {
+        SCOPED_TRACE(fails);
         AppRig rig;
         std::tie(rig.guardCreates, rig.guardAcquires, rig.lockCreated, rig.startupCreated) =
-            std::tuple(creates, acquires, lock, startup);
+            std::tuple(fails != 0, fails != 1, fails != 2, fails != 3);
         auto app = rig.app();
-        const bool refused = !creates || !acquires;
-        EXPECT_EQ(app->runMode() == RunMode::Refused, refused);
-        EXPECT_EQ(theApp() == app.get(), !refused);
-        EXPECT_FALSE(app->runCycle({"SYNC_WITH_CONCEPT"}));
-        EXPECT_EQ(rig.shown, (AppRig::Shown{{text, icon}}));
+        const bool refused = fails < 2;
+        EXPECT_EQ(std::tuple(app->runMode() == RunMode::Refused, theApp() == app.get()),
+                  std::tuple(refused, !refused));
+        EXPECT_FALSE(app->runCycle({kSync}));
         // Nothing else: no start-up window, no poll, no probe.
-        EXPECT_EQ(rig.log, EventLog{"message"});
+        EXPECT_EQ(std::tuple(rig.shown, rig.log),
+                  std::tuple(AppRig::Shown{fails == 1 ? running : resources}, EventLog{"message"}));
     }
 }
 
-// Titles come from the description file; a selection outside the catalogue is the last module.
-TEST(ConfigApp, ModulesAreSelectedAndProbedByTheTitlesOfTheDescriptionFile) {
+// The application takes the named mutex and publishes itself until it goes. Titles come from the
+// description file; a selection outside the catalogue is the last module.
+TEST(ConfigApp, PublishesItselfAndSelectsAndProbesModulesByTheTitlesOfTheDescriptionFile) {
+    const auto titleOf = [](ModuleKind kind) { return ModuleCatalogue[kind].defaultTitle; };
     AppRig rig;
     rig.description = "Q770_ZHC_354_00VM=\"Counter four\"\n";
     rig.host.addParameterWindow("Counter four");
-    rig.host.addParameterWindow(titleOf(6));              // module 6's default title no longer applies
+    rig.host.addParameterWindow(std::string(titleOf(6))); // module 6's default title no longer applies
     rig.dialogAction = [](RegisterBlock&) { return -1; }; // leaves the window open
     rig.clock.onSleep = [](int, unsigned) { choose(RunMode::Quit); };
     auto app = rig.app();
-    app->runCycle({"SYNC_WITH_CONCEPT"});
-    EXPECT_EQ(rig.count("editor 6"), 1);
-    EXPECT_EQ(app->currentTitle(), "Counter four");
+    EXPECT_EQ(
+        std::tuple(rig.guardCalls, theApp(), app->runMode(), app->moduleIndex(), app->descriptionFile()),
+        std::tuple(EventLog{"create VM I/O Configure", "acquire 3000"}, app.get(), RunMode::Undecided, 7,
+                   "VELMORA.WDB"));
+    app->runCycle({kSync});
+    EXPECT_EQ(std::tuple(rig.count("editor 6"), app->currentTitle()), std::tuple(1, "Counter four"));
 
     rig.open(3);
-    const std::tuple<int, int, bool, std::string> cases[] = {
-        {2, 2, false, titleOf(2)},       {3, 3, true, titleOf(3)},  {6, 6, true, "Counter four"},
-        {-1, 7, false, titleOf(7)},      {8, 7, false, titleOf(7)}, {INT_MIN, 7, false, titleOf(7)},
-        {INT_MAX, 7, false, titleOf(7)}, {0, 0, false, titleOf(0)}};
+    const std::tuple<int, int, bool, std::string_view> cases[] = {
+        {2, 2, false, titleOf(2)},  {3, 3, true, titleOf(3)},  {6, 6, true, "Counter four"},
+        {-1, 7, false, titleOf(7)}, {8, 7, false, titleOf(7)}, {0, 0, false, titleOf(0)}};
     for (const auto& [index, selected, open, title] : cases) {
-        EXPECT_EQ(app->isHostWindowOpen(index), open) << index;
-        EXPECT_EQ(app->moduleIndex(), selected) << index;
-        EXPECT_EQ(app->currentTitle(), title) << index;
+        const bool found = app->isHostWindowOpen(index);
+        EXPECT_EQ(std::tuple(found, app->moduleIndex(), app->currentTitle()),
+                  std::tuple(open, selected, title))
+            << index;
     }
-}
-
-TEST(RunCycle, CommandLineDecidesTheRunMode) {
-    using enum RunMode;
-    // clang-format off
-    const std::pair<std::vector<std::string>, RunMode> cases[] = {
-        {{}, Undecided}, {{"sync_with_concept"}, Synchronised}, {{"No_Sync"}, Standalone},
-        {{"/NO_SYNC"}, Undecided}, {{"-SYNC_WITH_CONCEPT"}, Undecided},
-        {{"NO_SYNC", "SYNC_WITH_CONCEPT"}, Standalone}, {{"SYNC_WITH_CONCEPT", "no_sync"}, Standalone},
-        {{"-NO_SYNC", "SYNC_WITH_CONCEPT"}, Synchronised}};
-    // clang-format on
-    for (const auto& [words, mode] : cases) {
-        AppRig rig;
-        std::optional<RunMode> seen;
-        // Standalone reaches the module list first; the others pause in the poll.
-        rig.onModuleList = [&] {
-            if (!seen) seen = theApp()->runMode();
-            choose(Quit);
-        };
-        rig.clock.onSleep = [&](int, unsigned) { rig.onModuleList(); };
-        EXPECT_FALSE(rig.app()->runCycle(words));
-        EXPECT_EQ(seen, mode) << ::testing::PrintToString(words);
-    }
+    app.reset();
+    EXPECT_EQ(theApp(), nullptr);
 }
 
 // One run of the cycle, told by its event log with the length of each pause.
 // The scripts have a character per poll (after its pause) or per dialog. At a
-// poll '.' does nothing, 'S' and 'Q' choose Standalone and Quit, a digit opens
-// that module's host window. A dialog answers 'o' OK, 'c' Cancel, 'x' as one
-// that cannot run, the capital after choosing Quit; 's' chooses Standalone and
-// answers OK, '!' throws. 'w', 'h' and 'k' answer OK after the host window
-// closed, its second field hung or its first field came to keep its text.
+// poll '.' does nothing, 'S' and 'Q' choose Standalone and Quit, 'L' makes the
+// next wait for the state lock run out, a digit opens that module's host window. A dialog answers 'o' OK, 'c'
+// Cancel, 'x' as one that cannot run, the capital after choosing Quit; 's' chooses Standalone and answers OK,
+// '!' throws. 'w', 'h' and 'k' answer OK after the host window closed, its second field hung or its first
+// field came to keep its text.
 struct CycleRun {
-    std::string word;
+    std::vector<std::string> words;
     std::vector<ModuleKind> open; // host windows open at the start
     std::string polls, dialogs;
-    int listPick;        // the module list's pick; -1 none, -2 Cancel
-    unsigned pause;      // after each exchange; 0 leaves the ports' default
-    std::string pressed; // host buttons, by module
-    std::string events;
+    int listPick;                // the module list's pick; -1 none, -2 Cancel
+    unsigned pause;              // after each exchange; 0 leaves the ports' default
+    std::string pressed, events; // host buttons, by module; the event log
 };
-const std::string kSync = "SYNC_WITH_CONCEPT";
 
 void expectRun(const CycleRun& c) {
     SCOPED_TRACE(c.events);
@@ -157,6 +119,7 @@ void expectRun(const CycleRun& c) {
         const char step = ms == kPollIntervalMs && polls < c.polls.size() ? c.polls[polls++] : '.';
         if (step == 'S' || step == 'Q') choose(step == 'S' ? RunMode::Standalone : RunMode::Quit);
         if (std::isdigit(step)) rig.open(step - '0');
+        if (step == 'L') rig.failWaits = 1;
     };
     rig.onModuleList = [&] {
         if (c.listPick == -2) choose(RunMode::Quit);
@@ -167,12 +130,10 @@ void expectRun(const CycleRun& c) {
         editor.setRegister(0, 0x1234);
         const char step = c.dialogs.at(dialogs++);
         if (step == '!') throw std::bad_alloc();
-        if (std::string("whk").find(step) != std::string::npos) {
-            const auto& window = rig.windows.at(theApp()->moduleIndex());
-            if (step == 'w') rig.host.destroy(window.window);
-            if (step == 'h') rig.host.hang(window.fields[1]);
-            if (step == 'k') rig.host.alterSetText(window.fields[0], [](std::string_view) { return "0"; });
-        }
+        const auto window = [&] { return rig.windows.at(theApp()->moduleIndex()); };
+        if (step == 'w') rig.host.destroy(window().window);
+        if (step == 'h') rig.host.hang(window().fields[1]);
+        if (step == 'k') rig.host.alterSetText(window().fields[0], [](std::string_view) { return "0"; });
         if (std::isupper(step)) choose(RunMode::Quit);
         if (step == 's') choose(RunMode::Standalone);
         const char answer = static_cast<char>(std::tolower(step));
@@ -181,91 +142,69 @@ void expectRun(const CycleRun& c) {
     AppPorts ports = rig.ports();
     if (c.pause) ports.pauseAfterExchangeMs = c.pause;
     ConfigApp app(std::move(ports));
-    EXPECT_FALSE(app.runCycle({c.word}));
-    EXPECT_EQ(rig.story(), c.events);
-    EXPECT_EQ(rig.pressed(), c.pressed);
-    EXPECT_EQ(rig.host.findCalls() > 0, c.word == kSync);
-    EXPECT_EQ(app.currentEditor(), nullptr);
-    const AppRig::Shown failed{
-        {"Concept I/O Parameters menu is not open!Could not update parameters.", MessageIcon::Stop}};
-    EXPECT_EQ(rig.shown, rig.count("message") ? failed : AppRig::Shown{});
+    EXPECT_FALSE(app.runCycle(c.words));
+    // Only a synchronised run probes the host. Every wait for the state lock is bounded, and nothing
+    // is left held or released unowned.
+    EXPECT_EQ(std::tuple(rig.story(), rig.pressed(), rig.host.findCalls() > 0, app.currentEditor(),
+                         rig.lockDepth, rig.unlocksUnowned),
+              std::tuple(c.events, c.pressed, c.events.find("minimise") != std::string::npos, nullptr, 0, 0));
+    for (unsigned wait : rig.lockWaits) EXPECT_EQ(wait, 3000u);
+    EXPECT_EQ(rig.shown, AppRig::Shown(rig.count("message"), {"Concept I/O Parameters menu is not open!"
+                                                              "Could not update parameters.",
+                                                              MessageIcon::Stop}));
 }
 
 TEST(RunCycle, EachRunModeDrivesTheStartupWindowTheEditorsAndTheHost) {
-    // clang-format off
-    const CycleRun runs[] = {
-        // Standalone: the module list's pick without any host, or its Cancel.
-        {"NO_SYNC", {5}, "", "o", 5, 0, "", "startup, list, editor 5, dialog, dialog deleted, join, deleted"},
-        {"NO_SYNC", {}, "", "", -2, 0, "", "startup, list, join, deleted"},
-        // Undecided waits without probing until Standalone or Quit is chosen.
-        {"", {4}, ".S", "o", 1, 0, "",
-         "startup, thread, 250, 250, hide, list, editor 1, dialog, dialog deleted, join, deleted"},
-        {"", {}, "..Q", "", -1, 0, "", "startup, thread, 250, 250, 250, join, deleted"},
-        // Synchronised: minimised once per wait, the caption stepped at each poll that finds nothing.
-        {kSync, {}, "..Q", "", -1, 0, "",
-         "startup, thread, minimise, caption, 250, caption, 250, caption, 250, join, deleted"},
-        {kSync, {}, ".7.Q", "o", -1, 40, "7 OK",
-         "startup, thread, minimise, caption, 250, caption, 250, hide, editor 7, 40, dialog, 40, "
-         "minimise, caption, 250, caption, 250, dialog deleted, join, deleted"},
-        // Two host windows: the lower kind first.
-        {kSync, {5, 2}, "", "cC", -1, 0, "2 Cancel, 5 Cancel",
-         "startup, thread, minimise, hide, editor 2, 500, dialog, 500, minimise, hide, dialog deleted, "
-         "editor 5, 500, dialog, 500, dialog deleted, join, deleted"},
-        // Standalone chosen in a synchronised dialog: the host has its answer, then the run ends.
-        {kSync, {5}, "", "s", -1, 0, "5 OK",
-         "startup, thread, minimise, hide, editor 5, 500, dialog, 500, dialog deleted, join, deleted"},
-        // A dialog that cannot run waits a poll before its window is found again.
-        {kSync, {0}, "", "xX", -1, 0, "",
-         "startup, thread, minimise, hide, editor 0, 500, dialog, 250, minimise, hide, dialog deleted, "
-         "editor 0, 500, dialog, 250, dialog deleted, join, deleted"},
-        // An exception ends the run without a message.
-        {kSync, {6}, "", "!", -1, 0, "",
-         "startup, thread, minimise, hide, editor 6, 500, dialog, dialog deleted, join, deleted"},
-    };
-    // clang-format on
-    for (const CycleRun& run : runs) expectRun(run);
-}
-
-// A write the host does not take, unverified included, is reported; the cycle
-// then goes back to waiting, and serves a host window left open again.
-TEST(RunCycle, FailedWriteShowsTheMessageAndTheCycleGoesOn) {
     const std::string start = "startup, thread, minimise, hide, editor 7, 500, dialog, ",
-                      end = "minimise, caption, 250, dialog deleted, join, deleted",
                       again = "message, minimise, hide, dialog deleted, editor 7, ",
                       cancel = "dialog, 500, dialog deleted, join, deleted";
     // clang-format off
     const CycleRun runs[] = {
-        {kSync, {7}, "Q", "o", -1, 0, "7 OK", start + "500, " + end},
-        {kSync, {7}, "Q", "w", -1, 0, "", start + "message, " + end},
-        // The hung field fails the next read too, which does not pause.
-        {kSync, {7}, "", "hC", -1, 0, "7 Cancel", start + again + cancel},
-        {kSync, {7}, "", "kC", -1, 0, "7 Cancel", start + again + "500, " + cancel},
+        // Standalone, whatever follows and whatever the case: the module list's pick without any
+        // host, or its Cancel.
+        {{"No_Sync"}, {5}, "", "o", 5, 0, "", "startup, list, editor 5, dialog, dialog deleted, join, deleted"},
+        {{kSync, "NO_SYNC"}, {}, "", "", -2, 0, "", "startup, list, join, deleted"},
+        // Undecided waits without probing until Standalone or Quit is chosen; switches are no words.
+        {{"-NO_SYNC", "/SYNC_WITH_CONCEPT"}, {4}, ".S", "o", 1, 0, "",
+         "startup, thread, 250, 250, hide, list, editor 1, dialog, dialog deleted, join, deleted"},
+        {{}, {}, "..Q", "", -1, 0, "", "startup, thread, 250, 250, 250, join, deleted"},
+        // Synchronised: minimised once per wait, the caption stepped at each poll that finds nothing,
+        // also by a poll whose wait for the lock ran out, which goes on as if it held the lock.
+        {{kSync}, {}, "L.Q", "", -1, 0, "",
+         "startup, thread, minimise, caption, 250, caption unlocked, 250, caption, 250, join, deleted"},
+        {{kSync}, {}, ".7.Q", "o", -1, 40, "7 OK",
+         "startup, thread, minimise, caption, 250, caption, 250, hide, editor 7, 40, dialog, 40, "
+         "minimise, caption, 250, caption, 250, dialog deleted, join, deleted"},
+        // Two host windows: the lower kind first.
+        {{kSync}, {5, 2}, "", "cC", -1, 0, "2 Cancel, 5 Cancel",
+         "startup, thread, minimise, hide, editor 2, 500, dialog, 500, minimise, hide, dialog deleted, "
+         "editor 5, 500, dialog, 500, dialog deleted, join, deleted"},
+        // Standalone chosen in a synchronised dialog: the host has its answer, then the run ends.
+        {{kSync}, {5}, "", "s", -1, 0, "5 OK",
+         "startup, thread, minimise, hide, editor 5, 500, dialog, 500, dialog deleted, join, deleted"},
+        // A dialog that cannot run waits a poll before its window is found again.
+        {{kSync}, {0}, "", "xX", -1, 0, "",
+         "startup, thread, minimise, hide, editor 0, 500, dialog, 250, minimise, hide, dialog deleted, "
+         "editor 0, 500, dialog, 250, dialog deleted, join, deleted"},
+        // An exception ends the run without a message.
+        {{kSync}, {6}, "", "!", -1, 0, "",
+         "startup, thread, minimise, hide, editor 6, 500, dialog, dialog deleted, join, deleted"},
+        // A write the host does not take, unverified included, is reported; the cycle then goes back
+        // to waiting, and serves a host window left open again. A hung field fails the next read too,
+        // which does not pause.
+        {{kSync}, {7}, "Q", "w", -1, 0, "", start + "message, minimise, caption, 250, dialog deleted, join, deleted"},
+        {{kSync}, {7}, "", "hC", -1, 0, "7 Cancel", start + again + cancel},
+        {{kSync}, {7}, "", "kC", -1, 0, "7 Cancel", start + again + "500, " + cancel},
     };
     // clang-format on
     for (const CycleRun& run : runs) expectRun(run);
-}
-
-TEST(RunCycle, PollHoldsTheLockForProbesAndCaptionAndNeverReleasesAnUnownedOne) {
-    AppRig rig;
-    rig.clock.onSleep = [&](int n, unsigned) {
-        if (n == 1) rig.failWaits = 1; // the next poll's wait runs out
-        if (n == 3) choose(RunMode::Quit);
-    };
-    rig.app()->runCycle({"SYNC_WITH_CONCEPT"});
-    // The poll whose wait ran out goes on as if it held the lock.
-    EXPECT_EQ(rig.count("caption unlocked"), 1);
-    EXPECT_EQ(rig.count("caption"), 2);
-    EXPECT_EQ(rig.unlocksUnowned, 0);
-    EXPECT_EQ(rig.lockDepth, 0);
-    for (unsigned wait : rig.lockWaits) EXPECT_EQ(wait, 3000u);
 }
 
 // ---------------------------------------------------------------- two real threads
 
 // What the threaded window saw; it outlives the window object.
 struct WindowStats {
-    std::atomic<int> minimised{0};
-    std::atomic<int> captions{0};
+    std::atomic<int> minimised{0}, captions{0};
     std::atomic<bool> cancelPressed{false};
 };
 
@@ -276,12 +215,12 @@ struct ThreadedStartupWindow : StartupWindowPort {
     explicit ThreadedStartupWindow(WindowStats& stats) : stats(stats) {}
     ~ThreadedStartupWindow() override { closeAndJoin(); }
 
-    bool exists() override { return open.load(); }
-    void minimise() override { stats.minimised.fetch_add(1); }
+    bool exists() override { return !stats.cancelPressed; }
+    void minimise() override { ++stats.minimised; }
     void hide() override {}
     void updateWaitingCaption() override {
         theApp()->lockState(); // held already: the lock is recursive
-        stats.captions.fetch_add(1);
+        ++stats.captions;
         theApp()->unlockState();
     }
     bool startWaitingThread() override {
@@ -289,13 +228,11 @@ struct ThreadedStartupWindow : StartupWindowPort {
         return true;
     }
     void closeAndJoin() override {
-        closeRequested = true;
         if (thread.joinable()) thread.join();
     }
     void runWindow() {
-        open = true;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(800);
-        while (!closeRequested && stats.captions.load() < 12 && std::chrono::steady_clock::now() < deadline) {
+        while (stats.captions < 12 && std::chrono::steady_clock::now() < deadline) {
             // Concept Sync.
             theApp()->setMinimisePending(true);
             choose(RunMode::Synchronised);
@@ -303,59 +240,32 @@ struct ThreadedStartupWindow : StartupWindowPort {
         }
         choose(RunMode::Quit); // Cancel
         stats.cancelPressed = true;
-        open = false;
     }
 
     WindowStats& stats;
     std::thread thread;
-    std::atomic<bool> open{false};
-    std::atomic<bool> closeRequested{false};
 };
 
 TEST(RunCycleThreads, StartupWindowHandlersRaceThePollAndCancelEndsTheRun) {
     const auto started = std::chrono::steady_clock::now();
     AppRig rig;                    // its host is for the main thread only
     rig.clock.realMicrosPerMs = 4; // sleeps for real, a little, so that the threads interleave
-    rig.clock.limit = 1'000'000;
-    WindowStats stats;
-    int polls = 0;
-    rig.clock.onSleep = [&](int, unsigned ms) {
-        if (ms == kPollIntervalMs && ++polls == 3) rig.open(3);
+    rig.clock.onSleep = [&](int n, unsigned) {
+        if (n == 3) rig.open(3); // at the third poll
     };
     rig.dialogAction = [](RegisterBlock&) { return 1; };
+    WindowStats stats;
     AppPorts ports = rig.ports();
     ports.createStateLock = [] { return std::make_unique<RecursiveTimedLock>(); };
     ports.createStartupWindow = [&] { return std::make_unique<ThreadedStartupWindow>(stats); };
 
     ConfigApp app(std::move(ports));
     EXPECT_FALSE(app.runCycle({}));
-    EXPECT_EQ(app.runMode(), RunMode::Quit);
-    EXPECT_TRUE(stats.cancelPressed);
+    EXPECT_EQ(std::tuple(app.runMode(), rig.count("editor 3"), rig.pressed(), rig.shown.size()),
+              std::tuple(RunMode::Quit, 1, "3 OK", 0u));
     EXPECT_GE(stats.captions, 12);
     EXPECT_GE(stats.minimised, 2); // the first synchronised poll, and after the dialog
-    EXPECT_EQ(rig.count("editor 3"), 1);
-    EXPECT_EQ(rig.pressed(), "3 OK");
-    EXPECT_TRUE(rig.shown.empty());
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
-}
-
-TEST(RunCycleThreads, StateLockIsRecursiveForItsOwnerAndBoundedForOthers) {
-    RecursiveTimedLock lock;
-    ASSERT_TRUE(lock.tryLockFor(0));
-    ASSERT_TRUE(lock.tryLockFor(0));
-    bool otherGotIt = true;
-    std::thread([&] {
-        lock.unlock(); // not the owner: nothing happens
-        otherGotIt = lock.tryLockFor(20);
-    }).join();
-    EXPECT_FALSE(otherGotIt);
-    lock.unlock();
-    lock.unlock();
-    std::thread([&] {
-        otherGotIt = lock.tryLockFor(20);
-        if (otherGotIt) lock.unlock();
-    }).join();
-    EXPECT_TRUE(otherGotIt);
 }
 
 } // namespace
