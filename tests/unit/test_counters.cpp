@@ -108,8 +108,8 @@ TEST(CounterSettings, TypedDelaysAndTimeoutsAreLimited) {
 TEST(MultiPurposeSettings, ChannelsShowTheirOwnTimeoutAndGateCodeThreeIsKept) {
     auto m = loaded<MultiPurposeSettings>(Regs{0x40, 0x41, 0x42, 0x4F, 500, 10, 20, 30, 40});
     EXPECT_TRUE(m.chooseChannel(3) && !m.chooseChannel(4));
-    EXPECT_EQ(std::tuple(m.timeoutEditText(), m.text(M::Range, 3), m.text(M::Gate, 3)),
-              std::tuple("40", "AC", "(none)"));
+    EXPECT_EQ(std::tuple(m.timeoutEditText(), m.text(M::Range, 3), m.text(M::Gate, 3), m.text(M::Size, 0)),
+              std::tuple("40", "AC", "(none)", "24 Bit (16M)"));
     m.choose(M::Size, 0);
     EXPECT_EQ(m.registers()[3], 0x000F);
     EXPECT_TRUE(!m.choose(M::Gate, 3) && m.choose(M::Gate, 1));
