@@ -89,7 +89,8 @@ TEST(CounterSettings, TypedDelaysAndTimeoutsAreLimited) {
         for (int n : {8, 4}) {
             CounterSettings c(n);
             c.typeDelay(typed);
-            EXPECT_EQ(std::tuple(c.registers()[n], c.delayEditText()), std::tuple(delay, typed));
+            EXPECT_EQ(std::tuple(c.registers()[n], c.delayEditText(), c.value(CounterSetting::Range, 8)),
+                      std::tuple(delay, typed, 0));
             EXPECT_TRUE(c.chooseChannel(n - 1) && !c.chooseChannel(n)) << "a hidden channel button";
             EXPECT_EQ(c.delayEditText(), std::to_string(delay));
         }

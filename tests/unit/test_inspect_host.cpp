@@ -73,6 +73,7 @@ TEST(InspectHost, SaysWhichExchangeWouldFailAndWhy) {
     // clang-format off
     const std::tuple<std::string, std::string, ModuleKind, std::string, std::string, unsigned> cases[] = {
         {kDefaultWindow, "", 5, "rwc", "", 0},
+        {kDefaultWindow + "1000", "", 5, "rwc", "more than 1024 children; only the first 1024 were walked", 0},
         {"L E8 L9 E8 L7 E8 L11 O C L", "", 5, "--c", "Reg9 is mapped to position 17, which is a STATIC",
          R | W},
         {"L E24 L27 O C L", "", 5, "--c", "the window's 17th edit field, not its 9th (position 9)", R | W},
