@@ -135,8 +135,9 @@ TEST(AnalogRules, FieldWritesReplaceOnlyTheirBits) {
         rules.setCalibration(2 * code), rules.setTrigger(code), rules.setTimestamp(1 - code);
         EXPECT_EQ((std::array<Word, 3>{rules.word(0), rules.word(1), rules.word(2)}), words);
     }
-    // The layouts are checked when compiled; the check also refuses a field running past bit 15.
-    EXPECT_FALSE(wellFormed(std::array{RegField{0, 12, 8}}));
+    // The layouts are checked when compiled; the check also refuses a field running past bit 15 or
+    // beyond the registers.
+    EXPECT_FALSE(wellFormed(std::array{RegField{0, 12, 8}}) || wellFormed(std::array{RegField{3, 0, 4}}, 3));
 }
 
 // Reg1 keeps bit 14 (Group1's filter), Reg2 loses the high bit of its filters,
