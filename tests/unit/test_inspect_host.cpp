@@ -26,7 +26,8 @@ const std::string kDefaultWindow = "L E8 L8 E8 L8 E8 L11 O C L";
 
 // Builds a window from words: L label, E edit, O "OK", C "Cancel", A "Apply"
 // push buttons, K a check box, each with an optional count. Edit k holds
-// the hexadecimal text of 0x100 + k.
+// the hexadecimal text of 0x100 + k. OK and Cancel are captioned "&Ok" and
+// "Cancel&": a host's case and mnemonic marks do not change the button.
 FakeHostWindows::ParameterWindow buildWindow(FakeHostWindows& host, const std::string& words,
                                              const std::string& title = kTitle) {
     FakeHostWindows::ParameterWindow built{host.addWindow(title), {}};
@@ -37,7 +38,7 @@ FakeHostWindows::ParameterWindow buildWindow(FakeHostWindows& host, const std::s
             const char c = word[0];
             const HostHandle child = c == 'E'   ? host.addField(built.window, writeHostText(0x100 + edits++))
                                      : c == 'O' ? host.addButton(built.window, "&Ok")
-                                     : c == 'C' ? host.addButton(built.window, "Cancel")
+                                     : c == 'C' ? host.addButton(built.window, "Cancel&")
                                      : c == 'A' ? host.addButton(built.window, "Apply")
                                      : c == 'K' ? host.addButton(built.window, "OK")
                                                 : host.addLabel(built.window, "label");
