@@ -21,7 +21,8 @@ TEST(AnalogScaling, CountsAndUnits) {
     // clang-format off
     const std::tuple<int, int, Word, double> toUnits[] = {{0, 0, 0xFFFF, 10.0}, {0, 1, 0x8000, -10.0},
         {0, 3, 0x8000, -10.000152590218967}, {1, 1, 0xFFFF, 5.0}, {1, 1, 0, 1.0}, {2, 3, 32767, 5.0},
-        {3, 0, 12345, 1.8837262531471732}, {4, 0, 0xFFFF, 20.0}, {4, 2, 4095, 20.0}, {5, 1, 1234, 12.34}};
+        {3, 0, 12345, 1.8837262531471732}, {4, 0, 0xFFFF, 20.0}, {4, 2, 4095, 20.0}, {5, 1, 1234, 12.34},
+        {5, 2, 4095, 20.0}};
     const std::tuple<int, int, double, Word> toCounts[] = {{5, 1, 12.345, 1234}, {0, 3, -10.0, 0x8001},
         {1, 1, 2.001, 2001}, {0, 1, -8.19, 0xE002}, {4, 1, 0.29, 29}, {3, 1, 70.0, 0xFFFF}, {3, 0, -1e300, 0},
         {0, 1, 100.0, 0x7FFF}, {0, 1, -100.0, 0x8000}, {5, 1, -10.0, 0}, {5, 1, NAN, 0},
@@ -135,6 +136,9 @@ TEST(AnalogRules, FieldWritesReplaceOnlyTheirBits) {
         rules.setCalibration(2 * code), rules.setTrigger(code), rules.setTimestamp(1 - code);
         EXPECT_EQ((std::array<Word, 3>{rules.word(0), rules.word(1), rules.word(2)}), words);
     }
+    // The layouts are checked when compiled; the check also refuses a field running past bit 15 or
+    // beyond the registers.
+    EXPECT_FALSE(wellFormed(std::array{RegField{0, 12, 8}}) || wellFormed(std::array{RegField{3, 0, 4}}, 3));
 }
 
 // Reg1 keeps bit 14 (Group1's filter), Reg2 loses the high bit of its filters,

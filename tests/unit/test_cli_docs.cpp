@@ -188,7 +188,7 @@ TEST(Cli, AnswersThatSucceed) {
     const std::tuple<std::string, int, std::string> cases[] = { // arguments, status, the start of stdout
         {"decode 99 --help", 0, "usage: velmora-cli decode"},
         {"encode 5 ch9.range=0 -h", 0, "usage: velmora-cli encode"},
-        {"help diff", 0, "usage: velmora-cli diff"},
+        {"help diff", 0, "usage: velmora-cli diff"}, {"--help decode", 0, "velmora-cli: the I/O module"},
         {"encode --json 5 CH1.MODE=1", 0, "{\"registers\": [\"0004\", \"0004\", \"0000\","},
         {"encode 5 --from --json ch1.mode=BIDIRECTIONAL", 0, "{\"registers\": [\"0004\", \"0004\", \"0000\""},
         {"decode 5 --format json --json", 0, "{\"module\": 5,"},
@@ -209,19 +209,23 @@ TEST(Cli, AnswersThatSucceed) {
         EXPECT_TRUE(r.status == status && r.out.starts_with(out)) << args << "\n"
                                                                   << r.status << r.err << r.out;
     }
+    // Module 3's sheet ends with its alarm limits, a column per group.
+    EXPECT_NE(run({"decode", "3", "--format", "markdown"}).out.find("\n| Limit | g1 | g2 | g3 | g4 |\n"),
+              std::string::npos);
 }
 
 TEST(CliExplain, EveryRuleIsNamedAndStdoutStaysTheWords) {
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {
         {"5 --from 0 0 0 0 0 0 0 0 0005 delay=-5", "  delay: 5 -> 0; rule: -5 typed, raised to 0\n"},
-        {"7 --from 0 0 0 0 0 5 ch1.timeout=-5", "  ch1.timeout: 5 -> 0; rule: -5 typed, raised to 0 s\n"},
+        {"7 --from 0 0 0 0 0 0 ch1.timeout=-5", "  ch1.timeout: 0 -> 0; rule: -5 typed, raised to 0 s\n"},
         {"4 g1.type=Thermocouple", "-> 0 \"+/- 0.05V\"; rule: cleared by the input type Thermocouple\n"},
         {"4 --from 0 0 001E 0 g2.format=1", "g2.type: 6 (no selection) -> 0 \"Voltage\"; rule: type code 6"},
         {"1 --from 290C 2A92 8205 g1.filter=1", "g2.range: 1 (no selection) -> 4 \"0ma to 20ma\"; rule"},
         {"0 --from 2000 2A96 8205 g1.filter=1", "  g2.filter: 6 (no selection) -> 2 \"60 Hz\"; rule: Reg2"},
         {"0 --from 2000 2A92 820D g1.filter=1", "  trigger: 1 (no selection) -> 0 (no selection); rule: the"},
-        {"3 g2.range=3 reg9=7.5 reg10=2 copy=g2:g3", "reg13: 2710 (10.000) -> 1D4C (7.500); copied from g2"},
+        {"3 g2.range=3 reg9=7.5 reg10=2 copy=g2:g3", "reg13: 2710 (10.000) -> 1D4C (7.500); copied from g2: "
+         "7.5 typed, stored 0x1D4C = 7.500 V\n  reg14: D8F0 (-10.000) -> 07D0 (2.000); copied from g2"},
         {"3 g1.format=0", "  reg5: 2710 (10.000) -> FFFF (10.000); rule: rescaled from the format \"DVM\""},
         {"3 --from 2001 2A92 8205 FFFF 1234 g2.range=3", "reg4: FFFF (5.000) -> 03E8 (1.000); rule: set to"},
         {"6 ch3.mode=1 defaults",
@@ -273,6 +277,7 @@ TEST(CliJson, StringsAreEscapedIntoAsciiAndNumbersReadBack) {
     const std::string alarms = run(shellWords("decode 3 001E 2000 8205 1 FFFF --json")).out;
     EXPECT_EQ(alarms.find("\"reg4\""),
               alarms.find("\"timestamp\": 0}, \"alarms\": {\"reg4\": null, \"reg5\"") + 28);
+    EXPECT_TRUE(alarms.ends_with("\"reg18\": 0, \"reg19\": 0}}\n")) << alarms;
     for (double v : {NAN, INFINITY, -INFINITY}) EXPECT_EQ(jsonNumber(v), "null");
     for (double v : {-10.0, 0.5, 4.464, 1e-7, 1.0 / 3.0, 65535.0, 1e300}) {
         const std::string text = jsonNumber(v);

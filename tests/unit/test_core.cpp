@@ -6,6 +6,7 @@
 #include <new>
 #include <sstream>
 
+#include "analog_ids.h"
 #include "core/catalogue.h"
 #include "core/host_text.h"
 #include "core/text.h"
@@ -18,13 +19,14 @@ namespace {
 
 // The three spellings of one designation must agree, or a title line would
 // configure another module than the list shows; keys are searched for in
-// turn, so none may contain another.
+// turn, so none may contain another. A module with alarms names the alarm
+// dialog's template of the resource script.
 TEST(Catalogue, ThreeSpellingsAgreeAndNoKeyContainsAnother) {
     for (const ModuleInfo& m : ModuleCatalogue) {
         const std::string list(m.listName), type = list.substr(4, 3), model = list.substr(8, 3);
         EXPECT_EQ(m.hostKey, "Q770_" + type + "_" + model + "_00VM");
         EXPECT_EQ(m.defaultTitle, "KTR-" + type + "-" + model + "-00VM");
-        EXPECT_EQ(m.alarmDialogId != 0, m.hasAlarms) << list;
+        EXPECT_EQ(m.alarmDialogId, m.hasAlarms ? IDD_ALARM_LIMITS : 0) << list;
         for (const ModuleInfo& other : ModuleCatalogue)
             EXPECT_TRUE(&other == &m || m.hostKey.find(other.hostKey) == std::string_view::npos);
     }

@@ -89,7 +89,8 @@ TEST(CounterSettings, TypedDelaysAndTimeoutsAreLimited) {
         for (int n : {8, 4}) {
             CounterSettings c(n);
             c.typeDelay(typed);
-            EXPECT_EQ(std::tuple(c.registers()[n], c.delayEditText()), std::tuple(delay, typed));
+            EXPECT_EQ(std::tuple(c.registers()[n], c.delayEditText(), c.value(CounterSetting::Range, 8)),
+                      std::tuple(delay, typed, 0));
             EXPECT_TRUE(c.chooseChannel(n - 1) && !c.chooseChannel(n)) << "a hidden channel button";
             EXPECT_EQ(c.delayEditText(), std::to_string(delay));
         }
@@ -108,8 +109,8 @@ TEST(CounterSettings, TypedDelaysAndTimeoutsAreLimited) {
 TEST(MultiPurposeSettings, ChannelsShowTheirOwnTimeoutAndGateCodeThreeIsKept) {
     auto m = loaded<MultiPurposeSettings>(Regs{0x40, 0x41, 0x42, 0x4F, 500, 10, 20, 30, 40});
     EXPECT_TRUE(m.chooseChannel(3) && !m.chooseChannel(4));
-    EXPECT_EQ(std::tuple(m.timeoutEditText(), m.text(M::Range, 3), m.text(M::Gate, 3)),
-              std::tuple("40", "AC", "(none)"));
+    EXPECT_EQ(std::tuple(m.timeoutEditText(), m.text(M::Range, 3), m.text(M::Gate, 3), m.text(M::Size, 0)),
+              std::tuple("40", "AC", "(none)", "24 Bit (16M)"));
     m.choose(M::Size, 0);
     EXPECT_EQ(m.registers()[3], 0x000F);
     EXPECT_TRUE(!m.choose(M::Gate, 3) && m.choose(M::Gate, 1));
