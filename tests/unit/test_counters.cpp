@@ -44,6 +44,14 @@ TEST(CounterSettings, SecondChannelOfABiDirectionalPairFollowsTheFirst) {
     EXPECT_EQ(c.registers()[3], 0x0060);
     c.pressDefaults();
     EXPECT_EQ(std::tuple(c.registers(), c.currentChannel(), c.delayEditText()), std::tuple(Regs{}, 0, "0"));
+    // The dialog shows channels 1 to n and Reg1 to Reg(n+1), the last one the delay.
+    for (int n : {8, 4}) {
+        const CounterSettings shown(n);
+        EXPECT_EQ(std::tuple(shown.channelShown(-1), shown.channelShown(n - 1), shown.channelShown(n),
+                             shown.registerShown(-1), shown.registerShown(n), shown.registerShown(n + 1)),
+                  std::tuple(false, true, false, false, true, false))
+            << n;
+    }
 }
 
 // Any words read: what OK stores, stated independently, and a second read
