@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "hostlink/host_windows_win32.h"
 #include "hostlink/register_block.h"
 #include "win32/hostsim_process.h"
@@ -40,6 +42,28 @@ TEST(HostWindows, HostsimsDefaultLayoutAndTheBoundsOfEveryRequest) {
     testing::Process cli(testing::testBinaryDirectory() + "velmora-cli.exe",
                          {"inspect-host", "7", "--title", title});
     EXPECT_EQ(cli.waitForExit(20000), std::optional<DWORD>(0));
+}
+
+// A control that fills all the room it is given, with no terminator, and
+// claims far more: the answer is cut to the room less one character.
+TEST(HostWindows, AnUnterminatedAnswerThatClaimsTooMuchIsCut) {
+    WNDCLASSA overlong{};
+    overlong.lpszClassName = "velmora-test-overlong";
+    overlong.hInstance = GetModuleHandleA(nullptr);
+    overlong.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m != WM_GETTEXT) return DefWindowProcA(w, m, wp, lp);
+        std::fill_n(reinterpret_cast<char*>(lp), wp, 'x');
+        return 1000;
+    };
+    RegisterClassA(&overlong);
+    const HWND control = CreateWindowA(overlong.lpszClassName, "", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                       overlong.hInstance, nullptr);
+    ASSERT_NE(control, nullptr);
+    Win32HostWindows windows;
+    EXPECT_EQ(windows.getText(reinterpret_cast<HostHandle>(control), kGetTextMaxChars, 1000),
+              std::string(19, 'x'));
+    EXPECT_EQ(windows.getText(reinterpret_cast<HostHandle>(control), 1000, 1000), std::string(20, 'x'));
+    DestroyWindow(control);
 }
 
 } // namespace
